@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Travix needs. Idempotent: packages already
+# present are left alone, and apt is only asked when something is missing.
+#
+#   scripts/install-deps.sh [build|test|run|all]...   (default: all)
+set -euo pipefail
+
+# Building the program.
+BUILD_PACKAGES=(
+  cmake              # build system (3.25 or newer)
+  ninja-build        # the generator the CMake presets use
+  g++                # C++20 compiler
+  pkg-config         # locates libraries for CMake
+  ccache             # compiler cache: rebuilds and CI reruns take seconds
+  qt6-base-dev       # Qt 6 Core, Gui, Widgets, Network: UI toolkit layer, event loop, local sockets
+  qt6-base-dev-tools # moc for the Qt classes
+  libgl-dev          # OpenGL headers that Qt 6 Gui's CMake package asks for
+)
+
+# Running the test suite (headless: Qt's offscreen platform, no display).
+TEST_PACKAGES=(
+  googletest         # GoogleTest and GoogleMock sources
+  libgtest-dev       # GoogleTest: the test framework of every test binary
+  libgmock-dev       # GoogleMock: mocks for device and platform seams
+  libbenchmark-dev   # Google Benchmark: performance figures, never timed assertions
+)
+
+# Running the program on a desktop.
+RUN_PACKAGES=(
+  qt6-qpa-plugins    # Qt's X11 and Wayland platform plugins
+  fonts-dejavu-core  # the skin's default font family
+  fonts-droid-fallback # Chinese, Japanese and Korean glyphs for the language files
+  xdg-utils          # opening the desktop's settings and files
+)
+
+groups=("$@")
+[ ${#groups[@]} -eq 0 ] && groups=(all)
+wanted=()
+for group in "${groups[@]}"; do
+  case "$group" in
+    build) wanted+=("${BUILD_PACKAGES[@]}") ;;
+    test) wanted+=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+    run) wanted+=("${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}") ;;
+    all) wanted+=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${RUN_PACKAGES[@]}") ;;
+    *) echo "unknown group: $group (build, test, run or all)" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+#include <thread>
+
+#include "platform/WindowMessageTypes.h"
+
+namespace platform::detail {
+
+// A message sent from one thread to a window owned by another, waiting for
+// the owner thread to handle it. Guarded by the sync hub's mutex.
+struct PendingSend {
+  WindowHandle target = 0;
+  std::thread::id owner;
+  uint32_t message = 0;
+  WParam wParam = 0;
+  LParam lParam = 0;
+  LResult result = 0;
+  bool done = false;
+};
+
+// With the sync hub's mutex held: removes and returns the oldest send waiting
+// for a window owned by `thread`, or null.
+std::shared_ptr<PendingSend> TakePendingSendLocked(std::thread::id thread);
+
+// Without the mutex held, on the owner thread: handles the send and wakes its
+// sender.
+void RunPendingSend(PendingSend& send);
+
+}  // namespace platform::detail

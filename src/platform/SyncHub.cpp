@@ -1,0 +1,10 @@
+#include "platform/SyncHub.h"
+
+namespace platform::detail {
+
+SyncHub& SyncHub::Instance() {
+  static SyncHub hub;
+  return hub;
+}
+
+}  // namespace platform::detail

@@ -1,0 +1,54 @@
+#include "platform/WorkerThread.h"
+
+#include "platform/DebugChannel.h"
+
+namespace platform {
+
+WorkerThread::WorkerThread(std::string name) : name_(std::move(name)) {}
+
+WorkerThread::~WorkerThread() {
+  if (thread_.joinable())
+    Stop();
+}
+
+bool WorkerThread::Start(Body body) {
+  if (thread_.joinable())
+    return false;
+  shared_ = std::make_shared<Shared>();
+  // The thread keeps its own reference to the events, so a detached thread
+  // never touches freed memory of this object.
+  thread_ = std::thread([shared = shared_, body = std::move(body)] {
+    body(shared->stop);
+    shared->finished.Set();
+  });
+  return true;
+}
+
+void WorkerThread::SignalStop() {
+  if (shared_)
+    shared_->stop.Set();
+}
+
+WorkerThread::EndResult WorkerThread::WaitForEnd(int limitMs) {
+  if (!thread_.joinable())
+    return EndResult::NotStarted;
+  if (shared_->finished.Wait(limitMs)) {
+    thread_.join();
+    return EndResult::Ended;
+  }
+  DebugPrint("thread \"%s\" did not end within %d ms; left to finish on its own", name_.c_str(),
+             limitMs);
+  thread_.detach();
+  return EndResult::TimedOut;
+}
+
+WorkerThread::EndResult WorkerThread::Stop(int limitMs) {
+  SignalStop();
+  return WaitForEnd(limitMs);
+}
+
+bool WorkerThread::IsRunning() const {
+  return thread_.joinable() && !shared_->finished.IsSet();
+}
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+#include "toolkit/CListUI.h"
+
+#include "toolkit/CListLabelElementUI.h"
+#include "toolkit/SkinValue.h"
+
+namespace toolkit {
+
+CListUI::CListUI(QWidget* parent) : CContainerUI(Arrangement::Vertical, parent) {
+  EnableScrollBar(true, false);
+}
+
+bool CListUI::AddAt(CControlUI* control, int index) {
+  if (!CContainerUI::AddAt(control, index))
+    return false;
+  if (current_ >= index)
+    ++current_;
+  if (auto* row = qobject_cast<CListLabelElementUI*>(control)) {
+    row->SetOwner(this);
+    if (row->WantsSelected())
+      SelectItem(index, false, false);
+  }
+  return true;
+}
+
+bool CListUI::RemoveAt(int index, bool doNotDestroy) {
+  if (auto* row = qobject_cast<CListLabelElementUI*>(GetItemAt(index)))
+    row->SetOwner(nullptr);
+  if (!CContainerUI::RemoveAt(index, doNotDestroy))
+    return false;
+  if (index == current_)
+    current_ = -1;
+  else if (index < current_)
+    --current_;
+  return true;
+}
+
+void CListUI::ForgetItem(CControlUI* item) {
+  const int index = GetItemIndex(item);
+  if (index == current_)
+    current_ = -1;
+  else if (index >= 0 && index < current_)
+    --current_;
+  CContainerUI::ForgetItem(item);
+}
+
+void CListUI::RemoveAll() {
+  CContainerUI::RemoveAll();
+  current_ = -1;
+}
+
+bool CListUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
+  if (index == current_)
+    return true;
+  const int old = current_;
+  if (auto* previous = qobject_cast<CListLabelElementUI*>(GetItemAt(current_)))
+    previous->SetSelectedState(false);
+  if (index < 0) {
+    current_ = -1;
+    return false;
+  }
+  CControlUI* item = GetItemAt(index);
+  if (item == nullptr || !item->IsEnabled()) {
+    current_ = -1;
+    return false;
+  }
+  current_ = index;
+  if (auto* row = qobject_cast<CListLabelElementUI*>(item))
+    row->SetSelectedState(true);
+  EnsureVisible(item);
+  if (takeFocus)
+    item->setFocus();
+  if (triggerEvent)
+    SendNotify(DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(current_), old);
+  return true;
+}
+
+bool CListUI::SetAttribute(const QString& name, const QString& value) {
+  if (name == "itemselectedbkcolor" || name == "itemhotbkcolor") {
+    auto c = SkinValue::ParseColor(value);
+    if (!c)
+      return false;
+    (name == "itemselectedbkcolor" ? selectedBk_ : hotBk_) = *c;
+    return true;
+  }
+  return CContainerUI::SetAttribute(name, value);
+}
+
+}  // namespace toolkit
