@@ -100,7 +100,7 @@ void CContainerUI::SetChildPadding(int padding) {
 }
 
 void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
-  if (!vertical && !horizontal)
+  if (!vertical && !horizontal && scroll_ == nullptr)
     return;
   if (scroll_ == nullptr) {
     scroll_ = new QScrollArea(this);
@@ -121,6 +121,14 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
   scroll_->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded
                                                    : Qt::ScrollBarAlwaysOff);
   RelayoutItems();
+}
+
+bool CContainerUI::HasVerticalScrollBar() const {
+  return scroll_ != nullptr && scroll_->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+}
+
+bool CContainerUI::HasHorizontalScrollBar() const {
+  return scroll_ != nullptr && scroll_->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
 }
 
 void CContainerUI::EnsureVisible(CControlUI* control) {
@@ -149,8 +157,9 @@ bool CContainerUI::SetAttribute(const QString& name, const QString& value) {
     auto b = SkinValue::ParseBool(value);
     if (!b)
       return false;
-    if (*b)
-      EnableScrollBar(name == "vscrollbar", name == "hscrollbar");
+    const bool vertical = name == "vscrollbar" ? *b : HasVerticalScrollBar();
+    const bool horizontal = name == "hscrollbar" ? *b : HasHorizontalScrollBar();
+    EnableScrollBar(vertical, horizontal);
   } else {
     return CControlUI::SetAttribute(name, value);
   }

@@ -39,7 +39,8 @@ class CContainerUI : public CControlUI, public IControlHolder {
   int GetChildPadding() const { return childPadding_; }
   void SetChildPadding(int padding);
   void EnableScrollBar(bool vertical, bool horizontal = false);
-  bool HasScrollBar() const { return scroll_ != nullptr; }
+  bool HasVerticalScrollBar() const;
+  bool HasHorizontalScrollBar() const;
   // Scrolls so that the item is in view (containers with a scroll bar).
   void EnsureVisible(CControlUI* control);
 

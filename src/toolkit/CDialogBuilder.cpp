@@ -112,10 +112,14 @@ CControlUI* CDialogBuilder::ParseDocument(const QByteArray& data, const QString&
           CControlUI* control = ParseControl(xml, source, parent, depth);
           if (control != nullptr && root == nullptr)
             root = control;
-          if (tag == "Window" && control != nullptr && root != control) {
-            Error(source, xml, "a window has one root control");
-            if (parent == nullptr)
+          if (control != nullptr && root != control) {
+            if (tag == "Window") {
+              Error(source, xml, "a window has one root control");
+              delete control;  // leaves its container, if it was added to one
+            } else if (parent == nullptr) {
+              Error(source, xml, "a fragment built without a parent keeps only its first control");
               delete control;
+            }
           }
         }
       }

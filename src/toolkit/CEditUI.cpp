@@ -28,7 +28,7 @@ void CEditUI::CreateEditor(bool multiLine) {
     multi_->setPlainText(current);
     connect(multi_, &QPlainTextEdit::textChanged, this, [this] {
       // Programmatic changes run with signals blocked.
-      if (multi_->toPlainText().size() > maxChar_) {
+      if (maxChar_ > 0 && multi_->toPlainText().size() > maxChar_) {
         QSignalBlocker block(multi_);
         multi_->setPlainText(multi_->toPlainText().left(maxChar_));
         multi_->moveCursor(QTextCursor::End);
@@ -62,6 +62,11 @@ QString CEditUI::GetText() const {
 }
 
 void CEditUI::SetText(const QString& text) { CControlUI::SetText(text); }
+
+void CEditUI::ReloadText() {
+  // What the user typed is no language text: only the tooltip follows.
+  setToolTip(GetToolTip());
+}
 
 void CEditUI::UpdateTextDisplay() {
   const QString text = CControlUI::GetText();

@@ -28,6 +28,7 @@ class CEditUI : public CControlUI {
   void SetSel(int start, int end);
   void SetFocus();
   bool IsMultiLine() const { return multi_ != nullptr; }
+  void ReloadText() override;
 
   bool SetAttribute(const QString& name, const QString& value) override;
 

@@ -51,19 +51,15 @@ void CListUI::RemoveAll() {
 bool CListUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
   if (index == current_)
     return true;
+  CControlUI* item = GetItemAt(index);
+  if (index >= 0 && (item == nullptr || !item->IsEnabled()))
+    return false;  // the selection stays as it was
   const int old = current_;
   if (auto* previous = qobject_cast<CListLabelElementUI*>(GetItemAt(current_)))
     previous->SetSelectedState(false);
-  if (index < 0) {
-    current_ = -1;
+  current_ = index < 0 ? -1 : index;
+  if (current_ < 0)
     return false;
-  }
-  CControlUI* item = GetItemAt(index);
-  if (item == nullptr || !item->IsEnabled()) {
-    current_ = -1;
-    return false;
-  }
-  current_ = index;
   if (auto* row = qobject_cast<CListLabelElementUI*>(item))
     row->SetSelectedState(true);
   EnsureVisible(item);

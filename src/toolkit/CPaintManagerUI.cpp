@@ -350,6 +350,10 @@ bool CPaintManagerUI::SetDPI(int dpi) {
   if (old == dpi)
     return true;
   if (window_ != nullptr) {
+    // Limits first, so the old ones cannot hold the new size back.
+    window_->setMinimumSize(minInfo_.isEmpty() ? QSize(0, 0) : dpi_.Scale(minInfo_));
+    window_->setMaximumSize(maxInfo_.isEmpty() ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)
+                                               : dpi_.Scale(maxInfo_));
     window_->resize(window_->width() * dpi / old, window_->height() * dpi / old);
     if (root_ != nullptr && root_->parentWidget() == window_)
       root_->setGeometry(QRect(QPoint(0, 0), window_->size()));

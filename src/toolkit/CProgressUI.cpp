@@ -40,7 +40,7 @@ void CProgressUI::UpdateStyleSheet() {
     if (foreColor_.isValid())
       sheet += QStringLiteral(" background-color: %1;").arg(foreColor_.name(QColor::HexArgb));
     if (!path.isEmpty())
-      sheet += QStringLiteral(" border-image: url(%1);").arg(path);
+      sheet += QStringLiteral(" border-image: url(\"%1\");").arg(path);
     sheet += " }";
   }
   bar_->setStyleSheet(sheet);

@@ -67,6 +67,7 @@ void CSliderUI::UpdateStyleSheet() {
   };
   const QString thumb = locate(thumbImage_);
   const QString thumbHot = locate(thumbHotImage_);
+  const QString thumbPushed = locate(thumbPushedImage_);
   const QString fore = locate(foreImage_);
   if (thumb.isEmpty() && fore.isEmpty()) {
     slider_->setStyleSheet({});
@@ -76,15 +77,18 @@ void CSliderUI::UpdateStyleSheet() {
   QString sheet = QStringLiteral("QSlider::groove:%1 { background: transparent; border: none; }")
                       .arg(axis);
   if (!thumb.isEmpty()) {
-    sheet += QStringLiteral("QSlider::handle:%1 { border-image: url(%2); width: %3px; height: %4px; }")
+    sheet += QStringLiteral("QSlider::handle:%1 { border-image: url(\"%2\"); width: %3px; height: %4px; }")
                  .arg(axis, thumb)
                  .arg(Scale(thumbWidth_ > 0 ? thumbWidth_ : 12))
                  .arg(Scale(thumbHeight_ > 0 ? thumbHeight_ : 12));
   }
   if (!thumbHot.isEmpty())
-    sheet += QStringLiteral("QSlider::handle:%1:hover { border-image: url(%2); }").arg(axis, thumbHot);
+    sheet += QStringLiteral("QSlider::handle:%1:hover { border-image: url(\"%2\"); }").arg(axis, thumbHot);
+  if (!thumbPushed.isEmpty())
+    sheet += QStringLiteral("QSlider::handle:%1:pressed { border-image: url(\"%2\"); }")
+                 .arg(axis, thumbPushed);
   if (!fore.isEmpty())
-    sheet += QStringLiteral("QSlider::%1-page:%2 { border-image: url(%3); }")
+    sheet += QStringLiteral("QSlider::%1-page:%2 { border-image: url(\"%3\"); }")
                  .arg(IsHorizontal() ? "sub" : "add", axis, fore);
   slider_->setStyleSheet(sheet);
 }
@@ -127,8 +131,10 @@ bool CSliderUI::SetAttribute(const QString& name, const QString& value) {
       return false;
     if (name == "thumbimage")
       thumbImage_ = image->file;
-    else if (name == "thumbhotimage" || name == "thumbpushedimage")
+    else if (name == "thumbhotimage")
       thumbHotImage_ = image->file;
+    else if (name == "thumbpushedimage")
+      thumbPushedImage_ = image->file;
     else
       foreImage_ = image->file;
     UpdateStyleSheet();

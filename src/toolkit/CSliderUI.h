@@ -33,6 +33,7 @@ class CSliderUI : public CControlUI {
   QSlider* slider_;
   QString thumbImage_;
   QString thumbHotImage_;
+  QString thumbPushedImage_;
   QString foreImage_;
   int thumbWidth_ = 0;
   int thumbHeight_ = 0;

@@ -14,6 +14,7 @@
 #include "toolkit/CProgressUI.h"
 #include "toolkit/CSliderUI.h"
 #include "toolkit/CTabLayoutUI.h"
+#include "toolkit/CVerticalLayoutUI.h"
 
 using namespace toolkit;
 using testing_support::SkinTest;
@@ -258,4 +259,45 @@ TEST_F(Builder, RenamedControlsAreFoundByTheirNewName) {
   ok->SetName("device_select");
   EXPECT_EQ(pm.FindControl("okbtn"), nullptr);
   EXPECT_EQ(pm.FindControl("device_select"), ok);
+}
+
+TEST_F(Builder, ScrollBarsAreSwitchedEachOnItsOwn) {
+  CPaintManagerUI pm;
+  CDialogBuilder builder;
+  std::unique_ptr<CControlUI> root(builder.Create(
+      "<VerticalLayout vscrollbar=\"true\" hscrollbar=\"true\"><Label/></VerticalLayout>", {},
+      nullptr, &pm));
+  auto* container = qobject_cast<CContainerUI*>(root.get());
+  ASSERT_NE(container, nullptr);
+  EXPECT_TRUE(container->HasVerticalScrollBar());
+  EXPECT_TRUE(container->HasHorizontalScrollBar());
+  EXPECT_TRUE(container->SetAttribute("vscrollbar", "false"));
+  EXPECT_FALSE(container->HasVerticalScrollBar());
+  EXPECT_TRUE(container->HasHorizontalScrollBar());
+  EXPECT_EQ(container->GetCount(), 1);
+
+  std::unique_ptr<CControlUI> list(
+      builder.Create("<List hscrollbar=\"true\"/>", {}, nullptr, &pm));
+  EXPECT_TRUE(qobject_cast<CContainerUI*>(list.get())->HasVerticalScrollBar())
+      << "a list keeps its own vertical bar";
+}
+
+TEST_F(Builder, ExtraRootsAreReportedAndNotLeaked) {
+  CPaintManagerUI pm;
+  CDialogBuilder builder;
+  std::unique_ptr<CControlUI> root(builder.Create(
+      "<Window><Label name=\"one\"/><Label name=\"two\"/></Window>", {}, nullptr, &pm));
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->GetName(), "one");
+  EXPECT_EQ(builder.Errors().size(), 1);
+  std::unique_ptr<CControlUI> first(builder.Create(
+      "<Fragment><Label name=\"a\"/><Label name=\"b\"/></Fragment>", {}, nullptr, &pm));
+  EXPECT_EQ(first->GetName(), "a");
+  EXPECT_EQ(builder.Errors().size(), 1);
+  // With a parent, a fragment adds all its controls.
+  CVerticalLayoutUI parent;
+  builder.Create("<Fragment><Label name=\"a\"/><Label name=\"b\"/></Fragment>", {}, nullptr, &pm,
+                 &parent);
+  EXPECT_TRUE(builder.Errors().isEmpty());
+  EXPECT_EQ(parent.GetCount(), 2);
 }

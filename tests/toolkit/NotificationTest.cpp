@@ -176,6 +176,8 @@ TEST_F(Notifications, ListClickSelectsAndDoubleClickActivates) {
 
   EXPECT_TRUE(list->SelectItem(0, false, false));
   EXPECT_TRUE(window->seen.empty());
+  EXPECT_FALSE(list->SelectItem(7));
+  EXPECT_EQ(list->GetCurSel(), 0) << "a bad index leaves the selection alone";
   // Removing a row before the selection moves the selection with it.
   list->RemoveAt(0);
   EXPECT_EQ(list->GetCurSel(), -1);
@@ -202,43 +204,9 @@ TEST_F(Notifications, EditReportsTypingReturnAndFocus) {
   edit->SetText("xyz");
   EXPECT_TRUE(window->seen.empty()) << "setting the text is no edit";
   EXPECT_EQ(edit->GetText(), "xyz");
-}
-
-TEST_F(Notifications, ControlTimersFireRestartAndStopFromAnyThread) {
-  CPaintManagerUI& pm = window->PaintManager();
-  CControlUI* floater = Find("floater");
-  ASSERT_TRUE(pm.SetTimer(floater, 1002, 10));
-  ASSERT_TRUE(RunUntil([&] { return window->Trace(true).size() >= 2; }));
-  EXPECT_EQ(window->Trace(true)[0], "timer:floater");
-  EXPECT_EQ(window->seen[0].wParam, 1002u);
-  EXPECT_TRUE(pm.KillTimer(floater, 1002));
-  EXPECT_FALSE(pm.HasTimer(floater, 1002));
-  window->seen.clear();
-  RunFor(40);
-  EXPECT_TRUE(window->seen.empty());
-
-  // From a worker, as device threads do.
-  std::thread([&] { EXPECT_TRUE(pm.SetTimer(floater, 7, 10)); }).join();
-  ASSERT_TRUE(RunUntil([&] { return !window->seen.empty(); }));
-  EXPECT_EQ(window->seen[0].wParam, 7u);
-  std::thread([&] { EXPECT_TRUE(pm.KillTimer(floater, 7)); }).join();
-  RunFor(20);
-  window->seen.clear();
-  RunFor(40);
-  EXPECT_TRUE(window->seen.empty());
-
-  // Setting a running timer again restarts it.
-  ASSERT_TRUE(pm.SetTimer(floater, 9, 250));
-  RunFor(150);
-  ASSERT_TRUE(pm.SetTimer(floater, 9, 250));
-  RunFor(150);
-  EXPECT_TRUE(window->seen.empty());
-  ASSERT_TRUE(RunUntil([&] { return !window->seen.empty(); }));
-
-  // A control that goes away takes its timers with it.
-  ASSERT_TRUE(pm.SetTimer(floater, 11, 5));
-  delete floater;
-  EXPECT_FALSE(pm.HasTimer(floater, 11));
+  QTest::keyClicks(line, "w");
+  CResourceManager::GetInstance()->ReloadText();
+  EXPECT_EQ(edit->GetText(), "xyzw") << "a language switch keeps what the user typed";
 }
 
 TEST_F(Notifications, AsyncNotificationFromARemovedControlIsDropped) {

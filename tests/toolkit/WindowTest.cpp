@@ -59,56 +59,6 @@ TEST_F(Windows, DestroyDeliversWmDestroyOnceAndThenNothing) {
   EXPECT_EQ(window->messages.size(), before);
 }
 
-TEST_F(Windows, ShutdownWaitingForAWorkerThatSendsNeverDeadlocks) {
-  // The pattern of the main window: on WM_DESTROY it stops its workers and
-  // waits for them while they may be blocked sending to it.
-  auto window = MakeWindow();
-  platform::WorkerThread worker("sender");
-  std::atomic<int> sent{0};
-  std::atomic<bool> sawZero{false};
-  worker.Start([&, hwnd = window->GetHWND()](const platform::Event& stop) {
-    while (!stop.Wait(0)) {
-      if (platform::SendWindowMessage(hwnd, platform::WM_USER + 9, 0, 0) == 0)
-        sawZero = true;
-      ++sent;
-    }
-  });
-  window->onMessage = [&](UINT message, WPARAM, LPARAM, bool& handled) -> LRESULT {
-    handled = true;
-    if (message == platform::WM_DESTROY) {
-      worker.SignalStop();
-      EXPECT_EQ(worker.WaitForEnd(1000), platform::WorkerThread::EndResult::Ended);
-    }
-    return 1;
-  };
-  ASSERT_TRUE(RunUntil([&] { return sent.load() > 10; }));
-  window->DestroyWindow();
-  EXPECT_FALSE(worker.IsRunning());
-}
-
-TEST_F(Windows, SendFromWorkerIsHandledOnTheUiThreadWithItsResult) {
-  auto window = MakeWindow();
-  const auto uiThread = std::this_thread::get_id();
-  std::thread::id handledOn;
-  window->onMessage = [&](UINT message, WPARAM wParam, LPARAM, bool& handled) -> LRESULT {
-    if (message != platform::WM_USER + 77)
-      return handled = false, 0;
-    handled = true;
-    handledOn = std::this_thread::get_id();
-    return static_cast<LRESULT>(wParam) * 3;
-  };
-  std::atomic<LRESULT> result{0};
-  std::atomic<bool> done{false};
-  std::thread worker([&] {
-    result = platform::SendWindowMessage(window->GetHWND(), platform::WM_USER + 77, 5, 0);
-    done = true;
-  });
-  ASSERT_TRUE(RunUntil([&] { return done.load(); }));
-  worker.join();
-  EXPECT_EQ(result.load(), 15);
-  EXPECT_EQ(handledOn, uiThread);
-}
-
 TEST_F(Windows, WindowTimersArriveAsWmTimer) {
   auto window = MakeWindow();
   ASSERT_TRUE(window->SetTimer(1011, 10));
