@@ -1,34 +1,255 @@
 #include "app/CMainWnd.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
 
+#include "app/CMainPage.h"
+#include "app/ShellMessages.h"
+#include "app/ShellState.h"
 #include "platform/DebugChannel.h"
+#include "platform/SocketMessage.h"
+#include "platform/WindowMessages.h"
+#include "toolkit/CContainerUI.h"
 #include "toolkit/CControlUI.h"
+#include "toolkit/CResourceManager.h"
 
 using namespace toolkit;
+using platform::DebugOutput;
+using platform::DebugPrint;
 
-CMainWnd::CMainWnd() = default;
-CMainWnd::~CMainWnd() = default;
+CMainWnd::CMainWnd() : mainPage_(std::make_unique<CMainPage>()) {
+  AddVirtualWnd(CMainPage::kVirtualWndName, mainPage_.get());
+}
 
-void CMainWnd::InitWindow() { platform::DebugOutput("InitWindow"); }
+CMainWnd::~CMainWnd() {
+  RemoveVirtualWnd(CMainPage::kVirtualWndName);
+  // Normally done at WM_DESTROY; a window that was never destroyed (tests)
+  // still must not leave threads behind.
+  threads_.StopAll();
+  if (ShellState::MainWindow() == GetHWND())
+    ShellState::SetMainWindow(0);
+}
 
-bool CMainWnd::HandleNotify(TNotifyUI& msg) {
-  if (msg.sType == DUI_MSGTYPE_CLICK && msg.pSender != nullptr) {
-    const QString name = msg.pSender->GetName();
-    if (name == "closebtn") {
-      Close(IDOK);
-      return true;
-    }
-    if (name == "minbtn") {
-      SendMessage(platform::WM_SYSCOMMAND, platform::SC_MINIMIZE, 0);
-      return true;
-    }
+CDuiString CMainWnd::QueryControlText(const CDuiString&, const CDuiString&) { return {}; }
+
+CControlUI* CMainWnd::CreateControl(const QString& /*tag*/) {
+  // The program's own controls arrive with the pages that use them.
+  return nullptr;
+}
+
+void CMainWnd::InitWindow() {
+  DebugOutput("InitWindow");
+  CResourceManager::GetInstance()->SetTextQueryInterface(this);
+  CResourceManager::GetInstance()->LoadLanguage("lan_cn.xml");
+  // The skin observer registration comes with the skin chooser.
+  closeButton_ = FindControl("closebtn");
+  maxButton_ = FindControl("maxbtn");
+  restoreButton_ = FindControl("restorebtn");
+  minButton_ = FindControl("minbtn");
+  skinButton_ = FindControl("skinbtn");
+  gameModeButton_ = FindControl("gamemodebtn");
+  cloudButton_ = FindControl("cloudbtn");
+  smartEyesButton_ = FindControl("smarteyesbtn");
+  setButton_ = FindControl("setbtn");
+  ShellState::SetMainWindow(GetHWND());
+  SetIcon(kIconResource);
+  tray_.CreateTrayIcon(GetHWND(), kIconResource, kTitle, 0);
+}
+
+void CMainWnd::OnWindowInit() {
+  const ShellMessages& messages = ShellMessages::Get();
+  // 1. Other programs of this user reach the window through the local socket,
+  //    which takes every registered message: no filter to open.
+  // 2. Tell other programs that this one controls the lighting.
+  ShellState::BroadcastToOtherPrograms(platform::SocketMessage::Registered(
+      ShellMessages::kLightControlNoticeName, 1, 1));
+  // 3. Language choice: comes with the settings window.
+  // 4, 5. Device registry and pages: come with device detection.
+  // 6. Screen size, for the devices that need it.
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    ShellState::SetScreenSize(screen->size().width(), screen->size().height());
+  // 7. Hidden until the first scan is done.
+  ShowWindow(false, true);
+  // 8. Stop events and parameter blocks of every thread slot.
+  threads_.Create(this);
+  // 9. Detection thread (slot 0) and same-mode animation (slot 8): come with
+  //    device detection and the light effect engine.
+  // 10.
+  SetTimer(kTimerResize, 100);
+  // 11. Audio-lighting settings: come with audio-reactive lighting.
+  initialised_ = true;
+
+  // Until the detection thread reports its first pass, announce it here, so
+  // the window shows.
+  PostMessage(messages.InstanceMessage, 0, 0);
+}
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+  if (msg.sType != DUI_MSGTYPE_TIMER)
+    DebugPrint("%s %s", msg.sType.toUtf8().constData(),
+               msg.pSender != nullptr ? msg.pSender->GetName().toUtf8().constData() : "");
+  if (msg.sType == DUI_MSGTYPE_WINDOWINIT)
+    OnWindowInit();
+  else if (msg.sType == DUI_MSGTYPE_CLICK)
+    OnClick(msg);
+  WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::OnClick(TNotifyUI& msg) {
+  CControlUI* sender = msg.pSender;
+  if (sender == nullptr)
+    return;
+  if (sender == closeButton_) {
+    HideWindow();
+  } else if (sender->GetName().compare("nodevice_ok_btn", Qt::CaseInsensitive) == 0) {
+    HideWindow();
+  } else if (sender == minButton_) {
+    SendMessage(platform::WM_SYSCOMMAND, platform::SC_MINIMIZE, 0);
+  } else if (sender == maxButton_) {
+    SendMessage(platform::WM_SYSCOMMAND, platform::SC_MAXIMIZE, 0);
+  } else if (sender == restoreButton_) {
+    SendMessage(platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
   }
+}
+
+void CMainWnd::HideWindow() {
+  if (CTrayIcon::IsSystemTrayAvailable() && tray_.IsCreated()) {
+    ShowWindow(false);
+  } else {
+    DebugOutput("no system tray: minimising instead of hiding");
+    SendMessage(platform::WM_SYSCOMMAND, platform::SC_MINIMIZE, 0);
+  }
+}
+
+bool CMainWnd::AnySelectorVisible() const {
+  auto* bar = qobject_cast<CContainerUI*>(FindControl("device_select_layout"));
+  if (bar == nullptr)
+    return false;
+  for (int i = 0; i < bar->GetCount(); ++i)
+    if (bar->GetItemAt(i)->IsOwnVisible())
+      return true;
   return false;
 }
 
-LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM, bool& handled) {
-  QCoreApplication::quit();
+void CMainWnd::UpdateNoDeviceLink() {
+  if (CControlUI* noDevice = FindControl("No_device_Link"))
+    noDevice->SetVisible(!AnySelectorVisible());
+}
+
+void CMainWnd::RaiseWindow() {
+  SendMessage(platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
+  ShowWindow(true, true);
+  // Where the desktop lets a program raise itself this brings the window to
+  // the front; on Wayland it asks the compositor to activate it.
+  raise();
+  activateWindow();
+}
+
+void CMainWnd::OnInstanceMessage() {
+  UpdateNoDeviceLink();
+  // Clearing the devices' hidden-in-tray marks comes with the device pages.
+  RaiseWindow();
+  DebugOutput("instance message: window shown");
+}
+
+void CMainWnd::OnTrayIcon(LPARAM mouseMessage) {
+  if (mouseMessage == platform::WM_LBUTTONUP) {
+    UpdateNoDeviceLink();
+    if (isVisible() && !isMinimized()) {
+      ShowWindow(false);
+    } else {
+      ShowWindow(true, true);
+      ResizeForDpi();
+      RaiseWindow();
+      update();
+    }
+  } else if (mouseMessage == platform::WM_RBUTTONUP) {
+    SetTimer(kTimerTrayMenu, 10);
+  }
+}
+
+void CMainWnd::OnMenuCommand(const MenuCmd& command) {
+  if (command.szName == "exit")
+    Close(IDOK);
+  // Other names belong to the macro-action menu of the macro editor.
+}
+
+void CMainWnd::ResizeForDpi() {
+  const bool shown = isVisible() && !isMinimized();
+  // A minimised window is restored to be sized; a hidden one stays hidden.
+  if (isMinimized())
+    SendMessage(platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
+  QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect work = screen != nullptr ? screen->availableGeometry() : QRect();
+  int dpi = work.width() > 1500 && work.height() > 960 ? 144 : 96;
+  if (!CDPI::IsAccepted(dpi)) {
+    DebugOutput("MAIN_WND DPI SET ERROR");
+    dpi = 96;
+  }
+  CPaintManagerUI::SetAllDPI(96);
+  resize(1000, 640);
+  CPaintManagerUI::SetAllDPI(dpi);
+  CenterWindow();
+  ShowWindow(shown, false);
+}
+
+void CMainWnd::OnTimer(uintptr_t id) {
+  if (id == kTimerResize) {
+    KillTimer(kTimerResize);
+    ResizeForDpi();
+    update();
+    // Starting the audio recorder comes with audio capture.
+  } else if (id == kTimerTrayMenu) {
+    KillTimer(kTimerTrayMenu);
+    CMenuWnd::CreateMenu(kTrayMenu, QCursor::pos(), GetHWND());
+  }
+}
+
+LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  const ShellMessages& messages = ShellMessages::Get();
+  handled = true;
+  if (message == platform::WM_DESTROY) {
+    OnWindowDestroyed();
+    return 0;
+  }
+  if (message == platform::WM_TIMER) {
+    OnTimer(wParam);
+    return 0;
+  }
+  if (message == messages.InstanceMessage && messages.InstanceMessage != 0) {
+    OnInstanceMessage();
+    return 0;
+  }
+  if (message == UIMSG_TRAYICON) {
+    OnTrayIcon(lParam);
+    return 0;
+  }
+  if (message == WM_MENUCLICK) {
+    if (wParam != 0)
+      OnMenuCommand(*reinterpret_cast<const MenuCmd*>(wParam));
+    return 0;
+  }
   handled = false;
   return 0;
+}
+
+LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM, bool& handled) {
+  tray_.DeleteTrayIcon();
+  CPaintManagerUI::PostQuitMessage(0);
+  handled = false;  // the rest of the shut-down follows in HandleCustomMessage
+  return 0;
+}
+
+void CMainWnd::OnWindowDestroyed() {
+  DebugOutput("WM_DESTROY");
+  ShowWindow(false);
+  threads_.StopAll(ThreadSlotTable::kStopLimitMs);
+  // Tell an outside audio recorder to stop: codes 2, 4 and 5.
+  for (int code : {2, 4, 5})
+    ShellState::BroadcastToOtherPrograms(
+        platform::SocketMessage::Registered(ShellMessages::kAudioRecordName, code, 0));
+  CPaintManagerUI::PostQuitMessage(0);
 }

@@ -195,16 +195,47 @@ void DispatchPendingSends() {
   }
 }
 
+namespace {
+
+struct MessageNames {
+  std::mutex mutex;
+  std::map<std::string, uint32_t, std::less<>> ids;
+};
+
+MessageNames& Names() {
+  static MessageNames names;
+  return names;
+}
+
+}  // namespace
+
 uint32_t RegisterMessageName(std::string_view name) {
-  static std::mutex mutex;
-  static std::map<std::string, uint32_t, std::less<>> ids;
-  std::lock_guard lock(mutex);
-  auto it = ids.find(name);
-  if (it != ids.end())
+  auto& names = Names();
+  std::lock_guard lock(names.mutex);
+  auto it = names.ids.find(name);
+  if (it != names.ids.end())
     return it->second;
-  const uint32_t id = kFirstRegisteredMessage + static_cast<uint32_t>(ids.size());
-  ids.emplace(std::string(name), id);
+  const uint32_t id = kFirstRegisteredMessage + static_cast<uint32_t>(names.ids.size());
+  names.ids.emplace(std::string(name), id);
   return id;
+}
+
+std::optional<uint32_t> FindMessageName(std::string_view name) {
+  auto& names = Names();
+  std::lock_guard lock(names.mutex);
+  auto it = names.ids.find(name);
+  if (it == names.ids.end())
+    return std::nullopt;
+  return it->second;
+}
+
+std::string MessageNameOf(uint32_t id) {
+  auto& names = Names();
+  std::lock_guard lock(names.mutex);
+  for (const auto& [name, value] : names.ids)
+    if (value == id)
+      return name;
+  return {};
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/WindowMessageTypes.h"
@@ -20,6 +22,18 @@ bool PostWindowMessage(WindowHandle window, uint32_t message, WParam wParam, LPa
 // The id of a message known by name: the same name gives the same id for the
 // whole process; ids start at 0xC000.
 uint32_t RegisterMessageName(std::string_view name);
+// The id of a name registered before; nullopt for a name nobody registered.
+std::optional<uint32_t> FindMessageName(std::string_view name);
+// The name of a registered id; empty for other ids.
+std::string MessageNameOf(uint32_t id);
+
+// A block of bytes handed to a window with WM_COPYDATA (lParam points to it
+// for the duration of the send).
+struct CopyDataRecord {
+  uintptr_t dwData = 0;
+  uint32_t cbData = 0;
+  const void* lpData = nullptr;
+};
 
 // Timers that arrive at the window as WM_TIMER with the id in wParam. Setting
 // a running timer restarts it. Safe from any thread.

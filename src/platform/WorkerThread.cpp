@@ -4,7 +4,8 @@
 
 namespace platform {
 
-WorkerThread::WorkerThread(std::string name) : name_(std::move(name)) {}
+WorkerThread::WorkerThread(std::string name)
+    : name_(std::move(name)), shared_(std::make_shared<Shared>()) {}
 
 WorkerThread::~WorkerThread() {
   if (thread_.joinable())
@@ -14,7 +15,13 @@ WorkerThread::~WorkerThread() {
 bool WorkerThread::Start(Body body) {
   if (thread_.joinable())
     return false;
-  shared_ = std::make_shared<Shared>();
+  if (shared_.use_count() > 1) {
+    // A thread left running on its own still holds the old events.
+    shared_ = std::make_shared<Shared>();
+  } else {
+    shared_->stop.Reset();
+    shared_->finished.Reset();
+  }
   // The thread keeps its own reference to the events, so a detached thread
   // never touches freed memory of this object.
   thread_ = std::thread([shared = shared_, body = std::move(body)] {
@@ -24,10 +31,7 @@ bool WorkerThread::Start(Body body) {
   return true;
 }
 
-void WorkerThread::SignalStop() {
-  if (shared_)
-    shared_->stop.Set();
-}
+void WorkerThread::SignalStop() { shared_->stop.Set(); }
 
 WorkerThread::EndResult WorkerThread::WaitForEnd(int limitMs) {
   if (!thread_.joinable())

@@ -35,6 +35,9 @@ class WorkerThread {
 
   bool IsRunning() const;
   const std::string& Name() const { return name_; }
+  // The stop event exists from construction on, so owners can hand it out
+  // before the thread starts.
+  const Event& StopEvent() const { return shared_->stop; }
 
  private:
   struct Shared {

@@ -91,6 +91,8 @@ int CPaintManagerUI::GetResourceType() { return Shared().resourceType; }
 
 int CPaintManagerUI::MessageLoop() { return QCoreApplication::exec(); }
 
+void CPaintManagerUI::PostQuitMessage(int exitCode) { QCoreApplication::exit(exitCode); }
+
 void CPaintManagerUI::ReloadAllText() {
   QList<CPaintManagerUI*> managers;
   {

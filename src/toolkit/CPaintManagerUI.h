@@ -44,6 +44,8 @@ class CPaintManagerUI {
   static int GetResourceType();
   // Runs the event loop until the program quits; returns its exit code.
   static int MessageLoop();
+  // Ends the event loop (unconditionally, unlike asking the windows to close).
+  static void PostQuitMessage(int exitCode = 0);
   static void ReloadAllText();
   static void SetAllDPI(int dpi);
 

@@ -135,6 +135,8 @@ bool CResourceManager::LoadLanguage(const CDuiString& languageFile) {
   }
   texts_ = std::move(texts);
   queried_.clear();
+  // Controls show their texts as widgets: let them take the new ones.
+  ReloadText();
   return true;
 }
 

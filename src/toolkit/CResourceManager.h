@@ -25,7 +25,8 @@ class CResourceManager {
   void SetLanguage(const CDuiString& language) { language_ = language; }
   CDuiString GetLanguage() const { return language_; }
   // Replaces the text table with the texts of a language file under the
-  // resource path. False (table unchanged) when the file is missing or broken.
+  // resource path, and every window shows the new texts. False (table
+  // unchanged) when the file is missing or broken.
   bool LoadLanguage(const CDuiString& languageFile);
   // Every control that shows a resource text takes the current text again.
   void ReloadText();

@@ -59,12 +59,12 @@ bool CWindowWnd::Create(CWindowWnd* parent, const QString& title, uint32_t style
 }
 
 void CWindowWnd::ShowWindow(bool show, bool takeFocus) {
-  if (destroying_)
-    return;
   if (!show) {
     hide();
     return;
   }
+  if (destroying_)
+    return;
   QWidget::show();
   if (takeFocus) {
     raise();

@@ -1,0 +1,122 @@
+#include "app/AppShell.h"
+
+#include <QApplication>
+#include <array>
+#include <memory>
+
+#include "app/CMainWnd.h"
+#include "app/FontResource.h"
+#include "app/ShellMessages.h"
+#include "app/ShellState.h"
+#include "platform/DataFolders.h"
+#include "platform/DebugChannel.h"
+#include "platform/LocalMessageServer.h"
+#include "platform/TerminationSignals.h"
+#include "platform/WindowMessages.h"
+#include "toolkit/CControlFactory.h"
+#include "toolkit/CPaintManagerUI.h"
+#include "toolkit/CResourceManager.h"
+
+using namespace toolkit;
+
+namespace {
+
+constexpr std::array<const char*, 4> kPrivateFonts = {
+    "Font/Simplified_Chinese.ttf",
+    "Font/Strayne-Regular.otf",
+    "Font/NotoSansThai-Regular.ttf",
+    "Font/NotoSansCJKtc-Regular.otf",
+};
+
+void LoadSkin() {
+  CPaintManagerUI::SetResourceType(1);
+  CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + "skin/");
+  CResourceManager::GetInstance()->LoadResource("res.xml");
+  RegisterOwnControls();
+}
+
+// Messages from other programs reach the main window as if they had been
+// posted to it; copy-data records are handed over during the call.
+void DeliverToMainWindow(const platform::SocketMessage& message) {
+  const platform::WindowHandle window = ShellState::MainWindow();
+  if (window == 0)
+    return;
+  if (message.IsCopyData()) {
+    platform::CopyDataRecord record;
+    record.dwData = static_cast<uintptr_t>(message.dwData);
+    record.cbData = static_cast<uint32_t>(message.data.size());
+    record.lpData = message.data.constData();
+    platform::SendWindowMessage(window, platform::WM_COPYDATA, 0,
+                                reinterpret_cast<platform::LParam>(&record));
+    return;
+  }
+  if (auto id = platform::FindMessageName(message.name.toStdString()))
+    platform::PostWindowMessage(window, *id, static_cast<platform::WParam>(message.wParam),
+                                static_cast<platform::LParam>(message.lParam));
+}
+
+}  // namespace
+
+void RegisterOwnControls() {
+  // Each own control class is registered here as the page that uses it
+  // arrives; the skin check registers the same set.
+  [[maybe_unused]] CControlFactory* factory = CControlFactory::GetInstance();
+}
+
+int RunTravix(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("travix");
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  // Private fonts, released last.
+  std::array<FontResource, kPrivateFonts.size()> fonts;
+  for (size_t i = 0; i < kPrivateFonts.size(); ++i)
+    fonts[i].Load(kPrivateFonts[i]);
+
+  const uint32_t instanceMessage = ShellMessages::RegisterInstanceMessage();
+  platform::DebugPrint("软件标示：%d", instanceMessage);
+
+  platform::LocalMessageServer server;
+  switch (server.Start()) {
+    case platform::LocalMessageServer::StartResult::OtherInstance:
+      // Wake the running instance and leave without showing anything.
+      if (!platform::LocalMessageServer::SendToRunningInstance(platform::SocketMessage::Registered(
+              ShellMessages::kInstanceName, 0, 1)))
+        platform::DebugOutput("another instance holds the socket but does not answer");
+      return 0;
+    case platform::LocalMessageServer::StartResult::Failed:
+      // Like a failed named mutex: go on as the only instance.
+      platform::DebugOutput("single-instance socket unavailable; running without it");
+      break;
+    case platform::LocalMessageServer::StartResult::Listening:
+      break;
+  }
+  server.SetHandler(DeliverToMainWindow);
+  ShellState::SetMessageServer(&server);
+
+  CPaintManagerUI::SetInstancePath(platform::DataFolders::ProgramDir());
+  LoadSkin();
+  ShellMessages::RegisterShellMessages();
+
+  {
+    auto window = std::make_unique<CMainWnd>();
+    // Created hidden: the window appears once the first device scan is done.
+    if (window->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle & ~WS_VISIBLE, 0, 0, 0,
+                       CMainWnd::kCreateWidth, CMainWnd::kCreateHeight)) {
+      // A log-out, kill or Ctrl+C ends the program as the system closing the
+      // window does: through the ordered shut-down.
+      QObject::connect(platform::TerminationSignals::Install(),
+                       &platform::TerminationSignals::Requested, window.get(),
+                       [w = window.get()](int) { w->Close(IDOK); });
+      window->CenterWindow();
+      CPaintManagerUI::MessageLoop();
+      if (!window->IsDestroying())
+        window->DestroyWindow();
+    } else {
+      platform::DebugOutput("the main window could not be created from the skin");
+    }
+  }
+  ShellState::SetMessageServer(nullptr);
+  CResourceManager::GetInstance()->Release();
+  return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <atomic>
+
+#include "platform/WindowMessageTypes.h"
+
+namespace platform {
+class LocalMessageServer;
+struct SocketMessage;
+}
+
+// Values the shell keeps for the whole process. The main window's handle and
+// the running flag are read by worker threads.
+class ShellState {
+ public:
+  static platform::WindowHandle MainWindow() { return mainWindow_.load(); }
+  static void SetMainWindow(platform::WindowHandle window) { mainWindow_.store(window); }
+
+  static int ScreenWidth() { return screenWidth_.load(); }
+  static int ScreenHeight() { return screenHeight_.load(); }
+  static void SetScreenSize(int width, int height) {
+    screenWidth_.store(width);
+    screenHeight_.store(height);
+  }
+
+  // Cleared while the machine sleeps, set again on resume.
+  static bool IsRunning() { return running_.load() != 0; }
+  static void SetRunning(bool running) { running_.store(running ? 1 : 0); }
+
+  // The local socket, for broadcasts to other programs (UI thread only).
+  static void SetMessageServer(platform::LocalMessageServer* server) { server_ = server; }
+  static void BroadcastToOtherPrograms(const platform::SocketMessage& message);
+
+ private:
+  static inline std::atomic<platform::WindowHandle> mainWindow_{0};
+  static inline std::atomic<int> screenWidth_{0};
+  static inline std::atomic<int> screenHeight_{0};
+  static inline std::atomic<int> running_{1};
+  static inline platform::LocalMessageServer* server_ = nullptr;
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "platform/SocketMessage.h"
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace platform {
+
+// The program's per-user local socket: it makes the program a single
+// instance and carries messages between the program and other programs of
+// the same user (a second instance, games, scripts, test tools).
+//
+// Path: $XDG_RUNTIME_DIR/travix.sock, else /tmp/travix-<uid>/travix.sock (the
+// folder made with mode 0700 and refused when another user owns it). The
+// socket has mode 0600; connections from other users are closed at once. A
+// lock file beside the socket decides which of two starting instances owns it.
+class LocalMessageServer : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class StartResult { Listening, OtherInstance, Failed };
+  using Handler = std::function<void(const SocketMessage&)>;
+
+  explicit LocalMessageServer(QObject* parent = nullptr);
+  ~LocalMessageServer() override;
+
+  // The folder of the socket, created when missing; empty (with the reason)
+  // when it cannot be used safely.
+  static QString SocketDirectory(QString* error = nullptr);
+  static QString SocketPath();
+
+  // Takes the socket, or finds that another instance has it.
+  StartResult Start();
+  bool IsListening() const;
+  // Receives every well-formed message of a known name (registered in this
+  // process, or WM_COPYDATA); everything else is dropped with a debug line.
+  void SetHandler(Handler handler) { handler_ = std::move(handler); }
+  // Sends a message to every connected client.
+  void Broadcast(const SocketMessage& message);
+  int ClientCount() const { return static_cast<int>(clients_.size()); }
+
+  // Client side: sends one message to the running instance. Retries while the
+  // owner is still starting, up to `timeoutMs`. False when nobody took it.
+  static bool SendToRunningInstance(const SocketMessage& message, int timeoutMs = 3000);
+
+ private:
+  struct Client {
+    QByteArray buffer;
+    bool discarding = false;  // inside a line that was too long
+  };
+  void Accept();
+  void Read(QLocalSocket* socket);
+  void HandleLine(const QByteArray& line);
+  void Stop();
+
+  QLocalServer* server_ = nullptr;
+  QHash<QLocalSocket*, Client> clients_;
+  Handler handler_;
+  QString socketPath_;
+  int lockFd_ = -1;
+};
+
+}  // namespace platform
