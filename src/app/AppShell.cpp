@@ -35,26 +35,6 @@ void LoadSkin() {
   RegisterOwnControls();
 }
 
-// Messages from other programs reach the main window as if they had been
-// posted to it; copy-data records are handed over during the call.
-void DeliverToMainWindow(const platform::SocketMessage& message) {
-  const platform::WindowHandle window = ShellState::MainWindow();
-  if (window == 0)
-    return;
-  if (message.IsCopyData()) {
-    platform::CopyDataRecord record;
-    record.dwData = static_cast<uintptr_t>(message.dwData);
-    record.cbData = static_cast<uint32_t>(message.data.size());
-    record.lpData = message.data.constData();
-    platform::SendWindowMessage(window, platform::WM_COPYDATA, 0,
-                                reinterpret_cast<platform::LParam>(&record));
-    return;
-  }
-  if (auto id = platform::FindMessageName(message.name.toStdString()))
-    platform::PostWindowMessage(window, *id, static_cast<platform::WParam>(message.wParam),
-                                static_cast<platform::LParam>(message.lParam));
-}
-
 }  // namespace
 
 void RegisterOwnControls() {
@@ -91,7 +71,7 @@ int RunTravix(int argc, char** argv) {
     case platform::LocalMessageServer::StartResult::Listening:
       break;
   }
-  server.SetHandler(DeliverToMainWindow);
+  server.SetHandler(ShellState::DeliverFromOtherProgram);
   ShellState::SetMessageServer(&server);
 
   CPaintManagerUI::SetInstancePath(platform::DataFolders::ProgramDir());

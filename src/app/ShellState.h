@@ -30,6 +30,9 @@ class ShellState {
   // The local socket, for broadcasts to other programs (UI thread only).
   static void SetMessageServer(platform::LocalMessageServer* server) { server_ = server; }
   static void BroadcastToOtherPrograms(const platform::SocketMessage& message);
+  // A message from another program reaches the main window as if posted to
+  // it; a copy-data record is sent and lives for the call.
+  static void DeliverFromOtherProgram(const platform::SocketMessage& message);
 
  private:
   static inline std::atomic<platform::WindowHandle> mainWindow_{0};

@@ -35,7 +35,13 @@ QString LocalMessageServer::SocketDirectory(QString* error) {
   if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QDir(runtime).exists())
     return runtime.endsWith('/') ? runtime : runtime + '/';
 
-  const QString dir = QStringLiteral("/tmp/travix-%1").arg(getuid());
+  // $TMPDIR is honoured (it is /tmp unless the user moved it).
+  QString tmp = qEnvironmentVariable("TMPDIR");
+  if (tmp.isEmpty() || !QDir::isAbsolutePath(tmp))
+    tmp = QStringLiteral("/tmp");
+  while (tmp.size() > 1 && tmp.endsWith('/'))
+    tmp.chop(1);
+  const QString dir = QStringLiteral("%1/travix-%2").arg(tmp).arg(getuid());
   const QByteArray native = QFile::encodeName(dir);
   if (mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
     if (error != nullptr)

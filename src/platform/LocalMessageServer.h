@@ -17,7 +17,8 @@ namespace platform {
 // the same user (a second instance, games, scripts, test tools).
 //
 // Path: $XDG_RUNTIME_DIR/travix.sock, else /tmp/travix-<uid>/travix.sock (the
-// folder made with mode 0700 and refused when another user owns it). The
+// folder made with mode 0700 and refused when another user owns it; $TMPDIR
+// stands for /tmp when set). The
 // socket has mode 0600; connections from other users are closed at once. A
 // lock file beside the socket decides which of two starting instances owns it.
 class LocalMessageServer : public QObject {
