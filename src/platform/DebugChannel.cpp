@@ -9,14 +9,15 @@
 namespace platform {
 namespace {
 
+// Never destroyed: a worker left running at exit may still write a line.
 std::mutex& ChannelMutex() {
-  static std::mutex mutex;
-  return mutex;
+  static std::mutex* mutex = new std::mutex;
+  return *mutex;
 }
 
 std::vector<DebugCapture*>& Captures() {
-  static std::vector<DebugCapture*> captures;
-  return captures;
+  static auto* captures = new std::vector<DebugCapture*>;
+  return *captures;
 }
 
 bool StderrEnabled() {

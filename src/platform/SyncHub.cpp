@@ -3,8 +3,10 @@
 namespace platform::detail {
 
 SyncHub& SyncHub::Instance() {
-  static SyncHub hub;
-  return hub;
+  // Never destroyed: a worker left running at exit may still wait or signal
+  // while static objects are torn down.
+  static SyncHub* hub = new SyncHub;
+  return *hub;
 }
 
 }  // namespace platform::detail

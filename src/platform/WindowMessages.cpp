@@ -20,8 +20,9 @@ using detail::WindowTable;
 namespace detail {
 
 WindowTable& WindowTable::Instance() {
-  static WindowTable table;
-  return table;
+  // Never destroyed, like the sync hub: workers may send until the very end.
+  static WindowTable* table = new WindowTable;
+  return *table;
 }
 
 WindowHandle WindowTable::AddLocked(MessageReceiver* receiver, QObject* pump) {
@@ -203,8 +204,8 @@ struct MessageNames {
 };
 
 MessageNames& Names() {
-  static MessageNames names;
-  return names;
+  static MessageNames* names = new MessageNames;
+  return *names;
 }
 
 }  // namespace

@@ -89,8 +89,9 @@ TEST_F(MainWindow, CloseButtonHidesOrMinimisesAndASecondStartBringsItBack) {
   ASSERT_TRUE(RunUntil([&] { return Shown(); }));
   static_cast<CButtonUI*>(Find("closebtn"))->Activate();
   EXPECT_FALSE(Shown());
-  if (!CTrayIcon::IsSystemTrayAvailable())
+  if (!CTrayIcon::IsSystemTrayAvailable()) {
     EXPECT_TRUE(window_->isMinimized()) << "without a tray the window must stay reachable";
+  }
   // A second start arrives over the socket.
   ShellState::DeliverFromOtherProgram(
       platform::SocketMessage::Registered(ShellMessages::kInstanceName, 0, 1));
