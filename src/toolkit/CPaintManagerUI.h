@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QPointer>
+#include <QSet>
 #include <QRect>
 #include <QSize>
 #include <QString>
