@@ -15,6 +15,7 @@ BUILD_PACKAGES=(
   qt6-base-dev       # Qt 6 Core, Gui, Widgets, Network: UI toolkit layer, event loop, local sockets
   qt6-base-dev-tools # moc for the Qt classes
   libgl-dev          # OpenGL headers that Qt 6 Gui's CMake package asks for
+  libudev-dev        # hidraw hotplug events, so devices are found the moment they are plugged
 )
 
 # Running the test suite (headless: Qt's offscreen platform, no display).

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <array>
 
 #include "app/DeviceMatcher.h"
@@ -159,4 +160,16 @@ TEST(DeviceMatcher, OtherCollectionsUsagesOrIdsDoNotMatch) {
   registry[0].Path.clear();
   EXPECT_EQ(DeviceMatcher::MatchOpenedInterface(second, registry), 0);
   EXPECT_EQ(registry[0].Path, second.Path);
+}
+
+TEST(DeviceTables, TheUdevRuleCoversEverySupportedDevice) {
+  QFile rules(TRAVIX_SOURCE_DIR "/udev/70-travix.rules");
+  ASSERT_TRUE(rules.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(rules.readAll());
+  for (const InterfaceRecord& row : DeviceTables::Interfaces()) {
+    const QString line = QString("ATTRS{idVendor}==\"%1\", ATTRS{idProduct}==\"%2\", TAG+=\"uaccess\"")
+                             .arg(row.VendorId, 4, 16, QChar('0'))
+                             .arg(row.ProductId, 4, 16, QChar('0'));
+    EXPECT_TRUE(text.contains(line)) << line.toStdString();
+  }
 }

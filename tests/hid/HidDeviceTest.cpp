@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "hid/HidDevice.h"
+#include "hid/HotplugMonitor.h"
 #include "hid/ParseHexField.h"
 #include "hid/SysfsEnumerator.h"
 #include "support/FakeHidTree.h"
@@ -270,4 +271,15 @@ TEST_F(OpenedInterface, AVanishedDeviceFailsItsTransfersAndIsGone) {
   EXPECT_FALSE(device.IsSameDevicePresent());
   tree_.RemoveNode(node_);
   EXPECT_FALSE(device.IsSameDevicePresent());
+}
+
+TEST(HotplugMonitor, StartsAndStopsPromptlyWhetherOrNotUdevIsThere) {
+  platform::Event wake(platform::Event::Mode::ManualReset);
+  hid::HotplugMonitor monitor;
+  for (int round = 0; round < 3; ++round) {
+    const bool started = monitor.Start(wake);
+    EXPECT_EQ(monitor.IsRunning(), started);
+    monitor.Stop();
+    EXPECT_FALSE(monitor.IsRunning());
+  }
 }
