@@ -1,7 +1,7 @@
 // libFuzzer target for the report-descriptor parser and the report reader:
 //   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DTRAVIX_BUILD_FUZZERS=ON -DTRAVIX_BUILD_TESTS=OFF
 //   cmake --build build/fuzz --target report_descriptor_fuzzer
-//   build/fuzz/fuzz/report_descriptor_fuzzer fuzz/corpus/report_descriptor
+//   build/fuzz/bin/report_descriptor_fuzzer fuzz/corpus/report_descriptor
 #include <cstddef>
 #include <cstdint>
 #include <span>
