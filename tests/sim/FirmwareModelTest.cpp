@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "sim/FirmwareModel.h"
+
+using sim::DeviceKind;
+using sim::Fault;
+using sim::FirmwareModel;
+using sim::Report;
+
+namespace {
+
+Report Request(uint8_t command, uint8_t length = 0, uint16_t position = 0,
+               std::vector<uint8_t> data = {}) {
+  Report r{};
+  r[0] = 4;
+  r[3] = command;
+  r[4] = length;
+  r[5] = static_cast<uint8_t>(position & 0xFF);
+  r[6] = static_cast<uint8_t>(position >> 8);
+  std::copy(data.begin(), data.end(), r.begin() + 8);
+  const uint16_t sum = FirmwareModel::Checksum(r);
+  r[1] = static_cast<uint8_t>(sum & 0xFF);
+  r[2] = static_cast<uint8_t>(sum >> 8);
+  return r;
+}
+
+Report One(FirmwareModel& model, const Report& request, bool viaReceiver = false) {
+  auto answers = model.HandleRequest(request, viaReceiver);
+  EXPECT_EQ(answers.size(), 1u);
+  return answers.empty() ? Report{} : answers.back();
+}
+
+}  // namespace
+
+TEST(FirmwareModel, ChecksumOfTheProtocolsExamples) {
+  EXPECT_EQ(FirmwareModel::Checksum(Request(0x01)), 0x0001);
+  EXPECT_EQ(FirmwareModel::Checksum(Request(0x03, 0x18, 0x0018)), 0x0033);
+  EXPECT_EQ(FirmwareModel::Checksum(Request(0x15, 0x38, 0, std::vector<uint8_t>(56, 0xFF))), 0x3815);
+}
+
+TEST(FirmwareModel, InformationBlockReadsInChunks) {
+  FirmwareModel mouse(DeviceKind::Mouse);
+  const Report first = One(mouse, Request(0x03, 24, 0), true);
+  const Report second = One(mouse, Request(0x03, 10, 24), true);
+  EXPECT_EQ(first[3], 0x03);
+  EXPECT_EQ(first[7], 0x00);
+  EXPECT_EQ(second[7], 0x00);
+  std::vector<uint8_t> info(first.begin() + 8, first.begin() + 32);
+  info.insert(info.end(), second.begin() + 8, second.begin() + 18);
+  EXPECT_EQ(info, *mouse.Region("info"));
+  EXPECT_EQ(info[5], 11) << "key count";
+  EXPECT_EQ(info[9] | info[10] << 8, 0x3395) << "sensor";
+  EXPECT_EQ(One(mouse, Request(0x03, 24, 24))[7], 0xFF) << "past the 34 bytes";
+}
+
+TEST(FirmwareModel, ParametersAreFlatMemoryReadBackWhereWritten) {
+  FirmwareModel keyboard(DeviceKind::Keyboard);
+  std::vector<uint8_t> block(39);
+  for (size_t i = 0; i < block.size(); ++i)
+    block[i] = static_cast<uint8_t>(i + 1);
+  // Profile 2's block at 2 x 40, through the receiver in chunks of 24 and 15.
+  EXPECT_EQ(One(keyboard, Request(0x06, 24, 80, {block.begin(), block.begin() + 24}))[7], 0);
+  EXPECT_EQ(One(keyboard, Request(0x06, 15, 104, {block.begin() + 24, block.end()}))[7], 0);
+  const Report back = One(keyboard, Request(0x05, 39, 80));
+  EXPECT_TRUE(std::equal(block.begin(), block.end(), back.begin() + 8));
+  EXPECT_EQ(One(keyboard, Request(0x06, 1, 0, {3}))[7], 0);
+  EXPECT_EQ(keyboard.ActiveProfile(), 3);
+}
+
+TEST(FirmwareModel, BytesAfterTheDataAreNotChecked) {
+  FirmwareModel pad(DeviceKind::Pad);
+  // The data area keeps the previous chunk's tail; only `length` bytes count.
+  Report request = Request(0x06, 2, 64, {0x11, 0x22, 0x33, 0x44});
+  EXPECT_EQ(One(pad, request)[7], 0);
+  const auto parameters = *pad.Region("parameters");
+  EXPECT_EQ(parameters[64], 0x11);
+  EXPECT_EQ(parameters[65], 0x22);
+  EXPECT_EQ(parameters[66], 0x00);
+}
+
+TEST(FirmwareModel, MalformedRequestsGetStatusFFOrNothing) {
+  FirmwareModel keyboard(DeviceKind::Keyboard);
+  Report badSum = Request(0x05, 8, 0);
+  badSum[1] ^= 1;
+  EXPECT_EQ(One(keyboard, badSum)[7], 0xFF);
+  EXPECT_EQ(One(keyboard, Request(0x05, 57, 0))[7], 0xFF) << "more than 56 data bytes";
+  EXPECT_EQ(One(keyboard, Request(0x05, 8, FirmwareModel::kParameterBytes - 4))[7], 0xFF);
+  EXPECT_EQ(One(keyboard, Request(0x09, 8, 512))[7], 0xFF) << "key table index 1";
+  EXPECT_EQ(One(keyboard, Request(0x42))[7], 0xFF) << "unknown command";
+  Report otherReport = Request(0x01);
+  otherReport[0] = 5;
+  EXPECT_TRUE(keyboard.HandleRequest(otherReport, false).empty());
+  EXPECT_TRUE(keyboard.HandleRequest(std::vector<uint8_t>(10, 4), false).empty());
+}
+
+TEST(FirmwareModel, EveryCommandReachesItsMemory) {
+  FirmwareModel keyboard(DeviceKind::Keyboard);
+  const std::vector<uint8_t> data = {1, 2, 3, 4};
+  const std::pair<uint8_t, const char*> writes[] = {
+      {0x09, "key_table"},     {0x27, "fn_key_table"}, {0x28, "third_key_table"},
+      {0x0B, "colour_tables"}, {0x12, "light_frame"},  {0x15, "macro_memory"},
+      {0x17, "recoil_memory"},
+  };
+  for (const auto& [command, region] : writes) {
+    EXPECT_EQ(One(keyboard, Request(command, 4, 8, data))[7], 0) << region;
+    const auto memory = *keyboard.Region(region);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), memory.begin() + 8)) << region;
+  }
+  EXPECT_EQ(One(keyboard, Request(0x07, 4, 8))[8], 1) << "key table reads back";
+  EXPECT_EQ(One(keyboard, Request(0x0A, 4, 8))[9], 2) << "colour table reads back";
+  ASSERT_TRUE(keyboard.Poke("key_attributes", 0, std::vector<uint8_t>{7, 8}));
+  EXPECT_EQ(One(keyboard, Request(0x1B, 2, 0))[9], 8);
+  keyboard.SetPower(55, 1);
+  const Report power = One(keyboard, Request(0x1A, 6, 0));
+  EXPECT_EQ(power[8], 55);
+  EXPECT_EQ(power[9], 1);
+  for (uint8_t command : {0x01, 0x02, 0x1C})
+    EXPECT_EQ(One(keyboard, Request(command))[7], 0);
+}
+
+TEST(FirmwareModel, ReceiverAnswersForADeviceThatIsOff) {
+  FirmwareModel mouse(DeviceKind::Mouse);
+  EXPECT_EQ(One(mouse, Request(0xAA), true)[8], 0xFF) << "device on";
+  mouse.SetWirelessOn(false);
+  const Report off = One(mouse, Request(0x05, 8, 0), true);
+  EXPECT_EQ(off[3], 0xAA);
+  const Report query = One(mouse, Request(0xAA), true);
+  EXPECT_EQ(query[3], 0xAA);
+  EXPECT_NE(query[8], 0xFF);
+  EXPECT_EQ(One(mouse, Request(0x05, 8, 0), false)[3], 0x05) << "the cable still works";
+}
+
+TEST(FirmwareModel, FaultsOnDemand) {
+  FirmwareModel pad(DeviceKind::Pad);
+  pad.SetFault(*Fault::Parse("noanswer"));
+  EXPECT_TRUE(pad.HandleRequest(Request(0x01), false).empty());
+  pad.SetFault(*Fault::Parse("status-ff"));
+  EXPECT_EQ(One(pad, Request(0x01))[7], 0xFF);
+  pad.SetFault(*Fault::Parse("status-fe"));
+  EXPECT_EQ(One(pad, Request(0x01))[7], 0xFE);
+  pad.SetFault(*Fault::Parse("stale"));
+  const auto answers = pad.HandleRequest(Request(0x05, 4, 0), false);
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[0][3], 0x01) << "the previous answer first";
+  EXPECT_EQ(answers[1][3], 0x05);
+  pad.SetFault(*Fault::Parse("delay:60"));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(pad.HandleRequest(Request(0x01), false).size(), 1u);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
+  pad.SetFault(*Fault::Parse("none"));
+  EXPECT_EQ(One(pad, Request(0x01))[7], 0);
+  for (const char* bad : {"", "delay:", "delay:x", "delay:-1", "crash"})
+    EXPECT_FALSE(Fault::Parse(bad)) << bad;
+}
+
+TEST(FirmwareModel, StateLogAndLightReports) {
+  FirmwareModel headset(DeviceKind::Headset);
+  for (int i = 0; i < 15; ++i)
+    headset.HandleLightReport(std::vector<uint8_t>(17, static_cast<uint8_t>(i)));
+  const auto reports = headset.LightReports();
+  ASSERT_EQ(reports.size(), 12u) << "the last twelve";
+  EXPECT_EQ(reports.front()[0], 3);
+  One(headset, Request(0x01));
+  const auto log = headset.Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_TRUE(log[log.size() - 2].toDevice);
+  EXPECT_FALSE(log.back().toDevice);
+  const std::string state = headset.StateJson();
+  for (const char* key : {"\"info\"", "\"active_profile\"", "\"parameters\"", "\"key_table\"",
+                          "\"fn_key_table\"", "\"third_key_table\"", "\"key_attributes\"",
+                          "\"colour_tables\"", "\"macro_memory\"", "\"recoil_memory\"",
+                          "\"light_frame\"", "\"light_reports\"", "\"power\"", "\"wireless\""})
+    EXPECT_NE(state.find(key), std::string::npos) << key;
+
+  // A small macro memory poked into the information block.
+  FirmwareModel keyboard(DeviceKind::Keyboard);
+  ASSERT_TRUE(keyboard.Poke("info", 6, std::vector<uint8_t>{2}));
+  EXPECT_EQ(keyboard.Region("macro_memory")->size(), 256u);
+  EXPECT_FALSE(keyboard.Poke("info", 33, std::vector<uint8_t>{1, 2}));
+  EXPECT_FALSE(keyboard.Poke("nowhere", 0, std::vector<uint8_t>{1}));
+}
