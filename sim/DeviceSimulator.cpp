@@ -172,3 +172,13 @@ bool DeviceSimulator::SendEvent(DeviceKind kind, uint16_t code) {
 }
 
 }  // namespace sim
+
+namespace sim {
+
+int DeviceSimulator::OpenCount(const std::string& connection) const {
+  std::lock_guard lock(mutex_);
+  auto it = plugged_.find(connection);
+  return it == plugged_.end() ? 0 : it->second.server->Connections();
+}
+
+}  // namespace sim

@@ -30,6 +30,8 @@ class DeviceSimulator {
   // Plugged connections with their nodes, e.g. "keyboard hidraw0".
   std::vector<std::string> List() const;
   std::optional<std::string> NodeOf(const std::string& connection) const;
+  // How many times the connection's node is open.
+  int OpenCount(const std::string& connection) const;
 
   FirmwareModel& Firmware(DeviceKind kind);
   // Sends an event report (a 16-bit usage on the consumer collection) on every

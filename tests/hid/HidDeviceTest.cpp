@@ -231,8 +231,9 @@ TEST_F(OpenedInterface, CloseFromAnotherThreadEndsAnEndlessRead) {
   EXPECT_FALSE(device.IsOpen());
 
   // The abort does not linger: the next transfer after a new open works.
+  ASSERT_TRUE(Eventually([&] { return socket_->Connections() == 0; }));
   ASSERT_TRUE(device.Open(PathOf(3), true, true, true, false));
-  ASSERT_TRUE(Eventually([&] { return socket_->Connections() >= 1; }));
+  ASSERT_TRUE(Eventually([&] { return socket_->Connections() == 1; }));
   socket_->SendReport({0x03, 0x02, 0x04});
   uint32_t n = 0;
   EXPECT_EQ(device.Read(buffer, n, 1000), 1);

@@ -40,6 +40,15 @@ class Simulated : public ::testing::Test {
     r[2] = static_cast<uint8_t>(sum >> 8);
     return {r.begin(), r.end()};
   }
+  // The node took the connection (a report sent before that is not seen).
+  bool WaitForOpens(const std::string& connection, int count) {
+    for (int i = 0; i < 1000; ++i) {
+      if (simulator_->OpenCount(connection) == count)
+        return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+  }
   // Writes a request and reads its answer.
   static std::vector<uint8_t> Exchange(hid::HidDevice& device, const std::vector<uint8_t>& request) {
     uint32_t n = 0;
@@ -91,7 +100,7 @@ TEST_F(Simulated, EventsReachTheEventCollectionAndEveryConnection) {
   hid::HidDevice events, commands;
   ASSERT_TRUE(events.Open(PathOf("keyboard", "?vid_320f&pid_5055&mi_01&col03"), true, true, true, false));
   ASSERT_TRUE(commands.Open(PathOf("keyboard", "?vid_320f&pid_5055&mi_01&col04"), true, true, true, false));
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(WaitForOpens("keyboard", 2));
   ASSERT_TRUE(simulator_->SendEvent(DeviceKind::Keyboard, 0x0401));
   std::vector<uint8_t> report(8);
   uint32_t n = 0;
@@ -120,7 +129,7 @@ TEST_F(Simulated, ASlowReaderLosesNewReportsNotTheDevice) {
   ASSERT_TRUE(simulator_->Plug("pad"));
   hid::HidDevice device;
   ASSERT_TRUE(device.Open(PathOf("pad", "?vid_320f&pid_1004&mi_01&col03"), true, true, true, false));
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(WaitForOpens("pad", 1));
   for (int i = 1; i <= 200; ++i)
     simulator_->SendEvent(DeviceKind::Pad, static_cast<uint16_t>(i));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));

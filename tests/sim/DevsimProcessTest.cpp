@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+
+#include "hid/HidDevice.h"
+
+// The simulator daemon as scripts use it: serve, then commands.
+namespace {
+
+const QString kDevsim = TRAVIX_BIN_DIR "/travix-devsim";
+
+class Devsim : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server_.start(kDevsim, {"serve", "--root", root_.path()});
+    ASSERT_TRUE(server_.waitForStarted(5000));
+    ASSERT_TRUE(server_.waitForReadyRead(5000)) << "the daemon announces itself when it serves";
+  }
+  void TearDown() override {
+    if (server_.state() != QProcess::NotRunning) {
+      server_.kill();
+      server_.waitForFinished(3000);
+    }
+    qunsetenv("TRAVIX_SYSFS_ROOT");
+    qunsetenv("TRAVIX_DEV_ROOT");
+  }
+  // Runs one command; returns {exit code, stdout}.
+  std::pair<int, QString> Run(const QStringList& args) {
+    QProcess client;
+    client.start(kDevsim, args);
+    EXPECT_TRUE(client.waitForFinished(5000));
+    return {client.exitCode(), QString::fromUtf8(client.readAllStandardOutput())};
+  }
+
+  QTemporaryDir root_;
+  QProcess server_;
+};
+
+}  // namespace
+
+TEST_F(Devsim, PlugListStateAndCleanUp) {
+  EXPECT_EQ(Run({"--root", root_.path(), "plug", "keyboard"}).first, 0);
+  EXPECT_EQ(Run({"plug", "headset", "--root", root_.path()}).first, 0) << "--root after the command";
+  EXPECT_EQ(Run({"--root", root_.path(), "plug", "keyboard"}).first, 1) << "already plugged";
+  EXPECT_EQ(Run({"--root", root_.path(), "list"}).second, "keyboard hidraw0\nheadset hidraw1\n");
+  EXPECT_EQ(Run({"--root", root_.path(), "poke", "keyboard", "parameters", "0", "03"}).first, 0);
+  const QString state = Run({"--root", root_.path(), "state", "keyboard"}).second;
+  EXPECT_TRUE(state.contains("\"active_profile\": 3")) << state.toStdString();
+  EXPECT_EQ(Run({"--root", root_.path(), "fault", "keyboard", "explode"}).first, 1);
+  EXPECT_EQ(Run({"--root", root_.path(), "event", "pad", "0401"}).first, 1) << "no pad plugged";
+  EXPECT_EQ(Run({"--root", root_.path()}).first, 2);
+
+  // The program's own HID layer finds what the daemon serves.
+  qputenv("TRAVIX_SYSFS_ROOT", (root_.path() + "/sys").toUtf8());
+  qputenv("TRAVIX_DEV_ROOT", (root_.path() + "/dev").toUtf8());
+  hid::HidDevice probe;
+  probe.EnumerateInterfaces();
+  EXPECT_EQ(probe.PathCount, 5u);
+  hid::HidDevice device;
+  EXPECT_TRUE(device.Open(probe.PathList[3], true, true, true, false));
+
+  ::kill(static_cast<pid_t>(server_.processId()), SIGTERM);
+  ASSERT_TRUE(server_.waitForFinished(5000));
+  EXPECT_EQ(server_.exitCode(), 0);
+  EXPECT_FALSE(QFileInfo::exists(root_.path() + "/sys"));
+  EXPECT_FALSE(QFileInfo::exists(root_.path() + "/dev"));
+  EXPECT_FALSE(QFileInfo::exists(root_.path() + "/devsim.sock"));
+  EXPECT_EQ(Run({"--root", root_.path(), "list"}).first, 1) << "nobody serves any more";
+}
