@@ -33,9 +33,9 @@ constexpr ConnectionSpec kConnections[] = {
 };
 
 const ConnectionSpec* Find(const std::string& name) {
-  for (const ConnectionSpec& spec : kConnections)
-    if (name == spec.name)
-      return &spec;
+  for (const ConnectionSpec& entry : kConnections)
+    if (name == entry.name)
+      return &entry;
   return nullptr;
 }
 
@@ -64,8 +64,8 @@ DeviceSimulator::~DeviceSimulator() {
 const std::vector<std::string>& DeviceSimulator::ConnectionNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list;
-    for (const ConnectionSpec& spec : kConnections)
-      list.emplace_back(spec.name);
+    for (const ConnectionSpec& entry : kConnections)
+      list.emplace_back(entry.name);
     return list;
   }();
   return names;
@@ -90,21 +90,21 @@ void DeviceSimulator::HandleOutput(DeviceKind kind, bool viaReceiver, SimulatedN
 }
 
 bool DeviceSimulator::Plug(const std::string& connection) {
-  const ConnectionSpec* spec = Find(connection);
-  if (spec == nullptr)
+  const ConnectionSpec* entry = Find(connection);
+  if (entry == nullptr)
     return false;
   std::lock_guard lock(mutex_);
   if (plugged_.count(connection) != 0)
     return false;
-  const std::vector<uint8_t> descriptor = spec->kind == DeviceKind::Headset
+  const std::vector<uint8_t> descriptor = entry->kind == DeviceKind::Headset
                                               ? HeadsetInterfaceDescriptor()
                                               : CommandInterfaceDescriptor();
-  const std::string node = sysfs_.AddUsbNode(spec->vendor, spec->product, spec->interfaceNumber,
-                                             spec->port, spec->bcdDevice, descriptor,
-                                             spec->productName);
+  const std::string node = sysfs_.AddUsbNode(entry->vendor, entry->product, entry->interfaceNumber,
+                                             entry->port, entry->bcdDevice, descriptor,
+                                             entry->productName);
   auto slot = std::make_shared<std::atomic<SimulatedNode*>>(nullptr);
-  const DeviceKind kind = spec->kind;
-  const bool receiver = spec->receiver;
+  const DeviceKind kind = entry->kind;
+  const bool receiver = entry->receiver;
   auto server = std::make_unique<SimulatedNode>(
       DevRoot() + "/" + node, [this, kind, receiver, slot](std::span<const uint8_t> report) {
         HandleOutput(kind, receiver, slot->load(), report);
@@ -137,10 +137,10 @@ bool DeviceSimulator::Unplug(const std::string& connection) {
 std::vector<std::string> DeviceSimulator::List() const {
   std::lock_guard lock(mutex_);
   std::vector<std::string> list;
-  for (const ConnectionSpec& spec : kConnections) {
-    auto it = plugged_.find(spec.name);
+  for (const ConnectionSpec& entry : kConnections) {
+    auto it = plugged_.find(entry.name);
     if (it != plugged_.end())
-      list.push_back(std::string(spec.name) + " " + it->second.node);
+      list.push_back(std::string(entry.name) + " " + it->second.node);
   }
   return list;
 }
