@@ -245,7 +245,7 @@ void HidDevice::MarkGoneIfFatal(int error) {
     gone_ = true;
 }
 
-HidDevice::Wait HidDevice::WaitFor(short events, int timeoutMs, int& remainingMs) {
+HidDevice::Wait HidDevice::WaitFor(short events, int& remainingMs) {
   const int fd = Handle.load();
   if (fd < 0)
     return Wait::Failed;
@@ -261,18 +261,16 @@ HidDevice::Wait HidDevice::WaitFor(short events, int timeoutMs, int& remainingMs
                            .count();
     remainingMs = std::max(0, remainingMs - static_cast<int>(spent));
   }
-  (void)timeoutMs;
   if (result < 0)
     return Wait::Failed;
   if (fds[1].revents & POLLIN)
     return Wait::Aborted;
   if (result == 0)
     return Wait::TimedOut;
-  if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-    if (!(fds[0].revents & events))
-      gone_ = true;
-    if (!(fds[0].revents & events))
-      return Wait::Failed;
+  // A hang-up with nothing left to read: the device is gone.
+  if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[0].revents & events)) {
+    gone_ = true;
+    return Wait::Failed;
   }
   return Wait::Ready;
 }
@@ -286,7 +284,7 @@ int HidDevice::Read(std::span<uint8_t> buffer, uint32_t& transferred, int timeou
   int remaining = timeoutMs;
   uint8_t report[kMaxReportBytes + 1];
   for (;;) {
-    const Wait wait = WaitFor(POLLIN, timeoutMs, remaining);
+    const Wait wait = WaitFor(POLLIN, remaining);
     if (wait != Wait::Ready)
       break;
     // Unnumbered reports come without an id byte: leave room to put a 0 there.
@@ -333,7 +331,7 @@ int HidDevice::Write(std::span<const uint8_t> report, uint32_t& transferred, int
   WritePending = true;
   int result = 0;
   int remaining = timeoutMs;
-  while (WaitFor(POLLOUT, timeoutMs, remaining) == Wait::Ready) {
+  while (WaitFor(POLLOUT, remaining) == Wait::Ready) {
     // hidraw takes the report id in byte 0, 0 for unnumbered reports.
     const ssize_t n = ::write(Handle.load(), report.data(), report.size());
     if (n < 0) {

@@ -76,7 +76,8 @@ class HidDevice {
 
  private:
   enum class Wait { Ready, Aborted, TimedOut, Failed };
-  Wait WaitFor(short events, int timeoutMs, int& remainingMs);
+  // Waits for the node (or the abort) with what is left of the time limit.
+  Wait WaitFor(short events, int& remainingMs);
   // Sets the abort and waits until every pending transfer has left.
   void AbortPending();
   bool FillDeviceInformation(const std::string& path);

@@ -18,12 +18,11 @@ uint32_t HidReportReader::ExtractBits(std::span<const uint8_t> data, uint32_t bi
   return static_cast<uint32_t>(value);
 }
 
-uint32_t HidReportReader::CheckReport(ReportType type, std::span<const uint8_t> report) const {
+uint32_t HidReportReader::CheckReport(std::span<const uint8_t> report) const {
   if (report.empty())
     return HIDP_STATUS_INVALID_REPORT_LENGTH;
   if (!collection_.HasReportId(report[0]))
     return HIDP_STATUS_INCOMPATIBLE_REPORT_ID;
-  (void)type;
   return HIDP_STATUS_SUCCESS;
 }
 
@@ -39,10 +38,9 @@ uint32_t HidReportReader::GetUsages(ReportType type, uint16_t usagePage,
                                     std::span<const uint8_t> report,
                                     std::vector<uint16_t>& usages) const {
   usages.clear();
-  if (const uint32_t status = CheckReport(type, report); status != HIDP_STATUS_SUCCESS)
+  if (const uint32_t status = CheckReport(report); status != HIDP_STATUS_SUCCESS)
     return status;
   const std::span<const uint8_t> data = report.subspan(1);
-  bool found = false;
   for (const HidField& field : collection_.fields) {
     if (field.type != type || !field.IsButton() || field.reportId != report[0])
       continue;
@@ -63,13 +61,11 @@ uint32_t HidReportReader::GetUsages(ReportType type, uint16_t usagePage,
       }
       if (!usage || (*usage >> 16) != usagePage)
         continue;
-      found = true;
       const uint16_t id = static_cast<uint16_t>(*usage & 0xFFFF);
       if (id != 0)
         usages.push_back(id);
     }
   }
-  (void)found;
   return HIDP_STATUS_SUCCESS;
 }
 
@@ -93,7 +89,7 @@ const HidField* HidReportReader::FindValueField(ReportType type, uint16_t usageP
 uint32_t HidReportReader::GetUsageValue(ReportType type, uint16_t usagePage, uint16_t usage,
                                         std::span<const uint8_t> report, uint32_t& value) const {
   value = 0;
-  if (const uint32_t status = CheckReport(type, report); status != HIDP_STATUS_SUCCESS)
+  if (const uint32_t status = CheckReport(report); status != HIDP_STATUS_SUCCESS)
     return status;
   uint32_t element = 0;
   const HidField* field = FindValueField(type, usagePage, usage, report[0], element);
@@ -108,7 +104,7 @@ uint32_t HidReportReader::GetScaledUsageValue(ReportType type, uint16_t usagePag
                                               uint16_t usage, std::span<const uint8_t> report,
                                               int32_t& value) const {
   value = 0;
-  if (const uint32_t status = CheckReport(type, report); status != HIDP_STATUS_SUCCESS)
+  if (const uint32_t status = CheckReport(report); status != HIDP_STATUS_SUCCESS)
     return status;
   uint32_t element = 0;
   const HidField* field = FindValueField(type, usagePage, usage, report[0], element);

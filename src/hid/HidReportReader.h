@@ -33,7 +33,7 @@ class HidReportReader {
  private:
   const HidField* FindValueField(ReportType type, uint16_t usagePage, uint16_t usage,
                                  uint8_t reportId, uint32_t& element) const;
-  uint32_t CheckReport(ReportType type, std::span<const uint8_t> report) const;
+  uint32_t CheckReport(std::span<const uint8_t> report) const;
 
   const HidCollection& collection_;
 };

@@ -166,8 +166,6 @@ bool CContainerUI::SetAttribute(const QString& name, const QString& value) {
   return true;
 }
 
-void CContainerUI::SetVisible(bool visible) { CControlUI::SetVisible(visible); }
-
 void CContainerUI::ReloadText() {
   CControlUI::ReloadText();
   for (CControlUI* item : items_)

@@ -46,7 +46,6 @@ class CContainerUI : public CControlUI, public IControlHolder {
 
   void SetManager(CPaintManagerUI* manager, bool init = true) override;
   bool SetAttribute(const QString& name, const QString& value) override;
-  void SetVisible(bool visible = true) override;
   void ReloadText() override;
   void OnDpiChanged() override;
 

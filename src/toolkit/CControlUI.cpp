@@ -382,9 +382,10 @@ void CControlUI::UpdateAppearance() {
     return;
   QPalette palette = inner_->palette();
   if (textColor_.isValid()) {
-    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-      palette.setColor(QPalette::Active, role, textColor_),
-          palette.setColor(QPalette::Inactive, role, textColor_);
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+      palette.setColor(QPalette::Active, role, textColor_);
+      palette.setColor(QPalette::Inactive, role, textColor_);
+    }
   }
   if (disabledTextColor_.isValid()) {
     for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})

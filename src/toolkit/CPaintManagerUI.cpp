@@ -30,6 +30,7 @@ struct SharedState {
   QHash<int, QFont> fonts;
   std::optional<QFont> defaultFont;
   QList<CPaintManagerUI*> managers;  // guarded by `mutex`
+  int allDpi = CDPI::kDefaultDpi;      // the last SetAllDPI, for windows made later
   std::mutex mutex;
 };
 
@@ -49,6 +50,7 @@ QString WithSlash(QString path) {
 CPaintManagerUI::CPaintManagerUI() : host_(std::make_unique<TimerHost>()) {
   std::lock_guard lock(Shared().mutex);
   Shared().managers.append(this);
+  dpi_.SetScale(Shared().allDpi);
 }
 
 CPaintManagerUI::~CPaintManagerUI() {
@@ -105,10 +107,13 @@ void CPaintManagerUI::ReloadAllText() {
 }
 
 void CPaintManagerUI::SetAllDPI(int dpi) {
+  if (!CDPI::IsAccepted(dpi))
+    return;
   QList<CPaintManagerUI*> managers;
   {
     std::lock_guard lock(Shared().mutex);
     managers = Shared().managers;
+    Shared().allDpi = dpi;
   }
   for (CPaintManagerUI* manager : managers)
     manager->SetDPI(dpi);

@@ -128,6 +128,4 @@ void SkinButton::paintEvent(QPaintEvent* event) {
   CRenderEngine::DrawText(painter, textRect, text(), textColour, font(), flags);
 }
 
-QSize SkinButton::sizeHint() const { return QPushButton::sizeHint(); }
-
 }  // namespace toolkit

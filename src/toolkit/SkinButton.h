@@ -40,7 +40,6 @@ class SkinButton : public QPushButton {
  protected:
   void nextCheckState() override {}
   void paintEvent(QPaintEvent* event) override;
-  QSize sizeHint() const override;
 
  private:
   State CurrentState() const;

@@ -301,3 +301,14 @@ TEST_F(Builder, ExtraRootsAreReportedAndNotLeaked) {
   EXPECT_TRUE(builder.Errors().isEmpty());
   EXPECT_EQ(parent.GetCount(), 2);
 }
+
+TEST_F(Builder, WindowsMadeAfterSetAllDpiStartAtThatDpi) {
+  CPaintManagerUI::SetAllDPI(144);
+  auto window = MakeWindow();
+  EXPECT_EQ(window->PaintManager().GetDPI(), 144);
+  EXPECT_EQ(window->size(), QSize(600, 450)) << "the skin's 400 x 300 at 150 %";
+  CPaintManagerUI::SetAllDPI(100);
+  EXPECT_EQ(window->PaintManager().GetDPI(), 144) << "a value that is not accepted changes nothing";
+  CPaintManagerUI::SetAllDPI(96);
+  EXPECT_EQ(window->size(), QSize(400, 300));
+}
