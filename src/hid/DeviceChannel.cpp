@@ -1,0 +1,330 @@
+#include "hid/DeviceChannel.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "platform/DebugChannel.h"
+
+namespace hid {
+
+namespace {
+
+constexpr int kCableLimitMs = 1000;
+constexpr int kReceiverLimitMs = 5000;
+constexpr int kReceiverQuickLimitMs = 500;
+constexpr uint8_t kReceiverAnswered = 0xAA;
+constexpr uint8_t kQueryWirelessLink = 0xAA;
+constexpr uint8_t kRecoilChunk = 56;
+constexpr uint16_t kKeyTableStride = 512;
+
+// The report as two lines of 32 bytes.
+void DumpReport(const char* title, std::span<const uint8_t, 64> r) {
+  platform::DebugOutput(title);
+  for (int half = 0; half < 2; ++half) {
+    const uint8_t* b = r.data() + half * 32;
+    platform::DebugPrint(
+        "%02x %02x %02x %02x   %02x %02x %02x %02x   %02x %02x %02x %02x   %02x %02x %02x %02x  "
+        "%02x %02x %02x %02x  %02x %02x %02x %02x  %02x %02x %02x %02x  %02x %02x %02x %02x",
+        b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
+        b[14], b[15], b[16], b[17], b[18], b[19], b[20], b[21], b[22], b[23], b[24], b[25], b[26],
+        b[27], b[28], b[29], b[30], b[31]);
+  }
+}
+
+}  // namespace
+
+DeviceChannel::DeviceChannel() = default;
+
+DeviceChannel::~DeviceChannel() {
+  std::lock_guard lock(IoLock);
+  IsOpen = false;
+  Wired.Close();
+  Receiver.Close();
+}
+
+void DeviceChannel::SetMode(int mode) {
+  const bool wireless = mode == 2;
+  WirelessMode = wireless;
+  ChunkSize = wireless ? 24 : 56;
+}
+
+bool DeviceChannel::SetTransferSize(uint16_t size) {
+  if (size > kMaxTransferSize)
+    return false;
+  TransferSize = size;
+  return true;
+}
+
+int DeviceChannel::Exchange(std::span<const uint8_t> request, std::span<uint8_t> answer,
+                            uint32_t& bytesRead) {
+  std::lock_guard guard(exchangeGuard_);
+  return ExchangeGuarded(request, answer, bytesRead, false);
+}
+
+int DeviceChannel::ExchangeQuick(std::span<const uint8_t> request, std::span<uint8_t> answer,
+                                 uint32_t& bytesRead) {
+  std::lock_guard guard(exchangeGuard_);
+  return ExchangeGuarded(request, answer, bytesRead, true);
+}
+
+int DeviceChannel::ExchangeGuarded(std::span<const uint8_t> request, std::span<uint8_t> answer,
+                                   uint32_t& bytesRead, bool quick) {
+  Busy = true;
+  bytesRead = 0;
+  int result = kResultNoAnswer;
+  if (!IsOpen) {
+    Busy = false;
+    return result;
+  }
+  std::array<uint8_t, 64> report{};
+  std::copy_n(request.begin(), std::min<size_t>(request.size(), report.size()), report.begin());
+  if (!quick)
+    DumpReport("命令", report);
+
+  const bool wireless = WirelessMode;
+  const int limit =
+      wireless ? (quick ? kReceiverQuickLimitMs : kReceiverLimitMs) : kCableLimitMs;
+  int written = 0;
+  {
+    std::lock_guard io(IoLock);
+    HidDevice& device = wireless ? Receiver : Wired;
+    // Whatever waits unread is older than this request: drop it, so a full
+    // queue cannot swallow the answer.
+    device.DiscardPendingInput();
+    uint32_t n = 0;
+    written = device.Write(report, n, limit);
+  }
+  if (written != 1) {
+    Busy = false;
+    return kResultNotWritten;
+  }
+  std::array<uint8_t, 64> buffer{};
+  {
+    std::lock_guard io(IoLock);
+    HidDevice& device = wireless ? Receiver : Wired;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      uint32_t n = 0;
+      buffer.fill(0);
+      result = device.Read(buffer, n, limit);
+      bytesRead = n;
+      if (result != 1)
+        break;
+      if (buffer[3] == report[3])
+        break;
+      if (wireless && buffer[3] == kReceiverAnswered) {
+        result = kResultReceiverAnswer;
+        break;
+      }
+      // An answer to an earlier request: read once more.
+    }
+  }
+  std::copy_n(buffer.begin(), std::min(answer.size(), buffer.size()), answer.begin());
+  if (!quick && bytesRead > 0)
+    DumpReport("返回", buffer);
+  Busy = false;
+  return result;
+}
+
+int DeviceChannel::Send(DeviceCommand& request, Lock lock, std::span<uint8_t, 64> answer) {
+  request.Seal();
+  uint32_t n = 0;
+  int result;
+  switch (lock) {
+    case Lock::Command: {
+      std::lock_guard hold(CommandLock);
+      result = Exchange(request.bytes, answer, n);
+      break;
+    }
+    case Lock::Light: {
+      std::lock_guard hold(LightLock);
+      result = Exchange(request.bytes, answer, n);
+      break;
+    }
+    default:
+      result = Exchange(request.bytes, answer, n);
+      break;
+  }
+  if (result != kResultSuccess)
+    return result;
+  if (answer[DeviceCommand::kAnswerStatusOffset] == 0xFF)
+    return kResultStatusFF;
+  if (answer[DeviceCommand::kAnswerStatusOffset] == 0xFE)
+    return kResultStatusFE;
+  return kResultSuccess;
+}
+
+int DeviceChannel::RunBlock(const Block& block) {
+  const size_t chunk = block.chunk != 0 ? block.chunk : ChunkSize.load();
+  DeviceCommand request(block.command);
+  std::array<uint8_t, 64> answer{};
+  for (size_t p = 0; p < block.count; p += chunk) {
+    const size_t n = std::min(chunk, block.count - p);
+    request.SetLength(static_cast<uint8_t>(n));
+    request.SetPosition(static_cast<uint16_t>(block.base + p));
+    // The rest of the data area keeps the previous chunk's bytes.
+    if (block.source != nullptr)
+      std::copy_n(block.source + p, n, request.Data().begin());
+    const int result = Send(request, block.lock, answer);
+    if (result != kResultSuccess)
+      return result;
+    if (block.destination != nullptr)
+      std::copy_n(answer.begin() + DeviceCommand::kDataOffset, n, block.destination + p);
+  }
+  return kResultSuccess;
+}
+
+int DeviceChannel::BeginTransfer() {
+  DeviceCommand request(0x01);
+  std::array<uint8_t, 64> answer{};
+  return Send(request, Lock::Command, answer);
+}
+
+int DeviceChannel::EndTransfer() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  DeviceCommand request(0x02);
+  std::array<uint8_t, 64> answer{};
+  return Send(request, Lock::Command, answer);
+}
+
+int DeviceChannel::TakeLightControl() {
+  DeviceCommand request(0x1C);
+  std::array<uint8_t, 64> answer{};
+  return Send(request, Lock::Command, answer);
+}
+
+int DeviceChannel::ReadDeviceInfo(std::span<uint8_t> destination) {
+  if (destination.size() < kInfoBytes)
+    return kResultNoAnswer;
+  return RunBlock({0x03, Lock::Command, kInfoBytes, 0, 0, nullptr, destination.data()});
+}
+
+int DeviceChannel::ReadParameters(std::span<uint8_t> destination, uint16_t base) {
+  return RunBlock({0x05, Lock::Command, destination.size(), base, 0, nullptr, destination.data()});
+}
+
+int DeviceChannel::WriteParameters(std::span<const uint8_t> source, uint16_t base) {
+  return RunBlock({0x06, Lock::Command, source.size(), base, 0, source.data(), nullptr});
+}
+
+int DeviceChannel::ReadKeyTable(std::span<uint8_t> destination) {
+  const size_t count = TransferSize;
+  if (destination.size() < count)
+    return kResultNoAnswer;
+  return RunBlock({0x07, Lock::Command, count, 0, 0, nullptr, destination.data()});
+}
+
+int DeviceChannel::WriteKeyTableCommand(uint8_t command, std::span<const uint8_t> source,
+                                        int tableIndex) {
+  if (tableIndex != 0)
+    return kResultBadTableIndex;
+  const size_t count = TransferSize;
+  if (source.size() < count)
+    return kResultNoAnswer;
+  // Position: index x 512 + position, with the index always 0.
+  return RunBlock({command, Lock::Command, count,
+                   static_cast<uint16_t>(tableIndex * kKeyTableStride), 0, source.data(), nullptr});
+}
+
+int DeviceChannel::WriteKeyTable(std::span<const uint8_t> source, int tableIndex) {
+  return WriteKeyTableCommand(0x09, source, tableIndex);
+}
+
+int DeviceChannel::WriteKeyTable2(std::span<const uint8_t> source, int tableIndex) {
+  return WriteKeyTableCommand(0x27, source, tableIndex);
+}
+
+int DeviceChannel::WriteKeyTable3(std::span<const uint8_t> source, int tableIndex) {
+  return WriteKeyTableCommand(0x28, source, tableIndex);
+}
+
+int DeviceChannel::ReadColorTable(std::span<uint8_t> destination, int slot, int slotSize) {
+  return RunBlock({0x0A, Lock::Command, destination.size(),
+                   static_cast<uint16_t>(slot * slotSize), 0, nullptr, destination.data()});
+}
+
+int DeviceChannel::WriteColorTable(std::span<const uint8_t> source, int slot, int slotSize) {
+  return RunBlock({0x0B, Lock::Light, source.size(), static_cast<uint16_t>(slot * slotSize), 0,
+                   source.data(), nullptr});
+}
+
+int DeviceChannel::WriteMacroData(std::span<const uint8_t> source) {
+  return RunBlock({0x15, Lock::Command, source.size(), 0, 0, source.data(), nullptr});
+}
+
+int DeviceChannel::WriteRecoilData(std::span<const uint8_t> source) {
+  // Fixed 56-byte requests and no builder lock; the exchange guard still
+  // keeps each request with its answer.
+  return RunBlock({0x17, Lock::None, source.size(), 0, kRecoilChunk, source.data(), nullptr});
+}
+
+int DeviceChannel::ReadKeyAttributes(std::span<uint8_t> destination) {
+  const size_t count = TransferSize / 3;
+  if (destination.size() < count)
+    return kResultNoAnswer;
+  return RunBlock({0x1B, Lock::Command, count, 0, 0, nullptr, destination.data()});
+}
+
+int DeviceChannel::ReadPowerStatus(std::span<uint8_t> destination, uint16_t position) {
+  const size_t count = std::min(destination.size(), DeviceCommand::kMaxData);
+  DeviceCommand request(0x1A);
+  request.SetLength(static_cast<uint8_t>(count));
+  request.SetPosition(position);
+  std::array<uint8_t, 64> answer{};
+  const int result = Send(request, Lock::Command, answer);
+  if (result == kResultSuccess)
+    std::copy_n(answer.begin() + DeviceCommand::kDataOffset, count, destination.begin());
+  return result;
+}
+
+bool DeviceChannel::QueryWirelessLink() {
+  if (!WirelessMode)
+    return true;
+  DeviceCommand request(kQueryWirelessLink);
+  request.Seal();
+  std::array<uint8_t, 64> answer{};
+  uint32_t n = 0;
+  int result;
+  {
+    std::lock_guard hold(CommandLock);
+    result = Exchange(request.bytes, answer, n);
+  }
+  const uint8_t status = answer[DeviceCommand::kAnswerStatusOffset];
+  return result == kResultSuccess && status != 0xFF && status != 0xFE &&
+         answer[DeviceCommand::kDataOffset] == 0xFF;
+}
+
+int DeviceChannel::StreamLightFrame(std::span<const uint8_t> source) {
+  const size_t chunk = ChunkSize;
+  DeviceCommand request(0x12);
+  std::array<uint8_t, 64> answer{};
+  std::lock_guard hold(LightLock);
+  for (size_t p = 0; p < source.size(); p += chunk) {
+    const size_t n = std::min(chunk, source.size() - p);
+    request.SetLength(static_cast<uint8_t>(n));
+    request.SetPosition(static_cast<uint16_t>(p));
+    std::copy_n(source.data() + p, n, request.Data().begin());
+    request.Seal();
+    // A frame is only worth sending while it is current: when another
+    // exchange runs, this request is dropped and the frame goes on.
+    std::unique_lock guard(exchangeGuard_, std::try_to_lock);
+    if (!guard.owns_lock()) {
+      platform::DebugOutput("放弃灯光数据");
+      continue;
+    }
+    uint32_t bytesRead = 0;
+    const int result = ExchangeGuarded(request.bytes, answer, bytesRead, true);
+    guard.unlock();
+    if (result != kResultSuccess)
+      return result;
+    if (answer[DeviceCommand::kAnswerStatusOffset] == 0xFF)
+      return kResultStatusFF;
+    if (answer[DeviceCommand::kAnswerStatusOffset] == 0xFE)
+      return kResultStatusFE;
+  }
+  return kResultSuccess;
+}
+
+}  // namespace hid
