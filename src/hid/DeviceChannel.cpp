@@ -22,6 +22,8 @@ constexpr uint16_t kKeyTableStride = 512;
 
 // The report as two lines of 32 bytes.
 void DumpReport(const char* title, std::span<const uint8_t, 64> r) {
+  if (!platform::DebugActive())
+    return;
   platform::DebugOutput(title);
   for (int half = 0; half < 2; ++half) {
     const uint8_t* b = r.data() + half * 32;

@@ -44,6 +44,13 @@ void DebugOutput(std::string_view text) {
     capture->Append(line);
 }
 
+bool DebugActive() {
+  if (StderrEnabled())
+    return true;
+  std::lock_guard lock(ChannelMutex());
+  return !Captures().empty();
+}
+
 void DebugPrint(const char* format, ...) {
   va_list args;
   va_start(args, format);

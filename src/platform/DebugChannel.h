@@ -11,6 +11,9 @@ namespace platform {
 // stderr when TRAVIX_DEBUG=1 and every capture that is installed.
 void DebugOutput(std::string_view text);
 void DebugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Whether a line would go anywhere (stderr or a capture): lets hot paths skip
+// formatting what nobody reads.
+bool DebugActive();
 
 // Collects the debug lines written while it exists (tests, diagnostics).
 // Captures may nest; each sees every line written during its lifetime.

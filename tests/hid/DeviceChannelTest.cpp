@@ -293,6 +293,9 @@ TEST_F(Channel, LightFramesNeverCutIntoAnotherRequestsAnswer) {
     const auto memory = *Firmware(DeviceKind::Keyboard).Region("parameters");
     EXPECT_TRUE(std::equal(block.begin(), block.end(), memory.begin() + 40 * (i % 8)));
   }
+  // Let the light thread finish a frame at least once before it stops.
+  for (int i = 0; i < 2000 && frames.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   stop = true;
   light.join();
   EXPECT_GT(frames.load(), 0);
