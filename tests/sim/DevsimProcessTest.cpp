@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 
+#include "hid/DeviceChannel.h"
 #include "hid/HidDevice.h"
 
 // The simulator daemon as scripts use it: serve, then commands.
@@ -62,6 +63,22 @@ TEST_F(Devsim, PlugListStateAndCleanUp) {
   EXPECT_EQ(probe.PathCount, 5u);
   hid::HidDevice device;
   EXPECT_TRUE(device.Open(probe.PathList[3], true, true, true, false));
+
+  // The command link against the daemon: a parameter block and the
+  // information block.
+  hid::DeviceChannel channel;
+  ASSERT_TRUE(channel.Wired.Open(probe.PathList[3], true, true, true, false));
+  channel.SetMode(1);
+  channel.IsOpen = true;
+  const std::vector<uint8_t> block = {0x02, 0x10, 0x20, 0x30};
+  EXPECT_EQ(channel.WriteParameters(block, 40), hid::kResultSuccess);
+  std::array<uint8_t, 34> info{};
+  EXPECT_EQ(channel.ReadDeviceInfo(info), hid::kResultSuccess);
+  EXPECT_EQ(info[5], 170) << "the keyboard's key count";
+  const QString after = Run({"--root", root_.path(), "state", "keyboard"}).second;
+  EXPECT_TRUE(after.contains("\"parameters\": \"03" + QString("00").repeated(39) + "02102030"))
+      << "written at 40, read back by the daemon";
+  EXPECT_FALSE(Run({"--root", root_.path(), "log", "keyboard"}).second.isEmpty());
 
   ::kill(static_cast<pid_t>(server_.processId()), SIGTERM);
   ASSERT_TRUE(server_.waitForFinished(5000));
