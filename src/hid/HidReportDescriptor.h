@@ -54,7 +54,7 @@ struct HidCollection {
 };
 
 // Parses a HID report descriptor into its top-level collections. Only the
-// structure matters here: item data is taken as the specification defines
+// structure matters here: item data is taken as the HID standard defines
 // it, and anything malformed makes the whole descriptor invalid.
 class HidReportDescriptor {
  public:

@@ -53,7 +53,7 @@ QString DataFolders::Ensure(const QString& dir) {
 
 QString DataFolders::UserDataDir() {
   QString base = qEnvironmentVariable("XDG_DATA_HOME");
-  // The base directory specification: a relative value is invalid and ignored.
+  // XDG base directories: a relative value is invalid and ignored.
   if (base.isEmpty() || !QDir::isAbsolutePath(base))
     base = QDir::homePath() + "/.local/share";
   return Ensure(WithSlash(base) + kProductName + "/");
