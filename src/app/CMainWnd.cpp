@@ -7,6 +7,8 @@
 #include <QThread>
 
 #include "app/CMainPage.h"
+#include "app/DeviceDetector.h"
+#include "app/DeviceRegistry.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
 #include "platform/DebugChannel.h"
@@ -20,7 +22,8 @@ using namespace toolkit;
 using platform::DebugOutput;
 using platform::DebugPrint;
 
-CMainWnd::CMainWnd() : mainPage_(std::make_unique<CMainPage>()) {
+CMainWnd::CMainWnd()
+    : mainPage_(std::make_unique<CMainPage>()), registry_(std::make_shared<DeviceRegistry>()) {
   AddVirtualWnd(CMainPage::kVirtualWndName, mainPage_.get());
 }
 
@@ -67,7 +70,9 @@ void CMainWnd::OnWindowInit() {
   ShellState::BroadcastToOtherPrograms(platform::SocketMessage::Registered(
       ShellMessages::kLightControlNoticeName, 1, 1));
   // 3. Language choice: comes with the settings window.
-  // 4, 5. Device registry and pages: come with device detection.
+  // 4. One registry slot per row of the interface table.
+  registry_->Reset();
+  // 5. The device pages come with the device objects.
   // 6. Screen size, for the devices that need it.
   if (QScreen* screen = QGuiApplication::primaryScreen())
     ShellState::SetScreenSize(screen->size().width(), screen->size().height());
@@ -75,16 +80,28 @@ void CMainWnd::OnWindowInit() {
   ShowWindow(false, true);
   // 8. Stop events and parameter blocks of every thread slot.
   threads_.Create(this);
-  // 9. Detection thread (slot 0) and same-mode animation (slot 8): come with
-  //    device detection and the light effect engine.
+  // 9. The detection thread on slot 0; its first pass shows the window. The
+  //    same-mode animation (slot 8) comes with the light effect engine.
+  threads_.StartThread(ThreadSlotTable::kDetectionSlot,
+                       [registry = registry_, window = GetHWND(),
+                        instance = messages.InstanceMessage](const auto& block) {
+                         DeviceDetector(*registry, window, instance).Run(*block.stop);
+                       });
   // 10.
   SetTimer(kTimerResize, 100);
   // 11. Audio-lighting settings: come with audio-reactive lighting.
   initialised_ = true;
+}
 
-  // Until the detection thread reports its first pass, announce it here, so
-  // the window shows.
-  PostMessage(messages.InstanceMessage, 0, 0);
+void CMainWnd::OnDeviceArrived(size_t slot) {
+  // Connecting the device object and showing its page come with the pages.
+  const InterfaceRecord record = registry_->Slot(slot);
+  platform::DebugPrint("device arrived: slot %zu %04x:%04x %s", slot, record.VendorId,
+                       record.ProductId, record.Path.c_str());
+}
+
+void CMainWnd::OnDeviceRemoved(size_t slot) {
+  platform::DebugPrint("device removed: slot %zu", slot);
 }
 
 void CMainWnd::Notify(TNotifyUI& msg) {
@@ -221,6 +238,14 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
   }
   if (message == messages.InstanceMessage && messages.InstanceMessage != 0) {
     OnInstanceMessage();
+    return 0;
+  }
+  if (message == DeviceArrivedMessage) {
+    OnDeviceArrived(wParam);
+    return 0;
+  }
+  if (message == DeviceRemovedMessage) {
+    OnDeviceRemoved(wParam);
     return 0;
   }
   if (message == UIMSG_TRAYICON) {

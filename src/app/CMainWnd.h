@@ -8,6 +8,7 @@
 #include "toolkit/WindowImplBase.h"
 
 class CMainPage;
+class DeviceRegistry;
 
 // The program's main window: hidden until the first device scan is done,
 // hides to the notification area when closed, and ends the program when it
@@ -39,6 +40,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
                                        const toolkit::CDuiString& type) override;
 
   ThreadSlotTable& Threads() { return threads_; }
+  const DeviceRegistry& Registry() const { return *registry_; }
   bool IsInitialised() const { return initialised_; }
   toolkit::CTrayIcon& Tray() { return tray_; }
 
@@ -55,6 +57,8 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   void OnTrayIcon(toolkit::LPARAM mouseMessage);
   void OnMenuCommand(const toolkit::MenuCmd& command);
   void OnWindowDestroyed();
+  void OnDeviceArrived(size_t slot);
+  void OnDeviceRemoved(size_t slot);
   void OnClick(toolkit::TNotifyUI& msg);
   // Hides into the tray, or minimises where the desktop has no tray (a hidden
   // window could not be brought back there).
@@ -65,6 +69,8 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   bool AnySelectorVisible() const;
 
   std::unique_ptr<CMainPage> mainPage_;
+  // Shared with the detection thread, which may outlive a stop limit.
+  std::shared_ptr<DeviceRegistry> registry_;
   toolkit::CTrayIcon tray_;
   ThreadSlotTable threads_;
   bool initialised_ = false;

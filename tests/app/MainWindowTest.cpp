@@ -28,6 +28,9 @@ class MainWindow : public ::testing::Test {
   void SetUp() override {
     savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
+    // Never real devices: an empty device tree.
+    qputenv("TRAVIX_SYSFS_ROOT", (runtime_.path() + "/sys").toUtf8());
+    qputenv("TRAVIX_DEV_ROOT", (runtime_.path() + "/dev").toUtf8());
     ShellMessages::RegisterInstanceMessage();
     ShellMessages::RegisterShellMessages();
     CPaintManagerUI::SetResourcePath(TRAVIX_SOURCE_DIR "/skin");
@@ -49,6 +52,8 @@ class MainWindow : public ::testing::Test {
     ShellState::SetMessageServer(nullptr);
     CResourceManager::GetInstance()->Release();
     qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+    qunsetenv("TRAVIX_SYSFS_ROOT");
+    qunsetenv("TRAVIX_DEV_ROOT");
   }
   CControlUI* Find(const char* name) { return window_->FindControl(name); }
   bool Shown() { return window_->isVisible() && !window_->isMinimized(); }
@@ -67,8 +72,9 @@ TEST_F(MainWindow, StaysHiddenUntilTheInstanceMessageThenShowsNoDevice) {
   EXPECT_EQ(ShellState::MainWindow(), window_->GetHWND());
   ASSERT_TRUE(RunUntil([&] { return window_->IsInitialised(); }));
   EXPECT_TRUE(window_->Threads().IsCreated());
-  // The stand-in for the first device scan posts the instance message.
+  // The detection thread's first pass posts the instance message.
   ASSERT_TRUE(RunUntil([&] { return Shown(); }));
+  EXPECT_TRUE(window_->Threads().IsRunning(ThreadSlotTable::kDetectionSlot));
   EXPECT_TRUE(Find("No_device_Link")->IsVisible());
   EXPECT_GT(ShellState::ScreenWidth(), 0);
   // Timer 1011 sized it for the screen: 1000 x 640 at the normal DPI.
@@ -113,7 +119,7 @@ TEST_F(MainWindow, TrayLeftClickTogglesAndRightClickOpensTheMenu) {
 TEST_F(MainWindow, TrayMenuExitEndsTheWindowAndStopsTheThreads) {
   ASSERT_TRUE(RunUntil([&] { return window_->IsInitialised(); }));
   std::atomic<bool> stopped{false};
-  ASSERT_TRUE(window_->Threads().StartThread(ThreadSlotTable::kDetectionSlot,
+  ASSERT_TRUE(window_->Threads().StartThread(5,
                                              [&](const auto& block) {
                                                block.stop->Wait(platform::kInfinite);
                                                stopped = true;

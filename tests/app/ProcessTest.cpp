@@ -26,6 +26,9 @@ class Processes : public ::testing::Test {
     env_.insert("HOME", root_.path());
     env_.insert("QT_QPA_PLATFORM", "offscreen");
     env_.insert("TRAVIX_DEBUG", "1");
+    // Never real devices: an empty device tree.
+    env_.insert("TRAVIX_SYSFS_ROOT", root_.path() + "/sys");
+    env_.insert("TRAVIX_DEV_ROOT", root_.path() + "/dev");
   }
   void TearDown() override {
     for (QProcess* p : {&first_, &second_})

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <mutex>
+#include <vector>
+
+#include "app/DeviceDetector.h"
+#include "app/DeviceRegistry.h"
+#include "platform/WindowMessageQueue.h"
+#include "platform/WindowMessages.h"
+#include "platform/WorkerThread.h"
+#include "sim/DeviceSimulator.h"
+#include "support/EventLoopHelpers.h"
+
+using testing_support::RunFor;
+using testing_support::RunUntil;
+
+namespace {
+
+constexpr uint32_t kInstance = 0xC123;
+
+// Stands in for the main window: records what the detection thread says,
+// checking on each arrival that the slot is bound already.
+class Window : public platform::MessageReceiver {
+ public:
+  explicit Window(DeviceRegistry& registry) : registry_(registry) {}
+  platform::LResult ReceiveMessage(uint32_t message, platform::WParam wParam,
+                                   platform::LParam) override {
+    std::lock_guard lock(mutex);
+    if (message == DeviceArrivedMessage) {
+      EXPECT_EQ(registry_.Slot(wParam).InUse, 1);
+      arrived.push_back(static_cast<int>(wParam));
+    } else if (message == DeviceRemovedMessage) {
+      EXPECT_EQ(registry_.Slot(wParam).InUse, 0);
+      removed.push_back(static_cast<int>(wParam));
+    } else if (message == kInstance) {
+      ++instances;
+    }
+    return 0;
+  }
+  std::mutex mutex;
+  std::vector<int> arrived, removed;
+  int instances = 0;
+
+ private:
+  DeviceRegistry& registry_;
+};
+
+class Detection : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    simulator_ = std::make_unique<sim::DeviceSimulator>(root_.path().toStdString());
+    qputenv("TRAVIX_SYSFS_ROOT", simulator_->SysRoot().c_str());
+    qputenv("TRAVIX_DEV_ROOT", simulator_->DevRoot().c_str());
+    registry_.Reset();
+  }
+  void TearDown() override {
+    thread_.Stop();
+    simulator_.reset();
+    qunsetenv("TRAVIX_SYSFS_ROOT");
+    qunsetenv("TRAVIX_DEV_ROOT");
+  }
+  void Start() {
+    thread_.Start([this, handle = queue_.Handle()](const platform::Event& stop) {
+      DeviceDetector(registry_, handle, kInstance).Run(stop);
+    });
+  }
+  std::vector<int> Arrived() {
+    std::lock_guard lock(window_.mutex);
+    return window_.arrived;
+  }
+  std::vector<int> Removed() {
+    std::lock_guard lock(window_.mutex);
+    return window_.removed;
+  }
+
+  QTemporaryDir root_;
+  std::unique_ptr<sim::DeviceSimulator> simulator_;
+  DeviceRegistry registry_;
+  Window window_{registry_};
+  platform::WindowMessageQueue queue_{window_};
+  platform::WorkerThread thread_{"detection"};
+};
+
+}  // namespace
+
+TEST_F(Detection, FirstPassShowsTheWindowEvenWithNoDevice) {
+  Start();
+  ASSERT_TRUE(RunUntil([&] { return window_.instances == 1; }));
+  RunFor(250);
+  EXPECT_EQ(window_.instances, 1) << "only after the first pass";
+  EXPECT_TRUE(Arrived().empty());
+}
+
+TEST_F(Detection, DevicesArriveAndLeaveWithinAPass) {
+  ASSERT_TRUE(simulator_->Plug("keyboard"));
+  Start();
+  ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 2; }));
+  EXPECT_EQ(Arrived(), (std::vector<int>{1, 0})) << "event collection 3, command collection 4";
+  EXPECT_TRUE(RunUntil([&] { return window_.instances == 1; })) << "posted after the pass";
+
+  ASSERT_TRUE(simulator_->Plug("mouse-receiver"));
+  ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 4; }, 2000));
+  EXPECT_EQ(Arrived()[2], 7);
+  EXPECT_EQ(Arrived()[3], 6);
+  EXPECT_FALSE(registry_.PartnerAttached(6)) << "the mouse's cable is not attached";
+
+  ASSERT_TRUE(simulator_->Unplug("keyboard"));
+  ASSERT_TRUE(RunUntil([&] { return Removed().size() == 2; }, 2000));
+  EXPECT_EQ(registry_.Slot(0).InUse, 0);
+  EXPECT_TRUE(registry_.Slot(0).Path.empty());
+  // Plugged again: bound again.
+  ASSERT_TRUE(simulator_->Plug("keyboard"));
+  ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 6; }, 2000));
+}
+
+TEST_F(Detection, ARepluggedDeviceOnTheSameNodeIsNoticed) {
+  ASSERT_TRUE(simulator_->Plug("pad"));
+  Start();
+  ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 2; }));
+  // Gone and back between two passes, on the same node number.
+  thread_.Stop();
+  ASSERT_TRUE(simulator_->Unplug("pad"));
+  ASSERT_TRUE(simulator_->Plug("pad"));
+  Start();
+  ASSERT_TRUE(RunUntil([&] { return Removed().size() == 2 && Arrived().size() == 4; }, 2000));
+}
+
+TEST_F(Detection, StopsAtItsStopEvent) {
+  Start();
+  ASSERT_TRUE(RunUntil([&] { return window_.instances == 1; }));
+  EXPECT_EQ(thread_.Stop(1000), platform::WorkerThread::EndResult::Ended);
+}
