@@ -30,6 +30,10 @@ class WindowMessageQueue::Pump : public QObject {
 
  protected:
   bool event(QEvent* e) override {
+    // Other threads post to the pump while they hold the hub's lock; taking
+    // it here orders their writes before our reads (Qt's own queue hand-over
+    // is invisible to ThreadSanitizer).
+    { std::lock_guard lock(SyncHub::Instance().mutex); }
     const int type = e->type();
     if (type == detail::WakeSendsEventType()) {
       DispatchPendingSends();

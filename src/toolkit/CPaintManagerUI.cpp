@@ -18,9 +18,6 @@
 
 namespace toolkit {
 
-// Lives on the UI thread; runs the timers and the requests of other threads.
-class CPaintManagerUI::TimerHost : public QObject {};
-
 namespace {
 
 struct SharedState {
@@ -46,6 +43,17 @@ QString WithSlash(QString path) {
 }
 
 }  // namespace
+
+// Lives on the UI thread; runs the timers and the requests of other threads.
+class CPaintManagerUI::TimerHost : public QObject {
+ protected:
+  bool event(QEvent* e) override {
+    // Requests from other threads are queued while they hold the shared lock;
+    // taking it orders their writes before the request runs here.
+    { std::lock_guard lock(Shared().mutex); }
+    return QObject::event(e);
+  }
+};
 
 CPaintManagerUI::CPaintManagerUI() : host_(std::make_unique<TimerHost>()) {
   std::lock_guard lock(Shared().mutex);
