@@ -36,6 +36,15 @@ void DumpReport(const char* title, std::span<const uint8_t, 64> r) {
   }
 }
 
+// The result of an exchanged request, from its answer's status byte.
+int StatusResult(std::span<const uint8_t, 64> answer) {
+  switch (answer[DeviceCommand::kAnswerStatusOffset]) {
+    case 0xFF: return kResultStatusFF;
+    case 0xFE: return kResultStatusFE;
+    default: return kResultSuccess;
+  }
+}
+
 }  // namespace
 
 DeviceChannel::DeviceChannel() = default;
@@ -149,13 +158,7 @@ int DeviceChannel::Send(DeviceCommand& request, Lock lock, std::span<uint8_t, 64
       result = Exchange(request.bytes, answer, n);
       break;
   }
-  if (result != kResultSuccess)
-    return result;
-  if (answer[DeviceCommand::kAnswerStatusOffset] == 0xFF)
-    return kResultStatusFF;
-  if (answer[DeviceCommand::kAnswerStatusOffset] == 0xFE)
-    return kResultStatusFE;
-  return kResultSuccess;
+  return result != kResultSuccess ? result : StatusResult(answer);
 }
 
 int DeviceChannel::RunBlock(const Block& block) {
@@ -321,10 +324,8 @@ int DeviceChannel::StreamLightFrame(std::span<const uint8_t> source) {
     guard.unlock();
     if (result != kResultSuccess)
       return result;
-    if (answer[DeviceCommand::kAnswerStatusOffset] == 0xFF)
-      return kResultStatusFF;
-    if (answer[DeviceCommand::kAnswerStatusOffset] == 0xFE)
-      return kResultStatusFE;
+    if (const int status = StatusResult(answer); status != kResultSuccess)
+      return status;
   }
   return kResultSuccess;
 }
