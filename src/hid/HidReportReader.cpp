@@ -50,9 +50,7 @@ uint32_t HidReportReader::GetUsages(ReportType type, uint16_t usagePage,
       std::optional<uint32_t> usage;
       if (field.isArray) {
         // An index outside the logical range means "nothing" in that slot.
-        int64_t index = raw;
-        if (field.logicalMin < 0 && field.bitSize < 32 && (raw >> (field.bitSize - 1)) & 1)
-          index = static_cast<int64_t>(raw) - (int64_t{1} << field.bitSize);
+        const int64_t index = Logical(field, raw);
         if (index < field.logicalMin || index > field.logicalMax)
           continue;
         usage = field.UsageAt(static_cast<uint32_t>(index - field.logicalMin));
@@ -86,39 +84,50 @@ const HidField* HidReportReader::FindValueField(ReportType type, uint16_t usageP
   return nullptr;
 }
 
-uint32_t HidReportReader::GetUsageValue(ReportType type, uint16_t usagePage, uint16_t usage,
-                                        std::span<const uint8_t> report, uint32_t& value) const {
-  value = 0;
+uint32_t HidReportReader::ReadValue(ReportType type, uint16_t usagePage, uint16_t usage,
+                                    std::span<const uint8_t> report, const HidField*& field,
+                                    uint32_t& raw) const {
+  raw = 0;
   if (const uint32_t status = CheckReport(report); status != HIDP_STATUS_SUCCESS)
     return status;
   uint32_t element = 0;
-  const HidField* field = FindValueField(type, usagePage, usage, report[0], element);
+  field = FindValueField(type, usagePage, usage, report[0], element);
   if (field == nullptr)
     return HIDP_STATUS_USAGE_NOT_FOUND;
-  value = ExtractBits(report.subspan(1), field->bitOffset + element * field->bitSize,
-                      field->bitSize);
+  raw = ExtractBits(report.subspan(1), field->bitOffset + element * field->bitSize,
+                    field->bitSize);
   return HIDP_STATUS_SUCCESS;
+}
+
+int64_t HidReportReader::Logical(const HidField& field, uint32_t raw) {
+  // A field with a negative minimum holds two's-complement values.
+  if (field.logicalMin >= 0)
+    return raw;
+  if (field.bitSize >= 32)
+    return static_cast<int32_t>(raw);
+  if ((raw >> (field.bitSize - 1)) & 1)
+    return static_cast<int64_t>(raw) - (int64_t{1} << field.bitSize);
+  return raw;
+}
+
+uint32_t HidReportReader::GetUsageValue(ReportType type, uint16_t usagePage, uint16_t usage,
+                                        std::span<const uint8_t> report, uint32_t& value) const {
+  const HidField* field = nullptr;
+  return ReadValue(type, usagePage, usage, report, field, value);
 }
 
 uint32_t HidReportReader::GetScaledUsageValue(ReportType type, uint16_t usagePage,
                                               uint16_t usage, std::span<const uint8_t> report,
                                               int32_t& value) const {
   value = 0;
-  if (const uint32_t status = CheckReport(report); status != HIDP_STATUS_SUCCESS)
+  const HidField* field = nullptr;
+  uint32_t raw = 0;
+  if (const uint32_t status = ReadValue(type, usagePage, usage, report, field, raw);
+      status != HIDP_STATUS_SUCCESS)
     return status;
-  uint32_t element = 0;
-  const HidField* field = FindValueField(type, usagePage, usage, report[0], element);
-  if (field == nullptr)
-    return HIDP_STATUS_USAGE_NOT_FOUND;
   if (field->logicalMin >= field->logicalMax)
     return HIDP_STATUS_BAD_LOG_PHY_VALUES;
-  const uint32_t raw = ExtractBits(report.subspan(1), field->bitOffset + element * field->bitSize,
-                                   field->bitSize);
-  int64_t logical = raw;
-  if (field->logicalMin < 0 && field->bitSize < 32 && (raw >> (field->bitSize - 1)) & 1)
-    logical = static_cast<int64_t>(raw) - (int64_t{1} << field->bitSize);
-  else if (field->logicalMin < 0 && field->bitSize == 32)
-    logical = static_cast<int32_t>(raw);
+  const int64_t logical = Logical(*field, raw);
   if (logical < field->logicalMin || logical > field->logicalMax)
     return HIDP_STATUS_NULL;
   int32_t physMin = field->physicalMin;

@@ -34,6 +34,11 @@ class HidReportReader {
   const HidField* FindValueField(ReportType type, uint16_t usagePage, uint16_t usage,
                                  uint8_t reportId, uint32_t& element) const;
   uint32_t CheckReport(std::span<const uint8_t> report) const;
+  // The raw bits of a value usage, and the field that holds it.
+  uint32_t ReadValue(ReportType type, uint16_t usagePage, uint16_t usage,
+                     std::span<const uint8_t> report, const HidField*& field, uint32_t& raw) const;
+  // Raw bits as the field's logical value (signed when its minimum is).
+  static int64_t Logical(const HidField& field, uint32_t raw);
 
   const HidCollection& collection_;
 };
