@@ -6,6 +6,7 @@
 
 #include "app/CMainWnd.h"
 #include "app/FontResource.h"
+#include "app/OwnControls.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
 #include "platform/DataFolders.h"
@@ -13,7 +14,6 @@
 #include "platform/LocalMessageServer.h"
 #include "platform/TerminationSignals.h"
 #include "platform/WindowMessages.h"
-#include "toolkit/CControlFactory.h"
 #include "toolkit/CPaintManagerUI.h"
 #include "toolkit/CResourceManager.h"
 
@@ -36,12 +36,6 @@ void LoadSkin() {
 }
 
 }  // namespace
-
-void RegisterOwnControls() {
-  // Each own control class is registered here as the page that uses it
-  // arrives; the skin check registers the same set.
-  [[maybe_unused]] CControlFactory* factory = CControlFactory::GetInstance();
-}
 
 int RunTravix(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -4,6 +4,3 @@
 // registered messages, the main window and its message loop, shut-down.
 // Returns the process exit code, 0 on every path.
 int RunTravix(int argc, char** argv);
-
-// The program's own control classes, known to the layout builder by name.
-void RegisterOwnControls();

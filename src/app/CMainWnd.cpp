@@ -1,5 +1,6 @@
 #include "app/CMainWnd.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -7,8 +8,12 @@
 #include <QThread>
 
 #include "app/CMainPage.h"
+#include "app/DevicePageSet.h"
 #include "app/DeviceDetector.h"
 #include "app/DeviceRegistry.h"
+#include "app/OwnControls.h"
+#include "devices/CDeviceOptionUI.h"
+#include "devices/CVarnisUSBDevice.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
 #include "platform/DebugChannel.h"
@@ -23,7 +28,9 @@ using platform::DebugOutput;
 using platform::DebugPrint;
 
 CMainWnd::CMainWnd()
-    : mainPage_(std::make_unique<CMainPage>()), registry_(std::make_shared<DeviceRegistry>()) {
+    : mainPage_(std::make_unique<CMainPage>()),
+      registry_(std::make_shared<DeviceRegistry>()),
+      pages_(std::make_unique<DevicePageSet>(*this, *registry_)) {
   AddVirtualWnd(CMainPage::kVirtualWndName, mainPage_.get());
 }
 
@@ -32,16 +39,14 @@ CMainWnd::~CMainWnd() {
   // Normally done at WM_DESTROY; a window that was never destroyed (tests)
   // still must not leave threads behind.
   threads_.StopAll();
+  pages_->RemoveAll();
   if (ShellState::MainWindow() == GetHWND())
     ShellState::SetMainWindow(0);
 }
 
 CDuiString CMainWnd::QueryControlText(const CDuiString&, const CDuiString&) { return {}; }
 
-CControlUI* CMainWnd::CreateControl(const QString& /*tag*/) {
-  // The program's own controls arrive with the pages that use them.
-  return nullptr;
-}
+CControlUI* CMainWnd::CreateControl(const QString& tag) { return CreateOwnControl(tag); }
 
 void CMainWnd::InitWindow() {
   DebugOutput("InitWindow");
@@ -72,7 +77,9 @@ void CMainWnd::OnWindowInit() {
   // 3. Language choice: comes with the settings window.
   // 4. One registry slot per row of the interface table.
   registry_->Reset();
-  // 5. The device pages come with the device objects.
+  // 5. The pages of mouse, keyboard and mouse pad, hidden until their
+  //    devices are connected; the headset's comes with the first headset.
+  pages_->CreateInitialPages();
   // 6. Screen size, for the devices that need it.
   if (QScreen* screen = QGuiApplication::primaryScreen())
     ShellState::SetScreenSize(screen->size().width(), screen->size().height());
@@ -94,24 +101,64 @@ void CMainWnd::OnWindowInit() {
 }
 
 void CMainWnd::OnDeviceArrived(size_t slot) {
-  // Connecting the device object and showing its page come with the pages.
+  if (slot >= DeviceRegistry::kSlots)
+    return;
   const InterfaceRecord record = registry_->Slot(slot);
   platform::DebugPrint("device arrived: slot %zu %04x:%04x %s", slot, record.VendorId,
                        record.ProductId, record.Path.c_str());
+  pages_->OnDeviceArrived(slot);
+  // Every arrival brings the window to the front; during the first scan the
+  // window stays hidden until the scan is done, so that it first shows with
+  // every device already on its page.
+  if (firstScanDone_)
+    OnInstanceMessage();
 }
 
 void CMainWnd::OnDeviceRemoved(size_t slot) {
   platform::DebugPrint("device removed: slot %zu", slot);
+  pages_->OnDeviceRemoved(slot);
+}
+
+void CMainWnd::CloseSettingsWindow() {
+  if (settingsWindow_ != nullptr && !settingsWindow_->IsDestroying())
+    settingsWindow_->Close(IDCANCEL);
+}
+
+void CMainWnd::CloseSecondaryWindows() {
+  CloseSettingsWindow();
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* window = qobject_cast<CWindowWnd*>(widget);
+    if (window != nullptr && window != this && window->GetOwner() == this &&
+        !window->IsDestroying())
+      window->Close(IDCANCEL);
+  }
+}
+
+void CMainWnd::StopMacroRecording() {
+  // Macro recording comes with the macro recorder; nothing runs before it.
+}
+
+void CMainWnd::SetDevicesTrayHidden(bool hidden) {
+  for (CVarnisUSBDevice* device : pages_->AllDevices())
+    device->SetTrayHidden(hidden ? 1 : 0);
 }
 
 void CMainWnd::Notify(TNotifyUI& msg) {
   if (msg.sType != DUI_MSGTYPE_TIMER)
     DebugPrint("%s %s", msg.sType.toUtf8().constData(),
                msg.pSender != nullptr ? msg.pSender->GetName().toUtf8().constData() : "");
-  if (msg.sType == DUI_MSGTYPE_WINDOWINIT)
+  if (msg.sType == DUI_MSGTYPE_WINDOWINIT) {
     OnWindowInit();
-  else if (msg.sType == DUI_MSGTYPE_CLICK)
+  } else if (msg.sType == DUI_MSGTYPE_CLICK) {
     OnClick(msg);
+  } else if (msg.sType == DUI_MSGTYPE_SELECTCHANGED && msg.pSender != nullptr &&
+             msg.pSender->GetName().compare("device_select", Qt::CaseInsensitive) == 0) {
+    // The tile of a device in the bar: show its page and power panel.
+    CControlUI* parent = msg.pSender->GetParent();
+    while (parent != nullptr && qobject_cast<CDeviceOptionUI*>(parent) == nullptr)
+      parent = parent->GetParent();
+    pages_->OnSelectorChosen(qobject_cast<CDeviceOptionUI*>(parent));
+  }
   WindowImplBase::Notify(msg);
 }
 
@@ -135,25 +182,16 @@ void CMainWnd::OnClick(TNotifyUI& msg) {
 void CMainWnd::HideWindow() {
   if (CTrayIcon::IsSystemTrayAvailable() && tray_.IsCreated()) {
     ShowWindow(false);
+    SetDevicesTrayHidden(true);
   } else {
     DebugOutput("no system tray: minimising instead of hiding");
     SendMessage(platform::WM_SYSCOMMAND, platform::SC_MINIMIZE, 0);
   }
 }
 
-bool CMainWnd::AnySelectorVisible() const {
-  auto* bar = qobject_cast<CContainerUI*>(FindControl("device_select_layout"));
-  if (bar == nullptr)
-    return false;
-  for (int i = 0; i < bar->GetCount(); ++i)
-    if (bar->GetItemAt(i)->IsOwnVisible())
-      return true;
-  return false;
-}
-
 void CMainWnd::UpdateNoDeviceLink() {
   if (CControlUI* noDevice = FindControl("No_device_Link"))
-    noDevice->SetVisible(!AnySelectorVisible());
+    noDevice->SetVisible(pages_->VisibleSelectorCount() == 0);
 }
 
 void CMainWnd::RaiseWindow() {
@@ -166,8 +204,9 @@ void CMainWnd::RaiseWindow() {
 }
 
 void CMainWnd::OnInstanceMessage() {
+  firstScanDone_ = true;
   UpdateNoDeviceLink();
-  // Clearing the devices' hidden-in-tray marks comes with the device pages.
+  SetDevicesTrayHidden(false);
   RaiseWindow();
   DebugOutput("instance message: window shown");
 }
@@ -248,6 +287,10 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
     OnDeviceRemoved(wParam);
     return 0;
   }
+  if (message == PageVisibilityMessage) {
+    pages_->OnPageVisibility(wParam, lParam);
+    return 0;
+  }
   if (message == UIMSG_TRAYICON) {
     OnTrayIcon(lParam);
     return 0;
@@ -272,6 +315,7 @@ void CMainWnd::OnWindowDestroyed() {
   DebugOutput("WM_DESTROY");
   ShowWindow(false);
   threads_.StopAll(ThreadSlotTable::kStopLimitMs);
+  pages_->RemoveAll();
   // Tell an outside audio recorder to stop: codes 2, 4 and 5.
   for (int code : {2, 4, 5})
     ShellState::BroadcastToOtherPrograms(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <memory>
 
 #include "app/ThreadSlotTable.h"
@@ -8,6 +9,7 @@
 #include "toolkit/WindowImplBase.h"
 
 class CMainPage;
+class DevicePageSet;
 class DeviceRegistry;
 
 // The program's main window: hidden until the first device scan is done,
@@ -41,6 +43,15 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
 
   ThreadSlotTable& Threads() { return threads_; }
   const DeviceRegistry& Registry() const { return *registry_; }
+  DevicePageSet& Pages() { return *pages_; }
+
+  // Secondary windows: the settings window, and every other window this one
+  // owns (dialogs, message boxes).
+  void SetSettingsWindow(toolkit::CWindowWnd* window) { settingsWindow_ = window; }
+  void CloseSettingsWindow();
+  void CloseSecondaryWindows();
+  // Stops a running macro recording and enables the device bar again.
+  void StopMacroRecording();
   bool IsInitialised() const { return initialised_; }
   toolkit::CTrayIcon& Tray() { return tray_; }
 
@@ -66,14 +77,18 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   void RaiseWindow();
   void ResizeForDpi();
   void UpdateNoDeviceLink();
-  bool AnySelectorVisible() const;
+  // The main window is hidden in (or comes back from) the notification area.
+  void SetDevicesTrayHidden(bool hidden);
 
   std::unique_ptr<CMainPage> mainPage_;
   // Shared with the detection thread, which may outlive a stop limit.
   std::shared_ptr<DeviceRegistry> registry_;
+  std::unique_ptr<DevicePageSet> pages_;
+  QPointer<toolkit::CWindowWnd> settingsWindow_;
   toolkit::CTrayIcon tray_;
   ThreadSlotTable threads_;
   bool initialised_ = false;
+  bool firstScanDone_ = false;
   toolkit::CControlUI* closeButton_ = nullptr;
   toolkit::CControlUI* maxButton_ = nullptr;
   toolkit::CControlUI* restoreButton_ = nullptr;

@@ -11,6 +11,7 @@
 bool DeviceDetector::Pass() {
   if (registry_.AnyFree()) {
     hid::HidDevice probe;
+    ++enumerations_;
     if (!probe.EnumerateInterfaces())
       return false;
     while (auto path = probe.NextPath()) {

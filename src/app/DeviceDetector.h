@@ -27,6 +27,8 @@ class DeviceDetector {
   void Run(const platform::Event& stop);
   // One pass; false when enumeration failed.
   bool Pass();
+  // Passes that enumerated the interfaces (none while every slot is bound).
+  int EnumeratingPasses() const { return enumerations_; }
 
  private:
   void CheckRemovals();
@@ -34,4 +36,5 @@ class DeviceDetector {
   DeviceRegistry& registry_;
   platform::WindowHandle window_;
   uint32_t instanceMessage_;
+  int enumerations_ = 0;
 };

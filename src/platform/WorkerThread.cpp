@@ -33,13 +33,16 @@ bool WorkerThread::Start(Body body) {
 
 void WorkerThread::SignalStop() { shared_->stop.Set(); }
 
-WorkerThread::EndResult WorkerThread::WaitForEnd(int limitMs) {
+WorkerThread::EndResult WorkerThread::WaitForEnd(int limitMs, bool detachOnTimeout) {
   if (!thread_.joinable())
     return EndResult::NotStarted;
-  if (shared_->finished.Wait(limitMs)) {
+  const Event* finished[] = {&shared_->finished};
+  if (WaitForEvents(finished, false, limitMs) == 0) {
     thread_.join();
     return EndResult::Ended;
   }
+  if (!detachOnTimeout)
+    return EndResult::TimedOut;
   DebugPrint("thread \"%s\" did not end within %d ms; left to finish on its own", name_.c_str(),
              limitMs);
   thread_.detach();

@@ -28,9 +28,11 @@ class WorkerThread {
   // False when a thread is already running.
   bool Start(Body body);
   void SignalStop();
-  // Waits up to `limitMs` for the thread to end; while waiting, window sends
-  // to this thread's windows are still handled.
-  EndResult WaitForEnd(int limitMs);
+  // Waits up to `limitMs` (kInfinite: no limit) for the thread to end; while
+  // waiting, window sends to this thread's windows are still handled. A
+  // thread still running at the limit is detached and reported, unless the
+  // caller keeps it to wait again.
+  EndResult WaitForEnd(int limitMs, bool detachOnTimeout = true);
   EndResult Stop(int limitMs = kDefaultStopLimitMs);
 
   bool IsRunning() const;

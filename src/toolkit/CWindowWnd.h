@@ -47,6 +47,8 @@ class CWindowWnd : public QWidget, public platform::MessageReceiver {
   void CenterWindow();
   void SetIcon(UINT resourceId);
   bool IsDestroying() const { return destroying_; }
+  // The window given as parent at creation (it may be gone since).
+  CWindowWnd* GetOwner() const { return owner_; }
 
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
   bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

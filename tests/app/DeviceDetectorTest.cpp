@@ -131,3 +131,23 @@ TEST_F(Detection, StopsAtItsStopEvent) {
   ASSERT_TRUE(RunUntil([&] { return window_.instances == 1; }));
   EXPECT_EQ(thread_.Stop(1000), platform::WorkerThread::EndResult::Ended);
 }
+
+TEST_F(Detection, WithEverySlotBoundOnlyTheRemovalCheckRuns) {
+  for (const std::string& connection : sim::DeviceSimulator::ConnectionNames())
+    ASSERT_TRUE(simulator_->Plug(connection));
+  DeviceDetector detector(registry_, queue_.Handle(), kInstance);
+  ASSERT_TRUE(detector.Pass());
+  EXPECT_EQ(detector.EnumeratingPasses(), 1);
+  EXPECT_EQ(Arrived().size(), DeviceRegistry::kSlots);
+  EXPECT_FALSE(registry_.AnyFree());
+  ASSERT_TRUE(detector.Pass());
+  EXPECT_EQ(detector.EnumeratingPasses(), 1) << "nothing to bind: no enumeration";
+
+  ASSERT_TRUE(simulator_->Unplug("pad"));
+  ASSERT_TRUE(detector.Pass());
+  EXPECT_EQ(Removed(), (std::vector<int>{8, 9}));
+  EXPECT_EQ(detector.EnumeratingPasses(), 1);
+  // A free slot again: the next pass looks for devices.
+  ASSERT_TRUE(detector.Pass());
+  EXPECT_EQ(detector.EnumeratingPasses(), 2);
+}

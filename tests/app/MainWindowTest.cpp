@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "app/CMainWnd.h"
+#include "app/OwnControls.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
 #include "platform/LocalMessageServer.h"
@@ -31,6 +32,8 @@ class MainWindow : public ::testing::Test {
     // Never real devices: an empty device tree.
     qputenv("TRAVIX_SYSFS_ROOT", (runtime_.path() + "/sys").toUtf8());
     qputenv("TRAVIX_DEV_ROOT", (runtime_.path() + "/dev").toUtf8());
+    qputenv("XDG_DATA_HOME", (runtime_.path() + "/data").toUtf8());
+    RegisterOwnControls();
     ShellMessages::RegisterInstanceMessage();
     ShellMessages::RegisterShellMessages();
     CPaintManagerUI::SetResourcePath(TRAVIX_SOURCE_DIR "/skin");
@@ -54,6 +57,7 @@ class MainWindow : public ::testing::Test {
     qputenv("XDG_RUNTIME_DIR", savedRuntime_);
     qunsetenv("TRAVIX_SYSFS_ROOT");
     qunsetenv("TRAVIX_DEV_ROOT");
+    qunsetenv("XDG_DATA_HOME");
   }
   CControlUI* Find(const char* name) { return window_->FindControl(name); }
   bool Shown() { return window_->isVisible() && !window_->isMinimized(); }

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
+#include "app/OwnControls.h"
 #include "toolkit/CControlUI.h"
 #include "toolkit/CDialogBuilder.h"
 #include "toolkit/CMenuWnd.h"
@@ -19,6 +20,12 @@ using namespace toolkit;
 namespace {
 
 const QString kSkinDir = TRAVIX_SOURCE_DIR "/skin";
+
+// The tags the main window builds itself, as it builds them.
+class OwnTags : public IDialogBuilderCallback {
+ public:
+  CControlUI* CreateControl(const QString& tag) override { return CreateOwnControl(tag); }
+};
 
 QString RootElement(const QString& path) {
   QFile file(path);
@@ -53,6 +60,7 @@ class SkinFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     CPaintManagerUI::SetResourcePath(kSkinDir);
+    RegisterOwnControls();
     auto* resources = CResourceManager::GetInstance();
     resources->Release();
     ASSERT_TRUE(resources->LoadResource("res.xml"));
@@ -87,7 +95,8 @@ TEST_F(SkinFiles, EveryFileLoadsCleanly) {
       ASSERT_FALSE(root.isEmpty()) << "not readable as XML";
       CPaintManagerUI pm;
       CDialogBuilder builder;
-      std::unique_ptr<CControlUI> control(builder.Create(relative, {}, nullptr, &pm));
+      OwnTags tags;
+      std::unique_ptr<CControlUI> control(builder.Create(relative, {}, &tags, &pm));
       EXPECT_NE(control, nullptr);
       EXPECT_TRUE(builder.Errors().isEmpty()) << builder.Errors().join("\n").toStdString();
       ++layouts;

@@ -1,0 +1,515 @@
+#include "app/DevicePageSet.h"
+
+#include <QThread>
+
+#include "app/CMainWnd.h"
+#include "app/DeviceRegistry.h"
+#include "app/DeviceTables.h"
+#include "devices/CDeviceOptionUI.h"
+#include "devices/CMpDevicePowerUI.h"
+#include "devices/CVarnisUSBDevice.h"
+#include "platform/DebugChannel.h"
+#include "toolkit/CDialogBuilder.h"
+#include "toolkit/CTabLayoutUI.h"
+
+using namespace toolkit;
+
+namespace {
+
+constexpr const char* kPowerPanelLayout = "XML\\CustomControlXML\\MpDevicePower.xml";
+
+bool IsReceiverType(int type) {
+  return type == DeviceTypes::MouseReceiver || type == DeviceTypes::KeyboardReceiver;
+}
+bool IsCableType(int type) { return type == DeviceTypes::Keyboard || type == DeviceTypes::Mouse; }
+bool IsWirelessKind(int type) { return IsCableType(type) || IsReceiverType(type); }
+
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+DevicePageSet::DevicePageSet(CMainWnd& window, DeviceRegistry& registry)
+    : window_(window), registry_(registry) {}
+
+DevicePageSet::~DevicePageSet() = default;
+
+int DevicePageSet::KindOfType(int deviceType) {
+  switch (deviceType) {
+    case DeviceTypes::Keyboard:
+    case DeviceTypes::KeyboardReceiver: return Keyboard;
+    case DeviceTypes::Mouse:
+    case DeviceTypes::MouseReceiver: return Mouse;
+    case DeviceTypes::MousePad: return MousePad;
+    case DeviceTypes::Headset: return Headset;
+    default: return -1;
+  }
+}
+
+CContainerUI* DevicePageSet::Bar() const {
+  return qobject_cast<CContainerUI*>(window_.FindControl("device_select_layout"));
+}
+CTabLayoutUI* DevicePageSet::PageSwitch() const {
+  return qobject_cast<CTabLayoutUI*>(window_.FindControl("device_switch"));
+}
+CTabLayoutUI* DevicePageSet::PowerSwitch() const {
+  return qobject_cast<CTabLayoutUI*>(window_.FindControl("device_power_switch"));
+}
+
+std::vector<CDeviceOptionUI*> DevicePageSet::Selectors() const {
+  std::vector<CDeviceOptionUI*> selectors;
+  if (CContainerUI* bar = Bar())
+    for (int i = 0; i < bar->GetCount(); ++i)
+      if (auto* selector = qobject_cast<CDeviceOptionUI*>(bar->GetItemAt(i)))
+        selectors.push_back(selector);
+  return selectors;
+}
+
+CDeviceOptionUI* DevicePageSet::SelectorAt(int index) const {
+  CContainerUI* bar = Bar();
+  if (bar == nullptr || index < 0 || index >= bar->GetCount())
+    return nullptr;
+  return qobject_cast<CDeviceOptionUI*>(bar->GetItemAt(index));
+}
+
+int DevicePageSet::VisibleSelectorCount() const {
+  int count = 0;
+  for (CDeviceOptionUI* selector : Selectors())
+    count += selector->IsShown() ? 1 : 0;
+  return count;
+}
+
+std::vector<CVarnisUSBDevice*> DevicePageSet::AllDevices() const {
+  std::vector<CVarnisUSBDevice*> all;
+  // Keyboards first, as the light followers are looked for.
+  for (int kind : {Keyboard, Mouse, MousePad, Headset})
+    all.insert(all.end(), devices_[kind].begin(), devices_[kind].end());
+  return all;
+}
+
+int DevicePageSet::SelectorIndexOf(const CVarnisUSBDevice* device) const {
+  const auto selectors = Selectors();
+  for (size_t i = 0; i < selectors.size(); ++i)
+    if (selectors[i]->GetDevice() == device)
+      return static_cast<int>(i);
+  return -1;
+}
+
+void DevicePageSet::CreateInitialPages() {
+  for (size_t kind = 0; kind < 3; ++kind) {
+    const DeviceKindRecord& record = DeviceTables::Kinds()[kind];
+    const int row = DeviceTables::FindCommandRow(record.VendorId, record.ProductId,
+                                                 record.DeviceType, kRoleCommand);
+    if (row >= 0)
+      CreateDevicePage(row, 0);
+  }
+}
+
+bool DevicePageSet::CreateDevicePage(int row, int extra) {
+  if (row < 0 || row >= static_cast<int>(DeviceTables::kInterfaceRows))
+    return false;
+  const InterfaceRecord& interfaceRow = DeviceTables::Interfaces()[static_cast<size_t>(row)];
+  int type = interfaceRow.DeviceType;
+  int vendor = interfaceRow.VendorId;
+  int product = interfaceRow.ProductId;
+  if (type == DeviceTypes::MouseReceiver) {
+    // The receiver's page is its mouse's page.
+    type = DeviceTypes::Mouse;
+    if (auto partner = DeviceTables::PartnerOf(row)) {
+      vendor = DeviceTables::Interfaces()[static_cast<size_t>(*partner)].VendorId;
+      product = DeviceTables::Interfaces()[static_cast<size_t>(*partner)].ProductId;
+    }
+  }
+  const int kindRow = DeviceTables::FindKindRow(vendor, product, type, extra);
+  if (kindRow < 0)
+    return false;
+  const DeviceKindRecord& kind = DeviceTables::Kinds()[static_cast<size_t>(kindRow)];
+  const DevicePageRecord& page = DeviceTables::Pages()[static_cast<size_t>(kindRow)];
+  CContainerUI* bar = Bar();
+  CTabLayoutUI* pages = PageSwitch();
+  CTabLayoutUI* powerSwitch = PowerSwitch();
+  if (bar == nullptr || pages == nullptr || powerSwitch == nullptr)
+    return false;
+
+  CPaintManagerUI* manager = &window_.PaintManager();
+  auto build = [&](std::string_view layout) -> CControlUI* {
+    CDialogBuilder builder;
+    return builder.Create(FromView(layout), {}, &window_, manager);
+  };
+  std::unique_ptr<CMpDevicePowerUI> power(
+      qobject_cast<CMpDevicePowerUI*>(build(kPowerPanelLayout)));
+  std::unique_ptr<CDeviceOptionUI> selector(
+      qobject_cast<CDeviceOptionUI*>(build(kind.OptionLayout)));
+  std::unique_ptr<CVarnisUSBDevice> device(
+      qobject_cast<CVarnisUSBDevice*>(build(page.PageLayout)));
+  if (!power || !selector || !device) {
+    platform::DebugPrint("device page of \"%s\" could not be built", kind.KindName.data());
+    return false;
+  }
+
+  CMpDevicePowerUI* powerPanel = power.release();
+  powerSwitch->Add(powerPanel);
+  powerPanel->SetDeviceType(type, extra);
+  powerPanels_.push_back(powerPanel);
+
+  const int kindIndex = bar->GetCount();
+  CVarnisUSBDevice* object = device.release();
+  object->SetLayoutPath(FromView(page.PageLayout));
+  object->SetOwnerWindow(window_.GetHWND());
+  object->SetKeyCount(page.KeyCount);
+  object->SetLedCount(page.LedCount);
+  object->SetKindIndex(kindIndex);
+  object->SetShowPower(page.ShowPower);
+  if (type == DeviceTypes::Mouse)
+    object->SetMouseOption(page.MouseOption);
+  object->SetKindName(FromView(kind.KindName));
+  object->SetPowerPanel(powerPanel);
+  // The identity is the device's cable command row, whichever connection
+  // the page was created for.
+  object->SetIdentity(registry_.Slot(static_cast<size_t>(DeviceTables::DeviceKeyRowOf(row))));
+  object->SetLightTableIndex(kind.LightTableIndex);
+  object->SetLightConfigName(FromView(page.LightConfigName));
+  pages->Add(object);
+  object->AttachToWindow();
+  devices_[static_cast<size_t>(KindOfType(type))].push_back(object);
+
+  CDeviceOptionUI* option = selector.release();
+  bar->Add(option);
+  option->SetSynchroVisible(false);
+  option->SetGroup(FromView(kind.OptionGroup));
+  option->BindTab(QStringLiteral("device_switch"), pages->GetCount() - 1);
+  option->SetPowerTab(FromView(kind.PowerTabName), powerSwitch->GetCount() - 1);
+  option->SetKindValues(kind.DeviceType, kind.Role);
+  option->SetShown(false);
+  option->SetNameText(FromView(kind.KindName));
+  option->SetDevice(object);
+  object->SetSelector(option);
+  return true;
+}
+
+InterfaceRecord DevicePageSet::KeyRecordOf(size_t slot) const {
+  const int key = DeviceTables::DeviceKeyRowOf(static_cast<int>(slot));
+  return key < 0 ? InterfaceRecord{} : registry_.Slot(static_cast<size_t>(key));
+}
+
+CVarnisUSBDevice* DevicePageSet::FindDevice(int kind, const InterfaceRecord& identity) const {
+  if (kind < 0 || kind >= KindCount)
+    return nullptr;
+  for (CVarnisUSBDevice* device : devices_[static_cast<size_t>(kind)])
+    if (device->GetIdentity() == identity)
+      return device;
+  return nullptr;
+}
+
+CVarnisUSBDevice* DevicePageSet::FindDeviceAnyKind(const InterfaceRecord& identity) const {
+  for (CDeviceOptionUI* selector : Selectors())
+    if (selector->GetDevice() != nullptr && selector->GetDevice()->GetIdentity() == identity)
+      return selector->GetDevice();
+  return nullptr;
+}
+
+void DevicePageSet::OnDeviceArrived(size_t slot) {
+  if (slot >= DeviceRegistry::kSlots)
+    return;
+  const InterfaceRecord record = registry_.Slot(slot);
+  const int commandRow =
+      DeviceTables::FindCommandRow(record.VendorId, record.ProductId, record.DeviceType, 0);
+  const int kind = KindOfType(record.DeviceType);
+  if (kind < 0)
+    return;
+  if (FindDeviceAnyKind(KeyRecordOf(slot)) == nullptr)
+    CreateDevicePage(commandRow, 0);
+  ConnectCommand(slot);
+}
+
+void DevicePageSet::OnDeviceRemoved(size_t slot) {
+  if (slot >= DeviceRegistry::kSlots)
+    return;
+  DisconnectCommand(slot);
+}
+
+void DevicePageSet::ConnectCommand(size_t slot) {
+  const InterfaceRecord record = registry_.Slot(slot);
+  if (record.Role == kRoleEvent) {
+    OpenEventInterface(slot, record.DeviceType);
+    return;
+  }
+  const bool receiverRow = IsReceiverType(record.DeviceType);
+  if (IsWirelessKind(record.DeviceType) && registry_.PartnerAttached(slot)) {
+    // Both connections are there: the cable wins.
+    if (IsCableType(record.DeviceType))
+      SwitchConnection(slot);
+    return;
+  }
+  const InterfaceRecord key = KeyRecordOf(slot);
+  CVarnisUSBDevice* device = FindDevice(KindOfType(record.DeviceType), key);
+  if (device == nullptr || device->Commands.IsOpen)
+    return;
+  bool opened = false;
+  {
+    std::lock_guard lock(device->Commands.IoLock);
+    hid::HidDevice& link = receiverRow ? device->Commands.Receiver : device->Commands.Wired;
+    opened = link.Open(record.Path, true, true, true, false);
+    if (opened) {
+      device->Commands.IsOpen = true;
+      if (IsWirelessKind(record.DeviceType))
+        device->Commands.SetMode(receiverRow ? 2 : 1);
+      device->SetIdentity(key);
+    }
+  }
+  if (!opened) {
+    platform::DebugPrint("command interface could not be opened: %s", record.Path.c_str());
+    return;
+  }
+  CDeviceOptionUI* selector = device->GetSelector();
+  const int index = SelectorIndexOf(device);
+  if (selector == nullptr || index < 0)
+    return;
+  // A page by receiver is shown once the device answers through it.
+  if (!receiverRow)
+    ShowDevicePage(index, true, VisibleSelectorCount() == 0);
+  selector->StartTimer(CDeviceOptionUI::kTimerConnect, 500);
+}
+
+void DevicePageSet::DisconnectCommand(size_t slot) {
+  const InterfaceRecord record = registry_.Slot(slot);
+  if (record.Role == kRoleEvent) {
+    CloseEventInterface(slot, record.DeviceType);
+    return;
+  }
+  const int kind = KindOfType(record.DeviceType);
+  if (kind == Mouse)
+    platform::DebugOutput("鼠标设备丢失");
+  else if (kind == Keyboard)
+    platform::DebugOutput("键盘设备丢失");
+  if (!registry_.PartnerAttached(slot)) {
+    CVarnisUSBDevice* device = FindDevice(kind, KeyRecordOf(slot));
+    if (device == nullptr)
+      return;
+    device->Commands.IsOpen = false;
+    {
+      std::lock_guard lock(device->Commands.IoLock);
+      device->Commands.Wired.Close();
+      device->Commands.Receiver.Close();
+    }
+    HideDevicePage(SelectorIndexOf(device));
+  } else if (IsCableType(record.DeviceType)) {
+    // The device goes on through its receiver.
+    SwitchConnection(slot);
+  }
+}
+
+void DevicePageSet::OpenEventInterface(size_t slot, int type) {
+  const InterfaceRecord record = registry_.Slot(slot);
+  const bool receiver = IsReceiverType(type);
+  InterfaceRecord match = record;
+  if (receiver)
+    if (auto partner = DeviceTables::PartnerOf(static_cast<int>(slot)))
+      match = registry_.Slot(static_cast<size_t>(*partner));
+  for (CVarnisUSBDevice* device : devices_[static_cast<size_t>(std::max(KindOfType(type), 0))]) {
+    const InterfaceRecord& identity = device->GetIdentity();
+    if (identity.VendorId != match.VendorId || identity.ProductId != match.ProductId ||
+        identity.DeviceType != match.DeviceType || device->IsEventInterfaceOpen(receiver))
+      continue;
+    device->OpenEventInterface(record.Path, receiver);
+    return;
+  }
+}
+
+void DevicePageSet::CloseEventInterface(size_t slot, int type) {
+  const bool receiver = IsReceiverType(type);
+  InterfaceRecord match = registry_.Slot(slot);
+  if (receiver)
+    if (auto partner = DeviceTables::PartnerOf(static_cast<int>(slot)))
+      match = registry_.Slot(static_cast<size_t>(*partner));
+  for (CVarnisUSBDevice* device : devices_[static_cast<size_t>(std::max(KindOfType(type), 0))]) {
+    const InterfaceRecord& identity = device->GetIdentity();
+    if (identity.VendorId == match.VendorId && identity.ProductId == match.ProductId &&
+        identity.DeviceType == match.DeviceType && device->IsEventInterfaceOpen(receiver)) {
+      device->CloseEventInterface(receiver);
+      return;
+    }
+  }
+}
+
+void DevicePageSet::SwitchConnection(size_t slot) {
+  const InterfaceRecord record = registry_.Slot(slot);
+  const auto partner = DeviceTables::PartnerOf(static_cast<int>(slot));
+  if (!partner)
+    return;
+  const InterfaceRecord partnerRecord = registry_.Slot(static_cast<size_t>(*partner));
+  CVarnisUSBDevice* device = FindDeviceAnyKind(record);
+  if (device == nullptr)
+    device = FindDeviceAnyKind(partnerRecord);
+  if (device == nullptr)
+    return;
+  hid::DeviceChannel& channel = device->Commands;
+  const bool receiverMode = channel.WirelessMode;
+  const std::string& path = receiverMode ? record.Path : partnerRecord.Path;
+  bool opened = false;
+  {
+    std::lock_guard lock(channel.IoLock);
+    channel.IsOpen = false;
+    hid::HidDevice& link = receiverMode ? channel.Wired : channel.Receiver;
+    link.Close();
+    opened = link.Open(path, true, true, true, false);
+  }
+  if (!opened) {
+    platform::DebugPrint("connection switch failed: %s", path.c_str());
+    return;
+  }
+  channel.IsOpen = true;
+  channel.WirelessMode = !receiverMode;
+  CDeviceOptionUI* selector = device->GetSelector();
+  if (channel.WirelessMode) {
+    channel.SetMode(2);
+    if (device->GetShowPower() != 0) {
+      WaitForWirelessLink(*device);
+      device->PollPowerStatus();
+    }
+    if (selector != nullptr) {
+      channel.BeginTransfer();
+      selector->StartTimer(CDeviceOptionUI::kTimerLink, 2000);
+      device->InitialRead();
+      window_.CloseSettingsWindow();
+    }
+  } else {
+    channel.SetMode(1);
+    if (selector != nullptr) {
+      selector->StartTimer(CDeviceOptionUI::kTimerConnect, 500);
+      device->SendPageVisibility(true);
+      window_.CloseSettingsWindow();
+    }
+    if (device->GetShowPower() != 0)
+      device->PollPowerStatus();
+  }
+}
+
+void DevicePageSet::WaitForWirelessLink(CVarnisUSBDevice& device) {
+  for (int attempt = 0; attempt < kLinkQueryTries; ++attempt) {
+    if (device.Commands.QueryWirelessLink())
+      return;
+    platform::DebugOutput("获取2.4G模式失败");
+    QThread::msleep(kLinkQueryPauseMs);
+  }
+}
+
+void DevicePageSet::SelectPowerPanel(const CDeviceOptionUI* selector) {
+  CTabLayoutUI* powerSwitch = PowerSwitch();
+  if (powerSwitch == nullptr || selector == nullptr)
+    return;
+  if (selector->PowerTabIndex() < 0) {
+    powerSwitch->SetVisible(false);
+  } else {
+    powerSwitch->SetVisible(true);
+    powerSwitch->SelectItem(selector->PowerTabIndex());
+  }
+}
+
+void DevicePageSet::ShowDevicePage(int index, bool visible, bool select) {
+  CDeviceOptionUI* selector = SelectorAt(index);
+  if (selector == nullptr)
+    return;
+  selector->SetShown(visible);
+  if (select) {
+    selector->Select();
+    if (CTabLayoutUI* pages = PageSwitch())
+      pages->SelectItem(selector->BoundTabIndex());
+    SelectPowerPanel(selector);
+  }
+  const int visibleCount = VisibleSelectorCount();
+  if (CControlUI* noDevice = window_.FindControl("No_device_Link"))
+    noDevice->SetVisible(visibleCount == 0);
+  if (visibleCount == 0) {
+    if (CTabLayoutUI* pages = PageSwitch())
+      pages->SelectItem(0);
+    if (CTabLayoutUI* powerSwitch = PowerSwitch())
+      powerSwitch->SelectItem(0);
+  }
+  // Following another device's lighting needs another device.
+  if (visibleCount <= 1)
+    for (CVarnisUSBDevice* device : AllDevices())
+      device->Commands.LightFollower = false;
+  int synchro = 0;
+  for (CDeviceOptionUI* s : Selectors())
+    synchro += s->IsShown() && s->IsSynchroChecked() ? 1 : 0;
+  if (synchro < 2)
+    for (CDeviceOptionUI* s : Selectors())
+      s->SetSynchroChecked(false);
+}
+
+void DevicePageSet::HideDevicePage(int index) {
+  CDeviceOptionUI* selector = SelectorAt(index);
+  if (selector == nullptr)
+    return;
+  int other = -1;
+  if (selector->IsShown() && selector->IsSelected()) {
+    window_.CloseSecondaryWindows();
+    window_.StopMacroRecording();
+    const auto selectors = Selectors();
+    for (size_t i = 0; i < selectors.size(); ++i)
+      if (static_cast<int>(i) != index && selectors[i]->IsShown()) {
+        other = static_cast<int>(i);
+        break;
+      }
+  }
+  ShowDevicePage(index, false, false);
+  if (other >= 0)
+    ShowDevicePage(other, true, true);
+}
+
+void DevicePageSet::OnPageVisibility(platform::WParam wParam, platform::LParam lParam) {
+  const int index = static_cast<int>(wParam);
+  if (lParam == 0) {
+    HideDevicePage(index);
+  } else if (lParam == 1) {
+    CDeviceOptionUI* selector = SelectorAt(index);
+    if (selector != nullptr && !selector->IsShown())
+      ShowDevicePage(index, true, VisibleSelectorCount() == 0);
+  }
+}
+
+void DevicePageSet::OnSelectorChosen(CDeviceOptionUI* selector) {
+  if (selector == nullptr)
+    return;
+  if (CTabLayoutUI* pages = PageSwitch())
+    pages->SelectItem(selector->BoundTabIndex());
+  SelectPowerPanel(selector);
+}
+
+void DevicePageSet::RemoveAll() {
+  CContainerUI* bar = Bar();
+  CTabLayoutUI* pages = PageSwitch();
+  CTabLayoutUI* powerSwitch = PowerSwitch();
+  for (auto& list : devices_) {
+    for (CVarnisUSBDevice* device : list) {
+      device->Commands.IsOpen = false;
+      {
+        std::lock_guard lock(device->Commands.IoLock);
+        device->Commands.Wired.Close();
+      }
+      CDeviceOptionUI* selector = device->GetSelector();
+      CMpDevicePowerUI* power = device->GetPowerPanel();
+      if (selector != nullptr) {
+        const int removedPage = selector->BoundTabIndex();
+        const int removedPower = selector->PowerTabIndex();
+        if (bar != nullptr)
+          bar->Remove(selector);
+        // The selectors after it now point one place lower.
+        for (CDeviceOptionUI* s : Selectors()) {
+          if (s->BoundTabIndex() > removedPage)
+            s->SetBoundTabIndex(s->BoundTabIndex() - 1);
+          if (removedPower >= 0 && s->PowerTabIndex() > removedPower)
+            s->SetPowerTabIndex(s->PowerTabIndex() - 1);
+        }
+      }
+      if (pages != nullptr)
+        pages->Remove(device);
+      if (power != nullptr && powerSwitch != nullptr)
+        powerSwitch->Remove(power);
+    }
+    list.clear();
+  }
+  powerPanels_.clear();
+}

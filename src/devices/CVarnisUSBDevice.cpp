@@ -1,0 +1,330 @@
+#include "devices/CVarnisUSBDevice.h"
+
+#include <QDir>
+
+#include "devices/CDeviceOptionUI.h"
+#include "devices/CMpDevicePowerUI.h"
+#include "platform/DataFolders.h"
+#include "platform/DebugChannel.h"
+#include "platform/WindowMessages.h"
+#include "ui/CDeviceKeyButtonUI.h"
+#include "toolkit/CTabLayoutUI.h"
+
+using toolkit::CControlUI;
+using toolkit::CContainerUI;
+
+namespace {
+
+// Splits "key_12" into ("key", 12); false for a name without an underscore
+// or without a decimal number after the last one.
+bool SplitIndexedName(const QString& name, QString& prefix, int& index) {
+  const qsizetype cut = name.lastIndexOf('_');
+  if (cut < 0)
+    return false;
+  bool ok = false;
+  index = name.mid(cut + 1).toInt(&ok, 10);
+  if (!ok || index < 0)
+    return false;
+  prefix = name.left(cut);
+  return true;
+}
+
+// Every control inside `root`, depth first, in the order of its containers.
+void CollectControls(CControlUI* root, std::vector<CControlUI*>& out) {
+  auto* container = qobject_cast<CContainerUI*>(root);
+  if (container == nullptr)
+    return;
+  for (int i = 0; i < container->GetCount(); ++i) {
+    CControlUI* item = container->GetItemAt(i);
+    out.push_back(item);
+    CollectControls(item, out);
+  }
+}
+
+}  // namespace
+
+CVarnisUSBDevice::CVarnisUSBDevice(QWidget* parent)
+    : toolkit::CHorizontalLayoutUI(parent),
+      lightThread_("MS灯光线程设定退出", 1000),
+      wiredReader_("MS设备同步线程设定退出", 1000),
+      receiverReader_("MS设备同步线程设定退出", 1000) {
+  SetVisible(false);
+}
+
+CVarnisUSBDevice::~CVarnisUSBDevice() {
+  StopThreads();
+  Commands.IsOpen = false;
+  {
+    std::lock_guard lock(Commands.IoLock);
+    Commands.Wired.Close();
+    Commands.Receiver.Close();
+  }
+}
+
+void CVarnisUSBDevice::StopThreads() {
+  lightThread_.Stop();
+  CloseEventInterface(false);
+  CloseEventInterface(true);
+}
+
+void CVarnisUSBDevice::SetEventThreadStyle(const std::string& exitLine, int stopLimitMs) {
+  wiredReader_.Configure(exitLine, stopLimitMs);
+  receiverReader_.Configure(exitLine, stopLimitMs);
+}
+
+void CVarnisUSBDevice::SetLightThreadStyle(const std::string& exitLine, int stopLimitMs) {
+  lightThread_.Configure(exitLine, stopLimitMs);
+}
+
+void CVarnisUSBDevice::SetKeyCount(int count) {
+  if (count < 0 || count == keyCount_)
+    return;
+  keyCount_ = count;
+  keyControls_.assign(static_cast<size_t>(count), nullptr);
+}
+
+void CVarnisUSBDevice::SetLedCount(int count) {
+  if (count < 0)
+    return;
+  if (count != ledCount_) {
+    ledCount_ = count;
+    ledControls_.assign(static_cast<size_t>(count), nullptr);
+    ledColours_ = std::vector<std::atomic<uint32_t>>(static_cast<size_t>(count));
+    ledLightState_.resize(static_cast<size_t>(count));
+  }
+  // The same count still starts every light point afresh.
+  for (auto& colour : ledColours_)
+    colour = 0;
+  std::fill(ledLightState_.begin(), ledLightState_.end(), LedEffectState{});
+}
+
+void CVarnisUSBDevice::SetShowPower(int show) {
+  showPower_ = show;
+  if (powerPanel_ != nullptr)
+    powerPanel_->SetShowPower(show);
+}
+
+void CVarnisUSBDevice::SetPowerPanel(CMpDevicePowerUI* panel) {
+  powerPanel_ = panel;
+  if (powerPanel_ != nullptr)
+    powerPanel_->SetShowPower(showPower_);
+}
+
+void CVarnisUSBDevice::SetKindName(const QString& name) {
+  kindName_ = name;
+  // Creates the user's data folder and the device's folder when missing.
+  deviceFolder_ = name.isEmpty() ? QString() : platform::DataFolders::DeviceFolder(name);
+}
+
+QString CVarnisUSBDevice::DefaultDataDir() const { return platform::DataFolders::DefaultDataDir(); }
+
+QString CVarnisUSBDevice::DefaultProfilePath() const {
+  return DefaultDataDir() + kindName_ + ".Json";
+}
+
+void CVarnisUSBDevice::SetIdentity(const InterfaceRecord& identity) {
+  identity_ = identity;
+  kindType_ = identity.DeviceType;
+  kindRole_ = identity.Role;
+}
+
+void CVarnisUSBDevice::SetLightControl(int enabled) {
+  lightControlEnabled_ = enabled;
+  if (enabled != 0 && kindType_ == DeviceTypes::Keyboard)
+    Commands.TakeLightControl();
+}
+
+void CVarnisUSBDevice::SetTrayHidden(int hidden) {
+  if (showPower_ != 0)
+    trayHidden_ = hidden;
+}
+
+void CVarnisUSBDevice::AttachToWindow() {
+  if (layoutPath_.isEmpty()) {
+    keyCount_ = 0;
+    ledCount_ = 0;
+    keyControls_.clear();
+    ledControls_.clear();
+    ledColours_.clear();
+    ledLightState_.clear();
+    return;
+  }
+  std::vector<CControlUI*> controls;
+  CollectControls(this, controls);
+  previewPanel_ = nullptr;
+  for (CControlUI* control : controls)
+    if (control->GetClass() == QLatin1String("SelectPanel")) {
+      previewPanel_ = control;
+      break;
+    }
+  if (previewPanel_ == nullptr)
+    return;
+  auto* panel = qobject_cast<CContainerUI*>(previewPanel_);
+  for (int i = 0; panel != nullptr && i < panel->GetCount(); ++i) {
+    CControlUI* child = panel->GetItemAt(i);
+    if (child->GetClass() != QLatin1String("DeviceKeyButton"))
+      continue;
+    QString prefix;
+    int index = 0;
+    if (!SplitIndexedName(child->GetName(), prefix, index))
+      continue;
+    if (prefix == QLatin1String("key") && index < keyCount_)
+      keyControls_[static_cast<size_t>(index)] = child;
+    else if (prefix == QLatin1String("light") && index < ledCount_)
+      ledControls_[static_cast<size_t>(index)] = child;
+  }
+}
+
+void CVarnisUSBDevice::OutputLightFrame() {
+  // The preview follows the light points' colours; the device classes
+  // stream frames to the hardware.
+  if (!IsLightControlEnabled())
+    return;
+  for (size_t i = 0; i < ledControls_.size(); ++i) {
+    auto* button = qobject_cast<CDeviceKeyButtonUI*>(ledControls_[i]);
+    if (button == nullptr || !button->IsVisible())
+      continue;
+    const uint32_t colour = ledColours_[i];
+    const uint32_t red = colour & 0xFF;
+    const uint32_t green = (colour >> 8) & 0xFF;
+    const uint32_t blue = (colour >> 16) & 0xFF;
+    button->SetLightState(red | blue << 8 | green << 16, static_cast<int>(colour >> 24), 1);
+  }
+}
+
+void CVarnisUSBDevice::SetLedColour(int index, uint32_t colour) {
+  if (index < 0 || index >= static_cast<int>(ledColours_.size()))
+    return;
+  ledColours_[static_cast<size_t>(index)] = colour;
+}
+
+uint32_t CVarnisUSBDevice::GetLedColour(int index) const {
+  if (index < 0 || index >= static_cast<int>(ledColours_.size()))
+    return 0;
+  return ledColours_[static_cast<size_t>(index)];
+}
+
+void CVarnisUSBDevice::OnLightModeChanged() {
+  std::fill(ledLightState_.begin(), ledLightState_.end(), LedEffectState{});
+}
+
+void CVarnisUSBDevice::ShowPage(int kind) {
+  pageKind_ = kind;
+  auto* functions = findChild<toolkit::CTabLayoutUI*>(QStringLiteral("device_function_switch"));
+  auto* keyFunctions =
+      findChild<toolkit::CTabLayoutUI*>(QStringLiteral("device_key_function_switch"));
+  int f = 0;
+  int k = 0;  // -1: unchanged
+  const bool keyboardOrMouse =
+      kindType_ == DeviceTypes::Keyboard || kindType_ == DeviceTypes::Mouse;
+  switch (kind) {
+    case 2:
+    case 6: f = 0; k = 1; break;
+    case 3:
+    case 8: f = 1; k = -1; break;
+    case 4:
+      if (keyboardOrMouse) {
+        f = 3;
+        k = -1;
+      } else {
+        f = 0;
+        k = 2;
+      }
+      break;
+    case 7: f = 0; k = 2; break;
+    case 5: f = 2; k = -1; break;
+    default: f = 0; k = 0; break;
+  }
+  if (functions != nullptr)
+    functions->SelectItem(f);
+  if (keyFunctions != nullptr && k >= 0)
+    keyFunctions->SelectItem(k);
+}
+
+void CVarnisUSBDevice::SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t e) {
+  lightInfo_ = LightWords{a, b, c, d, e};
+}
+
+void CVarnisUSBDevice::SetAudioLightInfo(const AudioLightRecord& record) {
+  audioLightInfo_ = record;
+  // The light panel shows it once the lighting panel exists.
+}
+
+AudioLightRecord CVarnisUSBDevice::GetAudioLightInfo(int /*readPanel*/) {
+  // Read from the light panel once the lighting panel exists.
+  return audioLightInfo_;
+}
+
+void CVarnisUSBDevice::SendToOwner(uint32_t message, platform::WParam wParam,
+                                   platform::LParam lParam) const {
+  if (ownerWindow_ != 0)
+    platform::SendWindowMessage(ownerWindow_, message, wParam, lParam);
+}
+
+void CVarnisUSBDevice::SendPageVisibility(bool show) const {
+  SendToOwner(PageVisibilityMessage, static_cast<platform::WParam>(kindIndex_), show ? 1 : 0);
+}
+
+bool CVarnisUSBDevice::OpenEventInterface(const std::string& path, bool receiver) {
+  DeviceThread& reader = ReaderOf(receiver);
+  hid::HidDevice& device = receiver ? Events.Receiver : Events.Wired;
+  std::atomic<bool>& open = receiver ? Events.WirelessMode : Events.IsOpen;
+  // A reader of the interface being replaced ends first.
+  CloseEventInterface(receiver);
+  if (path.empty())
+    return false;
+  {
+    std::lock_guard lock(Events.IoLock);
+    if (!device.Open(path, true, true, true, false))
+      return false;
+    open = true;
+  }
+  reader.Start([this, receiver](const platform::Event& stop) { ReadOneEvent(receiver, stop); });
+  return true;
+}
+
+void CVarnisUSBDevice::CloseEventInterface(bool receiver) {
+  DeviceThread& reader = ReaderOf(receiver);
+  hid::HidDevice& device = receiver ? Events.Receiver : Events.Wired;
+  std::atomic<bool>& open = receiver ? Events.WirelessMode : Events.IsOpen;
+  reader.SignalStop();
+  open = false;
+  {
+    // Closing cuts the reader's pending read short; the reader holds no lock
+    // while it waits, so this never blocks on it.
+    std::lock_guard lock(Events.IoLock);
+    device.Close();
+  }
+  reader.Stop();
+}
+
+bool CVarnisUSBDevice::IsEventInterfaceOpen(bool receiver) const {
+  return receiver ? Events.WirelessMode.load() : Events.IsOpen.load();
+}
+
+void CVarnisUSBDevice::ReadOneEvent(bool receiver, const platform::Event& stop) {
+  hid::HidDevice& device = receiver ? Events.Receiver : Events.Wired;
+  const std::atomic<bool>& open = receiver ? Events.WirelessMode : Events.IsOpen;
+  if (!open)
+    return;
+  std::array<uint8_t, 64> report{};
+  const size_t length =
+      std::clamp<size_t>(device.Caps.InputReportByteLength, 1, report.size());
+  uint32_t transferred = 0;
+  if (device.Read(std::span(report.data(), length), transferred, platform::kInfinite) != 1) {
+    // A device that is gone stays gone until the detection loop notices it:
+    // do not spin on it meanwhile.
+    if (device.IsGone())
+      stop.Wait(50);
+    return;
+  }
+  if (!device.UnpackInputReport(std::span(report.data(), transferred)))
+    return;
+  if (device.InputData.empty() || device.InputData[0].Usages.empty())
+    return;
+  OnDeviceEvent(device.InputData[0].Usages[0], receiver);
+}
+
+void CVarnisUSBDevice::OnDeviceEvent(uint16_t code, bool receiver) {
+  platform::DebugPrint("device event %04x (%s)", code, receiver ? "receiver" : "cable");
+}

@@ -1,0 +1,222 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/InterfaceRecord.h"
+#include "devices/DeviceThread.h"
+#include "hid/DeviceChannel.h"
+#include "platform/WindowMessageTypes.h"
+#include "toolkit/CHorizontalLayoutUI.h"
+#include "toolkit/CNotifyPump.h"
+
+class CDeviceOptionUI;
+class CMpDevicePowerUI;
+
+// Messages a device page sends its owner window.
+inline constexpr uint32_t PageVisibilityMessage = 0x0D03;  // wParam kind index, lParam 1 show / 0 hide
+inline constexpr uint32_t PowerStatusMessage = 0x0D01;     // wParam: status byte 4
+
+// Per-light-point effect state.
+using LedEffectState = std::array<uint8_t, 17>;
+
+// The page's lighting record as five machine words, and the effect step
+// state that goes with it.
+struct LightWords {
+  uint32_t A = 0;  // mode position, brightness, speed, direction
+  uint32_t B = 0;  // multicolour flag, red, green, blue
+  uint32_t C = 0;
+  uint32_t D = 0;
+  uint8_t E = 0;
+};
+struct LightStepState {
+  int phase = 0;
+  int colourIndex = 0;
+  int blinkToggle = 0;
+  uint32_t timeStamp = 0;
+};
+
+// The audio-lighting settings of a page.
+using AudioLightRecord = std::array<uint8_t, 9>;
+
+// An attached (or attachable) device and, at the same time, its page in the
+// main window: the page layout is loaded into it, it receives the
+// notifications of its own controls, and it owns the device's two transport
+// channels (commands, events) and its worker threads. The device classes
+// override the virtual operations; the base does what every device shares.
+class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CNotifyPump {
+  Q_OBJECT
+ public:
+  explicit CVarnisUSBDevice(QWidget* parent = nullptr);
+  ~CVarnisUSBDevice() override;
+
+  QString GetClass() const override { return QStringLiteral("VarnisUSBDevice"); }
+
+  // The channels, by their established names.
+  hid::DeviceChannel Commands;
+  hid::DeviceChannel Events;
+
+  // Set-up by the main window.
+  void SetLayoutPath(const QString& path) { layoutPath_ = path; }
+  const QString& GetLayoutPath() const { return layoutPath_; }
+  void SetOwnerWindow(platform::WindowHandle window) { ownerWindow_ = window; }
+  platform::WindowHandle GetOwnerWindow() const { return ownerWindow_; }
+  void SetKeyCount(int count);
+  int GetKeyCount() const { return keyCount_; }
+  void SetLedCount(int count);
+  int GetLedCount() const { return ledCount_; }
+  void SetKindIndex(int index) { kindIndex_ = index; }
+  int GetKindIndex() const { return kindIndex_; }
+  void SetShowPower(int show);
+  int GetShowPower() const { return showPower_; }
+  void SetPowerPanel(CMpDevicePowerUI* panel);
+  CMpDevicePowerUI* GetPowerPanel() const { return powerPanel_; }
+  void SetKindName(const QString& name);
+  const QString& GetKindName() const { return kindName_; }
+  void SetLightConfigName(const QString& name) { lightConfigName_ = name; }
+  const QString& GetLightConfigName() const { return lightConfigName_; }
+  // Also sets the kind type and role from the record.
+  void SetIdentity(const InterfaceRecord& identity);
+  const InterfaceRecord& GetIdentity() const { return identity_; }
+  int GetKindType() const { return kindType_; }
+  int GetKindRole() const { return kindRole_; }
+  void SetSelector(CDeviceOptionUI* selector) { selector_ = selector; }
+  CDeviceOptionUI* GetSelector() const { return selector_; }
+  void SetMouseOption(int option) { mouseOption_ = option; }
+  int GetMouseOption() const { return mouseOption_; }
+
+  // State the main window keeps in step; the light threads read it.
+  void SetWindowActive(bool active) { windowActive_ = active ? 1 : 0; }
+  bool IsWindowActive() const { return windowActive_ != 0; }
+  bool IsLightControlEnabled() const { return lightControlEnabled_ != 0; }
+  // Sends the take-over command to a keyboard when control is switched on.
+  void SetLightControl(int enabled);
+  // Kept only for devices that show their power status.
+  void SetTrayHidden(int hidden);
+  bool IsTrayHidden() const { return trayHidden_ != 0; }
+
+  // Folders and files of the device.
+  QString DefaultDataDir() const;
+  QString DeviceFolder() const { return deviceFolder_; }
+  QString DefaultProfilePath() const;
+
+  // The page's controls.
+  const std::vector<toolkit::CControlUI*>& KeyControls() const { return keyControls_; }
+  const std::vector<toolkit::CControlUI*>& LedControls() const { return ledControls_; }
+  toolkit::CControlUI* PreviewPanel() const { return previewPanel_; }
+  const std::vector<LedEffectState>& LedLightState() const { return ledLightState_; }
+  const LightWords& GetLightWords() const { return lightInfo_; }
+  int GetLightTableIndex() const { return lightTableIndex_; }
+  int GetSelectedKey() const { return selectedKey_; }
+
+  // Event interfaces: hands the interface at `path` to the device (closing
+  // the one it had) and starts its reader; the receiver's when `receiver`.
+  bool OpenEventInterface(const std::string& path, bool receiver);
+  // Stops the reader (cutting its pending read short) and closes the
+  // interface.
+  void CloseEventInterface(bool receiver);
+  bool IsEventInterfaceOpen(bool receiver) const;
+
+  // Virtual operations, with what the base does.
+  virtual void AttachToWindow();
+  virtual void ApplyProfile() {}
+  virtual void OutputLightFrame();
+  virtual void SetLedColour(int index, uint32_t colour);
+  virtual uint32_t GetLedColour(int index) const;
+  virtual void InitialRead() {}
+  virtual void ResyncFromDevice() {}
+  virtual void PollPowerStatus() {}
+  virtual bool IsWirelessReachable() { return true; }
+  virtual void LoadProfileState() {}
+  virtual void RefreshView() {}
+  virtual void DropInvalidMacroKeys() {}
+  virtual void ResetToDefaults() {}
+  virtual std::vector<int> GetUsedMacros() { return {}; }
+  virtual int WriteKeyTables() { return 0; }
+  virtual int DownloadKeys(int /*layer*/) { return 0; }
+  virtual int DownloadMacros() { return 0; }
+  virtual int WriteParameterBlock(int /*a*/, int /*b*/) { return 0; }
+  virtual void LoadLightLists() {}
+  virtual void OnLightModeChanged();
+  virtual void ShowPage(int kind);
+  virtual int CurrentPage() const { return pageKind_; }
+  virtual void LoadProfileFiles() {}
+  virtual QString ProfilePath() const { return {}; }
+  virtual void SaveProfile() {}
+  virtual void SetLightTableIndex(int value) { lightTableIndex_ = value; }
+  virtual void SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t e);
+  virtual void SetAudioLightInfo(const AudioLightRecord& record);
+  virtual AudioLightRecord GetAudioLightInfo(int readPanel);
+  virtual void SelectKey(int index) { selectedKey_ = index; }
+  virtual void SetAudioLevels(const int* /*levels*/, int /*count*/) {}
+  virtual void SetScreenColour(const int* /*values*/, int /*count*/) {}
+
+  // Asks the owner window to show or hide this page.
+  void SendPageVisibility(bool show) const;
+
+  const DeviceThread& EventReader(bool receiver) const {
+    return receiver ? receiverReader_ : wiredReader_;
+  }
+
+ protected:
+  // Each device class names its readers' exit line and stop limit.
+  void SetEventThreadStyle(const std::string& exitLine, int stopLimitMs);
+  void SetLightThreadStyle(const std::string& exitLine, int stopLimitMs);
+  // The light thread; the device classes start it once the device is read.
+  DeviceThread& LightThread() { return lightThread_; }
+  // Stops every thread of the device; device classes call it first thing in
+  // their destructors, so no thread runs their code while they are torn down.
+  void StopThreads();
+  // One input report read from an event interface: its event code. Runs on
+  // the reader thread.
+  virtual void OnDeviceEvent(uint16_t code, bool receiver);
+  // Sends a window message to the owner (from any thread).
+  void SendToOwner(uint32_t message, platform::WParam wParam, platform::LParam lParam) const;
+
+  int kindType_ = 0;
+  int kindRole_ = 0;
+
+ private:
+  void ReadOneEvent(bool receiver, const platform::Event& stop);
+  DeviceThread& ReaderOf(bool receiver) { return receiver ? receiverReader_ : wiredReader_; }
+
+  QString layoutPath_;
+  QString kindName_;
+  QString lightConfigName_;
+  QString deviceFolder_;
+  platform::WindowHandle ownerWindow_ = 0;
+  InterfaceRecord identity_;
+  int kindIndex_ = -1;
+  int keyCount_ = 0;
+  int ledCount_ = 0;
+  std::vector<toolkit::CControlUI*> keyControls_;
+  std::vector<toolkit::CControlUI*> ledControls_;
+  // Red | green << 8 | blue << 16 | level << 24 per light point; written by
+  // the light threads, read by the preview.
+  std::vector<std::atomic<uint32_t>> ledColours_;
+  std::vector<LedEffectState> ledLightState_;
+  toolkit::CControlUI* previewPanel_ = nullptr;
+  CDeviceOptionUI* selector_ = nullptr;
+  CMpDevicePowerUI* powerPanel_ = nullptr;
+  toolkit::CControlUI* lightPanel_ = nullptr;
+  int showPower_ = 0;
+  int mouseOption_ = -1;
+  std::atomic<int> trayHidden_{0};
+  int lightTableIndex_ = 0;
+  std::atomic<int> lightControlEnabled_{1};
+  std::atomic<int> windowActive_{1};
+  int pageKind_ = 1;
+  int selectedKey_ = -1;
+  AudioLightRecord audioLightInfo_{};
+  LightWords lightInfo_;
+  LightStepState lightStep_;
+
+  // The worker threads; destroyed (stopped) before the channels.
+  DeviceThread lightThread_;
+  DeviceThread wiredReader_;
+  DeviceThread receiverReader_;
+};

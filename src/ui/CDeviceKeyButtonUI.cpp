@@ -1,0 +1,122 @@
+#include "ui/CDeviceKeyButtonUI.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "toolkit/CRenderEngine.h"
+#include "toolkit/SkinButton.h"
+#include "ui/ControlOverlay.h"
+
+using namespace toolkit;
+
+CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent)
+    : CButtonUI(parent),
+      overlay_(new ControlOverlay(this, [this](QPainter& painter) { PaintMarks(painter); })) {
+  // Double clicks reach the inner button; the key reports them itself.
+  Button()->installEventFilter(this);
+}
+
+bool CDeviceKeyButtonUI::ParseImage(const QString& text, QString& keptText, SkinImage& kept) {
+  auto parsed = SkinImage::Parse(text);
+  if (!parsed)
+    return false;
+  keptText = text;
+  kept = *parsed;
+  return true;
+}
+
+bool CDeviceKeyButtonUI::SetLightImage(const QString& image) {
+  if (!ParseImage(image, lightImageText_, lightImage_))
+    return false;
+  overlay_->update();
+  return true;
+}
+
+bool CDeviceKeyButtonUI::SetKeySetImage(const QString& image) {
+  if (!ParseImage(image, keySetImageText_, keySetImage_))
+    return false;
+  overlay_->update();
+  return true;
+}
+
+bool CDeviceKeyButtonUI::SetKeyUnsetImage(const QString& image) {
+  if (!ParseImage(image, keyUnsetImageText_, keyUnsetImage_))
+    return false;
+  overlay_->update();
+  return true;
+}
+
+void CDeviceKeyButtonUI::SetLightState(uint32_t colour, int level, int on) {
+  lightColour_ = colour;
+  lightLevel_ = level;
+  lightOn_ = on;
+}
+
+QColor CDeviceKeyButtonUI::LightColourToQColor(uint32_t colour) {
+  const int red = static_cast<int>(colour & 0xFF);
+  const int blue = static_cast<int>((colour >> 8) & 0xFF);
+  const int green = static_cast<int>((colour >> 16) & 0xFF);
+  return QColor(red, green, blue);
+}
+
+void CDeviceKeyButtonUI::SetKeySetHidden(int hidden) {
+  if (keySetHidden_ == hidden)
+    return;
+  keySetHidden_ = hidden;
+  Redraw();
+}
+
+void CDeviceKeyButtonUI::SetKeyUnsetHidden(int hidden) {
+  if (keyUnsetHidden_ == hidden)
+    return;
+  keyUnsetHidden_ = hidden;
+  Redraw();
+}
+
+void CDeviceKeyButtonUI::Redraw() {
+  ++redrawCount_;
+  Invalidate();
+}
+
+void CDeviceKeyButtonUI::PaintMarks(QPainter& painter) {
+  const QRect rc = rect();
+  if (lightOn_ != 0 && !lightImage_.IsEmpty())
+    CRenderEngine::DrawImageTinted(painter, rc, lightImage_, LightColourToQColor(lightColour_),
+                                   lightLevel_);
+  if (keyUnsetHidden_ == 0 && !keyUnsetImage_.IsEmpty())
+    CRenderEngine::DrawImage(painter, rc, keyUnsetImage_);
+  if (keySetHidden_ == 0 && !keySetImage_.IsEmpty())
+    CRenderEngine::DrawImage(painter, rc, keySetImage_);
+}
+
+bool CDeviceKeyButtonUI::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Button() && event->type() == QEvent::MouseButtonDblClick && IsEnabled()) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (rect().contains(mouse->position().toPoint())) {
+      // The inner button takes the double click as a press (pushed look,
+      // and its release clicks as usual).
+      SendNotify(DUI_MSGTYPE_DBCLICK);
+    }
+  }
+  return CButtonUI::eventFilter(watched, event);
+}
+
+bool CDeviceKeyButtonUI::SetAttribute(const QString& name, const QString& value) {
+  if (name == "lightimage")
+    return SetLightImage(value);
+  if (name == "keysetimage")
+    return SetKeySetImage(value);
+  if (name == "keyunsetimage")
+    return SetKeyUnsetImage(value);
+  if (name == "gmnametextcolor") {
+    // Older skins name a text colour for the key's caption; it is read so
+    // that they load, and not used.
+    QString hex = value.trimmed();
+    if (hex.startsWith('#'))
+      hex.remove(0, 1);
+    bool ok = false;
+    hex.toUInt(&ok, 16);
+    return ok && !hex.isEmpty();
+  }
+  return CButtonUI::SetAttribute(name, value);
+}

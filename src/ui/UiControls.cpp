@@ -1,0 +1,58 @@
+#include "ui/UiControls.h"
+
+#include <utility>
+
+#include "toolkit/CControlFactory.h"
+#include "ui/CAudioRecordUI.h"
+#include "ui/CChartViewUI.h"
+#include "ui/CCircleProgressUI.h"
+#include "ui/CDeviceKeyButtonUI.h"
+#include "ui/CHandImgButtonUI.h"
+#include "ui/CHandImgSelectButtonUI.h"
+#include "ui/CRedioMacroButtonUI.h"
+#include "ui/CSelectPanelUI.h"
+#include "ui/CWndUI.h"
+
+using toolkit::CControlUI;
+
+namespace {
+
+template <typename T>
+CControlUI* Make() {
+  return new T;
+}
+
+}  // namespace
+
+void RegisterUiControls() {
+  static const std::pair<const char*, CControlUI* (*)()> kControls[] = {
+      {"CCircleProgressUI", &Make<CCircleProgressUI>},
+      {"CChartViewUI", &Make<CChartViewUI>},
+      {"CWndUI", &Make<CWndUI>},
+      {"CSelectPanelUI", &Make<CSelectPanelUI>},
+      {"CDeviceKeyButtonUI", &Make<CDeviceKeyButtonUI>},
+      {"CHandImgButtonUI", &Make<CHandImgButtonUI>},
+      {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},
+      {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
+      {"CAudioRecordUI", &Make<CAudioRecordUI>},
+  };
+  auto* factory = toolkit::CControlFactory::GetInstance();
+  for (const auto& [name, make] : kControls)
+    factory->RegistControl(QLatin1String(name), make);
+}
+
+CControlUI* CreateUiControl(const QString& tag) {
+  static const std::pair<const char*, CControlUI* (*)()> kTags[] = {
+      {"CircleProgress", &Make<CCircleProgressUI>},
+      {"SelectPanel", &Make<CSelectPanelUI>},
+      {"DeviceKeyButton", &Make<CDeviceKeyButtonUI>},
+      {"HandImgButton", &Make<CHandImgButtonUI>},
+      {"AudioRecord", &Make<CAudioRecordUI>},
+      {"HandImgSelectButton", &Make<CHandImgSelectButtonUI>},
+      {"RedioMacroButton", &Make<CRedioMacroButtonUI>},
+  };
+  for (const auto& [name, make] : kTags)
+    if (tag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+      return make();
+  return nullptr;
+}
