@@ -31,6 +31,11 @@ CSelectPanelUI::~CSelectPanelUI() {
 // widgets containing it, so the same press, move or release can pass here
 // more than once. Each step below leaves the same state when repeated.
 bool CSelectPanelUI::eventFilter(QObject* watched, QEvent* event) {
+  // Only mouse events of widgets matter. Deciding by the receiver first also
+  // leaves alone the events other threads post to non-widget objects (window
+  // messages), which their receivers take over under their own lock.
+  if (!watched->isWidgetType())
+    return false;
   const QEvent::Type type = event->type();
   if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
       type != QEvent::MouseButtonRelease)

@@ -119,6 +119,10 @@ TEST_F(DevicePages, EveryKindShowsItsPageWhilePluggedAndTheHeadsetPageIsMadeOnAr
     CVarnisUSBDevice* device = Device(c.kind);
     ASSERT_NE(device, nullptr);
     EXPECT_TRUE(device->Commands.IsOpen);
+    // Keyboard and mouse set their mode; pad and headset keep 24-byte
+    // requests even by cable.
+    const bool setsMode = c.kind == DevicePageSet::Keyboard || c.kind == DevicePageSet::Mouse;
+    EXPECT_EQ(device->Commands.ChunkSize, setsMode ? 56 : 24);
     ASSERT_TRUE(simulator_->Unplug(c.connection));
     ASSERT_TRUE(RunUntil([&] { return !PageShown(c.kind); }));
     EXPECT_FALSE(device->Commands.IsOpen);
@@ -248,6 +252,10 @@ TEST_F(DevicePages, DestroyingTheWindowWhileTheDetectionThreadSendsNeitherHangsN
     QThread::msleep(250);
     window_->DestroyWindow();
     EXPECT_FALSE(window_->Threads().IsRunning(ThreadSlotTable::kDetectionSlot));
+    // Every page went with the window.
+    EXPECT_TRUE(window_->Pages().Selectors().empty());
+    EXPECT_TRUE(window_->Pages().AllDevices().empty());
+    EXPECT_TRUE(window_->Pages().PowerPanels().empty());
     window_.reset();
     ASSERT_TRUE(simulator_->Unplug("keyboard"));
     ASSERT_TRUE(simulator_->Unplug("pad"));
