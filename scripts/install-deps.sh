@@ -12,7 +12,8 @@ BUILD_PACKAGES=(
   g++                # C++20 compiler
   pkg-config         # locates libraries for CMake
   ccache             # compiler cache: rebuilds and CI reruns take seconds
-  qt6-base-dev       # Qt 6 Core, Gui, Widgets, Network: UI toolkit layer, event loop, local sockets
+  qt6-base-dev       # Qt 6 Core, Gui, Widgets, Network: UI toolkit layer, event loop, local sockets;
+                     # also QtDBus, used for logind's sleep signal (suspend and resume)
   qt6-base-dev-tools # moc for the Qt classes
   libgl-dev          # OpenGL headers that Qt 6 Gui's CMake package asks for
   libudev-dev        # hidraw hotplug events, so devices are found the moment they are plugged
@@ -32,6 +33,7 @@ RUN_PACKAGES=(
   fonts-dejavu-core  # the skin's default font family
   fonts-droid-fallback # Chinese, Japanese and Korean glyphs for the language files
   xdg-utils          # opening the desktop's settings and files
+  libqt6dbus6        # QtDBus at run time: logind's sleep signal (qt6-base-dev brings it when building)
 )
 
 groups=("$@")

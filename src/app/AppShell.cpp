@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <array>
+#include <cstdio>
 #include <memory>
 
 #include "app/CMainWnd.h"
@@ -9,6 +10,7 @@
 #include "app/OwnControls.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
+#include "app/TestUiHook.h"
 #include "platform/DataFolders.h"
 #include "platform/DebugChannel.h"
 #include "platform/LocalMessageServer.h"
@@ -67,6 +69,12 @@ int RunTravix(int argc, char** argv) {
   }
   server.SetHandler(ShellState::DeliverFromOtherProgram);
   ShellState::SetMessageServer(&server);
+  if (TestUiHook::RequestedByEnvironment()) {
+    std::fputs("travix: warning: TRAVIX_TEST_UI=1: the UI test hook is on; programs of this "
+               "user can operate the windows through the local socket\n",
+               stderr);
+    TestUiHook::Install(server);
+  }
 
   CPaintManagerUI::SetInstancePath(platform::DataFolders::ProgramDir());
   LoadSkin();

@@ -1,27 +1,30 @@
 #include "app/CMainWnd.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QCursor>
+#include <QEnterEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QThread>
 
 #include "app/CMainPage.h"
-#include "app/DevicePageSet.h"
 #include "app/DeviceDetector.h"
+#include "app/DevicePageSet.h"
 #include "app/DeviceRegistry.h"
-#include "app/OwnControls.h"
-#include "devices/CDeviceOptionUI.h"
-#include "devices/CVarnisUSBDevice.h"
+#include "app/DeviceTables.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
+#include "devices/CDeviceOptionUI.h"
+#include "devices/CVarnisUSBDevice.h"
 #include "platform/DebugChannel.h"
+#include "platform/DesktopSettings.h"
+#include "platform/SleepMonitor.h"
 #include "platform/SocketMessage.h"
 #include "platform/WindowMessages.h"
+#include "toolkit/COptionUI.h"
 #include "toolkit/CContainerUI.h"
 #include "toolkit/CControlUI.h"
 #include "toolkit/CResourceManager.h"
+#include "ui/CMsgWnd.h"
 
 using namespace toolkit;
 using platform::DebugOutput;
@@ -32,6 +35,7 @@ CMainWnd::CMainWnd()
       registry_(std::make_shared<DeviceRegistry>()),
       pages_(std::make_unique<DevicePageSet>(*this, *registry_)) {
   AddVirtualWnd(CMainPage::kVirtualWndName, mainPage_.get());
+  SetRouteHandler(RouteOwner::MainWindow, [this](const RouteCall& call) { OnOwnRoute(call); });
 }
 
 CMainWnd::~CMainWnd() {
@@ -45,8 +49,6 @@ CMainWnd::~CMainWnd() {
 }
 
 CDuiString CMainWnd::QueryControlText(const CDuiString&, const CDuiString&) { return {}; }
-
-CControlUI* CMainWnd::CreateControl(const QString& tag) { return CreateOwnControl(tag); }
 
 void CMainWnd::InitWindow() {
   DebugOutput("InitWindow");
@@ -62,9 +64,42 @@ void CMainWnd::InitWindow() {
   cloudButton_ = FindControl("cloudbtn");
   smartEyesButton_ = FindControl("smarteyesbtn");
   setButton_ = FindControl("setbtn");
+  if (CControlUI* lightSwitch = FindControl("control_light_status"))
+    lightSwitch->SetText(QString::fromUtf8(lightControlOn_ ? kLightControlOnText
+                                                            : kLightControlOffText));
   ShellState::SetMainWindow(GetHWND());
   SetIcon(kIconResource);
+  if (CTrayIcon::IsSystemTrayAvailable()) {
+    desktopTrayMenu_ = CMenuWnd::BuildMenu(kTrayMenu, GetHWND());
+    if (desktopTrayMenu_)
+      tray_.SetContextMenu(desktopTrayMenu_->Menu());
+  }
   tray_.CreateTrayIcon(GetHWND(), kIconResource, kTitle, 0);
+  WatchScreens();
+  // Sleep and wake-up of the machine arrive as power messages.
+  sleepMonitor_ = std::make_unique<platform::SleepMonitor>();
+  QObject::connect(sleepMonitor_.get(), &platform::SleepMonitor::SleepChanged, this,
+                   [this](bool sleeping) {
+                     SendMessage(platform::WM_POWERBROADCAST,
+                                 sleeping ? platform::PBT_APMSUSPEND
+                                          : platform::PBT_APMRESUMEAUTOMATIC,
+                                 0);
+                   });
+  sleepMonitor_->Start();
+}
+
+void CMainWnd::WatchScreens() {
+  auto watch = [this](QScreen* screen) {
+    QObject::connect(screen, &QScreen::geometryChanged, this,
+                     [this] { PostMessage(platform::WM_DISPLAYCHANGE, 0, 0); });
+    QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, this,
+                     [this] { PostMessage(platform::WM_DPICHANGED, ChosenDpi(), 0); });
+  };
+  for (QScreen* screen : QGuiApplication::screens())
+    watch(screen);
+  QObject::connect(qApp, &QGuiApplication::screenAdded, this, watch);
+  QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, this,
+                   [this] { PostMessage(platform::WM_DISPLAYCHANGE, 0, 0); });
 }
 
 void CMainWnd::OnWindowInit() {
@@ -104,8 +139,8 @@ void CMainWnd::OnDeviceArrived(size_t slot) {
   if (slot >= DeviceRegistry::kSlots)
     return;
   const InterfaceRecord record = registry_->Slot(slot);
-  platform::DebugPrint("device arrived: slot %zu %04x:%04x %s", slot, record.VendorId,
-                       record.ProductId, record.Path.c_str());
+  DebugPrint("device arrived: slot %zu %04x:%04x %s", slot, record.VendorId, record.ProductId,
+             record.Path.c_str());
   pages_->OnDeviceArrived(slot);
   // Every arrival brings the window to the front; during the first scan the
   // window stays hidden until the scan is done, so that it first shows with
@@ -115,8 +150,22 @@ void CMainWnd::OnDeviceArrived(size_t slot) {
 }
 
 void CMainWnd::OnDeviceRemoved(size_t slot) {
-  platform::DebugPrint("device removed: slot %zu", slot);
+  DebugPrint("device removed: slot %zu", slot);
   pages_->OnDeviceRemoved(slot);
+}
+
+CVarnisUSBDevice* CMainWnd::CurrentDevice() const {
+  for (CDeviceOptionUI* selector : pages_->Selectors())
+    if (selector->IsShown() && selector->IsSelected())
+      return selector->GetDevice();
+  return nullptr;
+}
+
+std::vector<CVarnisUSBDevice*> CMainWnd::LightControlledDevices() const {
+  std::vector<CVarnisUSBDevice*> devices;
+  for (auto kind : {DevicePageSet::Mouse, DevicePageSet::MousePad, DevicePageSet::Keyboard})
+    devices.insert(devices.end(), pages_->Devices(kind).begin(), pages_->Devices(kind).end());
+  return devices;
 }
 
 void CMainWnd::CloseSettingsWindow() {
@@ -139,43 +188,135 @@ void CMainWnd::StopMacroRecording() {
 }
 
 void CMainWnd::SetDevicesTrayHidden(bool hidden) {
-  for (CVarnisUSBDevice* device : pages_->AllDevices())
-    device->SetTrayHidden(hidden ? 1 : 0);
+  for (auto kind : {DevicePageSet::Mouse, DevicePageSet::Keyboard})
+    for (CVarnisUSBDevice* device : pages_->Devices(kind))
+      device->SetTrayHidden(hidden ? 1 : 0);
 }
 
-void CMainWnd::Notify(TNotifyUI& msg) {
-  if (msg.sType != DUI_MSGTYPE_TIMER)
-    DebugPrint("%s %s", msg.sType.toUtf8().constData(),
-               msg.pSender != nullptr ? msg.pSender->GetName().toUtf8().constData() : "");
-  if (msg.sType == DUI_MSGTYPE_WINDOWINIT) {
-    OnWindowInit();
-  } else if (msg.sType == DUI_MSGTYPE_CLICK) {
-    OnClick(msg);
-  } else if (msg.sType == DUI_MSGTYPE_SELECTCHANGED && msg.pSender != nullptr &&
-             msg.pSender->GetName().compare("device_select", Qt::CaseInsensitive) == 0) {
-    // The tile of a device in the bar: show its page and power panel.
-    CControlUI* parent = msg.pSender->GetParent();
-    while (parent != nullptr && qobject_cast<CDeviceOptionUI*>(parent) == nullptr)
-      parent = parent->GetParent();
-    pages_->OnSelectorChosen(qobject_cast<CDeviceOptionUI*>(parent));
+void CMainWnd::SetLightControlOn(int on) {
+  lightControlOn_ = on;
+  if (CControlUI* lightSwitch = FindControl("control_light_status"))
+    lightSwitch->SetText(QString::fromUtf8(on ? kLightControlOnText : kLightControlOffText));
+}
+
+void CMainWnd::ToggleLightControl() {
+  SetLightControlOn(lightControlOn_ ? 0 : 1);
+  ShellState::BroadcastToOtherPrograms(platform::SocketMessage::Registered(
+      ShellMessages::kLightControlNoticeName, 1, lightControlOn_));
+  for (CVarnisUSBDevice* device : LightControlledDevices())
+    device->SetLightControl(lightControlOn_);
+}
+
+void CMainWnd::SetWindowActiveFlag(int active) {
+  windowActive_ = active;
+  for (CVarnisUSBDevice* device : LightControlledDevices())
+    device->SetWindowActive(active != 0);
+}
+
+void CMainWnd::OnPowerBroadcast(platform::WParam event) {
+  if (event == platform::PBT_APMRESUMEAUTOMATIC) {
+    ShellState::SetRunning(true);
+    for (CVarnisUSBDevice* device : pages_->AllDevices())
+      device->SetLightControl(lightControlOn_);
+  } else if (event == platform::PBT_APMSUSPEND) {
+    ShellState::SetRunning(false);
+    for (CVarnisUSBDevice* device : pages_->AllDevices())
+      device->SetLightControl(0);
   }
-  WindowImplBase::Notify(msg);
 }
 
-void CMainWnd::OnClick(TNotifyUI& msg) {
-  CControlUI* sender = msg.pSender;
-  if (sender == nullptr)
+void CMainWnd::AnswerToolQuery() {
+  // A block of 32-bit values, zero-filled to 1024 bytes: a header, the
+  // number of device kinds and, per kind, vendor, product and device type.
+  std::array<uint32_t, 256> block{};
+  size_t at = 0;
+  for (uint32_t value : {2u, 3u, 0u, 2u})
+    block[at++] = value;
+  block[at++] = static_cast<uint32_t>(DeviceTables::kKindRows);
+  for (const DeviceKindRecord& kind : DeviceTables::Kinds()) {
+    block[at++] = static_cast<uint32_t>(kind.VendorId);
+    block[at++] = static_cast<uint32_t>(kind.ProductId);
+    block[at++] = static_cast<uint32_t>(kind.DeviceType);
+  }
+  QByteArray data(1024, '\0');
+  for (size_t i = 0; i < block.size(); ++i)
+    for (int b = 0; b < 4; ++b)
+      data[static_cast<qsizetype>(i * 4 + b)] = static_cast<char>((block[i] >> (8 * b)) & 0xFF);
+  // The tool is one of the programs connected to the socket.
+  ShellState::BroadcastToOtherPrograms(platform::SocketMessage::CopyData(5, data));
+}
+
+void CMainWnd::OnCopyData(const platform::CopyDataRecord& record) {
+  if (record.cbData == 0 || record.lpData == nullptr)
     return;
-  if (sender == closeButton_) {
-    HideWindow();
-  } else if (sender->GetName().compare("nodevice_ok_btn", Qt::CaseInsensitive) == 0) {
-    HideWindow();
-  } else if (sender == minButton_) {
-    SendMessage(platform::WM_SYSCOMMAND, platform::SC_MINIMIZE, 0);
-  } else if (sender == maxButton_) {
-    SendMessage(platform::WM_SYSCOMMAND, platform::SC_MAXIMIZE, 0);
-  } else if (sender == restoreButton_) {
-    SendMessage(platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
+  const auto* bytes = static_cast<const uint8_t*>(record.lpData);
+  if (record.dwData == 1) {
+    spectrum_.assign(bytes, bytes + record.cbData);
+    ReachMessage("WM_COPYDATA 1", record.dwData, record.cbData, RouteOwner::AudioLighting);
+  } else if (record.dwData == 2) {
+    screenColour_.fill(0);
+    const size_t count = std::min<size_t>(record.cbData / sizeof(int), screenColour_.size());
+    std::memcpy(screenColour_.data(), bytes, count * sizeof(int));
+    ReachMessage("WM_COPYDATA 2", record.dwData, record.cbData, RouteOwner::MainWindow);
+    const auto& keyboards = pages_->Devices(DevicePageSet::Keyboard);
+    if (selectedKeyboard_ >= 0 && selectedKeyboard_ < static_cast<int>(keyboards.size()))
+      keyboards[static_cast<size_t>(selectedKeyboard_)]->SetScreenColour(screenColour_.data(),
+                                                                          6);
+  }
+}
+
+void CMainWnd::OnDeviceSelected(CControlUI* option) {
+  CControlUI* parent = option != nullptr ? option->GetParent() : nullptr;
+  while (parent != nullptr && qobject_cast<CDeviceOptionUI*>(parent) == nullptr)
+    parent = parent->GetParent();
+  auto* selector = qobject_cast<CDeviceOptionUI*>(parent);
+  if (selector == nullptr)
+    return;
+  const auto selectors = pages_->Selectors();
+  selectedSelector_ = static_cast<int>(
+      std::find(selectors.begin(), selectors.end(), selector) - selectors.begin());
+  CVarnisUSBDevice* device = selector->GetDevice();
+  for (auto [kind, slot] : {std::pair{DevicePageSet::Keyboard, &selectedKeyboard_},
+                            std::pair{DevicePageSet::Mouse, &selectedMouse_}}) {
+    const auto& list = pages_->Devices(kind);
+    const auto it = std::find(list.begin(), list.end(), device);
+    if (it != list.end())
+      *slot = static_cast<int>(it - list.begin());
+  }
+  pages_->OnSelectorChosen(selector);
+}
+
+void CMainWnd::SelectNeighbourDevice(int step) {
+  const auto selectors = pages_->Selectors();
+  int current = -1;
+  for (size_t i = 0; i < selectors.size(); ++i)
+    if (selectors[i]->IsShown() && selectors[i]->IsSelected())
+      current = static_cast<int>(i);
+  if (current < 0)
+    return;
+  for (int i = current + step; i >= 0 && i < static_cast<int>(selectors.size()); i += step) {
+    if (!selectors[static_cast<size_t>(i)]->IsShown())
+      continue;
+    pages_->ShowDevicePage(i, true, true);
+    OnDeviceSelected(selectors[static_cast<size_t>(i)]->SelectOption());
+    return;
+  }
+}
+
+void CMainWnd::OnFunctionTab(int page) {
+  if (CVarnisUSBDevice* device = CurrentDevice())
+    device->ShowPage(page);
+}
+
+void CMainWnd::OpenDesktopSettings(int which) {
+  if (which != 0 && which != 1)
+    return;
+  const auto launch = platform::DesktopSettings::Open(
+      which == 0 ? platform::DesktopSettings::Panel::Keyboard
+                 : platform::DesktopSettings::Panel::Mouse);
+  if (!launch.started) {
+    DebugPrint("desktop settings: %s", launch.error.toUtf8().constData());
+    ShowMessageBox(this, {}, launch.error, 96, false, 0);
   }
 }
 
@@ -214,30 +355,35 @@ void CMainWnd::OnInstanceMessage() {
 void CMainWnd::OnTrayIcon(LPARAM mouseMessage) {
   if (mouseMessage == platform::WM_LBUTTONUP) {
     UpdateNoDeviceLink();
+    CloseSecondaryWindows();
     if (isVisible() && !isMinimized()) {
       ShowWindow(false);
+      SetDevicesTrayHidden(true);
     } else {
       ShowWindow(true, true);
       ResizeForDpi();
       RaiseWindow();
       update();
+      SetDevicesTrayHidden(false);
     }
   } else if (mouseMessage == platform::WM_RBUTTONUP) {
-    SetTimer(kTimerTrayMenu, 10);
+    // Where the desktop shows the tray's own menu, a second one would cover it.
+    if (!tray_.HasContextMenu())
+      SetTimer(kTimerTrayMenu, 10);
   }
 }
 
 void CMainWnd::OnMenuCommand(const MenuCmd& command) {
-  if (command.szName == "exit")
+  if (command.szName == "exit") {
+    ReachMessage("0x0479 exit", 0, 0, RouteOwner::MainWindow);
+    CloseSecondaryWindows();
     Close(IDOK);
-  // Other names belong to the macro-action menu of the macro editor.
+  } else {
+    ReachMessage("0x0479", 0, 0, RouteOwner::Macros);
+  }
 }
 
-void CMainWnd::ResizeForDpi() {
-  const bool shown = isVisible() && !isMinimized();
-  // A minimised window is restored to be sized; a hidden one stays hidden.
-  if (isMinimized())
-    SendMessage(platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
+int CMainWnd::ChosenDpi() const {
   QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
   const QRect work = screen != nullptr ? screen->availableGeometry() : QRect();
   int dpi = work.width() > 1500 && work.height() > 960 ? 144 : 96;
@@ -245,6 +391,15 @@ void CMainWnd::ResizeForDpi() {
     DebugOutput("MAIN_WND DPI SET ERROR");
     dpi = 96;
   }
+  return dpi;
+}
+
+void CMainWnd::ResizeForDpi() {
+  const bool shown = isVisible() && !isMinimized();
+  // A minimised window is restored to be sized; a hidden one stays hidden.
+  if (isMinimized())
+    SendMessage(platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
+  const int dpi = ChosenDpi();
   CPaintManagerUI::SetAllDPI(96);
   resize(1000, 640);
   CPaintManagerUI::SetAllDPI(dpi);
@@ -252,60 +407,26 @@ void CMainWnd::ResizeForDpi() {
   ShowWindow(shown, false);
 }
 
-void CMainWnd::OnTimer(uintptr_t id) {
-  if (id == kTimerResize) {
-    KillTimer(kTimerResize);
-    ResizeForDpi();
-    update();
-    // Starting the audio recorder comes with audio capture.
-  } else if (id == kTimerTrayMenu) {
-    KillTimer(kTimerTrayMenu);
-    CMenuWnd::CreateMenu(kTrayMenu, QCursor::pos(), GetHWND());
-  }
+void CMainWnd::changeEvent(QEvent* event) {
+  WindowImplBase::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange)
+    SendMessage(platform::WM_ACTIVATE, isActiveWindow() ? 1 : 0, 0);
 }
 
-LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  const ShellMessages& messages = ShellMessages::Get();
-  handled = true;
-  if (message == platform::WM_DESTROY) {
-    OnWindowDestroyed();
-    return 0;
-  }
-  if (message == platform::WM_TIMER) {
-    OnTimer(wParam);
-    return 0;
-  }
-  if (message == messages.InstanceMessage && messages.InstanceMessage != 0) {
-    OnInstanceMessage();
-    return 0;
-  }
-  if (message == DeviceArrivedMessage) {
-    OnDeviceArrived(wParam);
-    return 0;
-  }
-  if (message == DeviceRemovedMessage) {
-    OnDeviceRemoved(wParam);
-    return 0;
-  }
-  if (message == PageVisibilityMessage) {
-    pages_->OnPageVisibility(wParam, lParam);
-    return 0;
-  }
-  if (message == UIMSG_TRAYICON) {
-    OnTrayIcon(lParam);
-    return 0;
-  }
-  if (message == WM_MENUCLICK) {
-    if (wParam != 0)
-      OnMenuCommand(*reinterpret_cast<const MenuCmd*>(wParam));
-    return 0;
-  }
-  handled = false;
-  return 0;
+void CMainWnd::enterEvent(QEnterEvent* event) {
+  WindowImplBase::enterEvent(event);
+  SendMessage(platform::WM_MOUSEHOVER, 0, 0);
+}
+
+void CMainWnd::leaveEvent(QEvent* event) {
+  WindowImplBase::leaveEvent(event);
+  SendMessage(platform::WM_MOUSELEAVE, 0, 0);
 }
 
 LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM, bool& handled) {
   tray_.DeleteTrayIcon();
+  tray_.SetContextMenu(nullptr);
+  desktopTrayMenu_.reset();
   CPaintManagerUI::PostQuitMessage(0);
   handled = false;  // the rest of the shut-down follows in HandleCustomMessage
   return 0;

@@ -1,20 +1,48 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
+#include <array>
+#include <functional>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "app/MainWindowRoutes.h"
 #include "app/ThreadSlotTable.h"
+#include "platform/WindowMessageTypes.h"
+#include "platform/WindowMessages.h"
 #include "toolkit/CMenuWnd.h"
 #include "toolkit/CTrayIcon.h"
 #include "toolkit/WindowImplBase.h"
 
 class CMainPage;
+class CVarnisUSBDevice;
 class DevicePageSet;
 class DeviceRegistry;
+namespace platform {
+class SleepMonitor;
+}
+
+// Messages of the main window beyond the platform's.
+inline constexpr uint32_t ShowProgressMessage = 0x0C00;
+inline constexpr uint32_t LanguageMessage = 0x0C11;
+inline constexpr uint32_t OpenSettingsMessage = 0x0C15;
+inline constexpr uint32_t ClearSettingsMarkMessage = 0x0C16;
+inline constexpr uint32_t SelectProfileMessage = 0x0D00;
+inline constexpr uint32_t PageIdleMessage = 0x0D02;
+inline constexpr uint32_t MacroHookMessage = 0x041E;
+inline constexpr uint32_t DebugOnlyMessage = 0x04C8;
 
 // The program's main window: hidden until the first device scan is done,
 // hides to the notification area when closed, and ends the program when it
 // is destroyed (tray menu "exit", the system, or a termination signal).
+//
+// It dispatches the notifications of its controls by type and control name,
+// and the window messages by number, to itself or to the feature each
+// belongs to (MainWindowRoutes). A feature registers its handler when it is
+// built; until then its rows are waiting and say so on the debug channel.
 class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlText {
   Q_OBJECT
  public:
@@ -28,6 +56,25 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   // Window timers.
   static constexpr uintptr_t kTimerResize = 1011;
   static constexpr uintptr_t kTimerTrayMenu = 1032;
+  static constexpr uintptr_t kTimerProfileSwitch = 1055;
+  static constexpr uintptr_t kTimerGameLight = 1066;
+
+  // Texts of the light-control switch.
+  static constexpr const char* kLightControlOnText = "控制灯光";
+  static constexpr const char* kLightControlOffText = "不控制灯光";
+
+  // One row reached: a notification, a message or a timer.
+  struct RouteCall {
+    toolkit::TNotifyUI* notification = nullptr;  // null for messages and timers
+    QString type;  // notification type, "message" or "timer"
+    QString name;  // control name, message name or timer id
+    int index = -1;
+    platform::WParam wParam = 0;
+    platform::LParam lParam = 0;
+    RouteOwner owner = RouteOwner::MainWindow;
+  };
+  using RouteHandler = std::function<void(const RouteCall&)>;
+  using ControlCreator = std::function<toolkit::CControlUI*()>;
 
   CMainWnd();
   ~CMainWnd() override;
@@ -41,9 +88,29 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   toolkit::CDuiString QueryControlText(const toolkit::CDuiString& id,
                                        const toolkit::CDuiString& type) override;
 
+  // Features plug in here.
+  void SetRouteHandler(RouteOwner owner, RouteHandler handler);
+  bool HasRouteHandler(RouteOwner owner) const;
+  void SetControlCreator(const QString& tag, ControlCreator creator);
+  // Rows whose feature has not registered yet, as "kind name -> feature".
+  std::vector<std::string> WaitingRows() const;
+  // Sees every row reached, handled or waiting (tests).
+  void SetRouteObserver(RouteHandler observer) { observer_ = std::move(observer); }
+
   ThreadSlotTable& Threads() { return threads_; }
   const DeviceRegistry& Registry() const { return *registry_; }
   DevicePageSet& Pages() { return *pages_; }
+  bool IsInitialised() const { return initialised_; }
+  toolkit::CTrayIcon& Tray() { return tray_; }
+
+  // The device of the selected, visible selector; null when there is none.
+  CVarnisUSBDevice* CurrentDevice() const;
+  int LightControlOn() const { return lightControlOn_; }
+  int WindowActiveFlag() const { return windowActive_; }
+  int WindowLocked() const { return windowLocked_; }
+  // The last audio spectrum and screen colours received from the capture.
+  const std::vector<uint8_t>& SpectrumBuffer() const { return spectrum_; }
+  const std::array<int, 6>& ScreenColourBuffer() const { return screenColour_; }
 
   // Secondary windows: the settings window, and every other window this one
   // owns (dialogs, message boxes).
@@ -52,8 +119,6 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   void CloseSecondaryWindows();
   // Stops a running macro recording and enables the device bar again.
   void StopMacroRecording();
-  bool IsInitialised() const { return initialised_; }
-  toolkit::CTrayIcon& Tray() { return tray_; }
 
  protected:
   toolkit::LRESULT HandleCustomMessage(toolkit::UINT message, toolkit::WPARAM wParam,
@@ -61,8 +126,24 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   toolkit::LRESULT OnDestroy(toolkit::WPARAM wParam, toolkit::LPARAM lParam,
                              bool& handled) override;
   virtual void OnTimer(uintptr_t id);
+  void changeEvent(QEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
+  // Dispatch.
+  void Reach(RouteCall call);
+  void DispatchNotification(toolkit::TNotifyUI& msg);
+  bool IsTitleButtonRow(const NotifyRoute& row, const toolkit::CControlUI* sender) const;
+  void OnOwnRoute(const RouteCall& call);
+  void OnOwnClick(const RouteCall& call);
+  void OnOwnSelectChanged(const RouteCall& call);
+  bool HandleRoutedMessage(uint32_t message, platform::WParam wParam, platform::LParam lParam);
+  bool IsRoutedMessage(uint32_t message) const;
+  void ReachMessage(const char* name, platform::WParam wParam, platform::LParam lParam,
+                    RouteOwner owner);
+
+  // The main window's own actions.
   void OnWindowInit();
   void OnInstanceMessage();
   void OnTrayIcon(toolkit::LPARAM mouseMessage);
@@ -70,15 +151,27 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   void OnWindowDestroyed();
   void OnDeviceArrived(size_t slot);
   void OnDeviceRemoved(size_t slot);
-  void OnClick(toolkit::TNotifyUI& msg);
+  void OnCopyData(const platform::CopyDataRecord& record);
+  void OnPowerBroadcast(platform::WParam event);
+  void SetLightControlOn(int on);
+  void ToggleLightControl();
+  void AnswerToolQuery();
+  void SelectNeighbourDevice(int step);
+  void OnDeviceSelected(toolkit::CControlUI* option);
+  void OnFunctionTab(int page);
+  void OpenDesktopSettings(int which);
+  void SetWindowActiveFlag(int active);
   // Hides into the tray, or minimises where the desktop has no tray (a hidden
   // window could not be brought back there).
   void HideWindow();
   void RaiseWindow();
   void ResizeForDpi();
+  int ChosenDpi() const;
+  void WatchScreens();
   void UpdateNoDeviceLink();
-  // The main window is hidden in (or comes back from) the notification area.
+  // The mouse and keyboard pages learn whether the window is in the tray.
   void SetDevicesTrayHidden(bool hidden);
+  std::vector<CVarnisUSBDevice*> LightControlledDevices() const;
 
   std::unique_ptr<CMainPage> mainPage_;
   // Shared with the detection thread, which may outlive a stop limit.
@@ -87,8 +180,25 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   QPointer<toolkit::CWindowWnd> settingsWindow_;
   toolkit::CTrayIcon tray_;
   ThreadSlotTable threads_;
+  std::unique_ptr<platform::SleepMonitor> sleepMonitor_;
+  // The tray menu the desktop shows by itself, where there is a tray.
+  std::unique_ptr<toolkit::CMenuWnd> desktopTrayMenu_;
+  std::array<RouteHandler, static_cast<size_t>(RouteOwner::Count)> handlers_;
+  std::map<QString, ControlCreator> creators_;
+  RouteHandler observer_;
   bool initialised_ = false;
   bool firstScanDone_ = false;
+  int lightControlOn_ = 1;
+  int displayChanged_ = 0;
+  int windowActive_ = 1;
+  int windowLocked_ = 0;
+  // The last choice in the device bar: the selector, and the keyboard and
+  // mouse it (or an earlier choice) named.
+  int selectedSelector_ = -1;
+  int selectedKeyboard_ = 0;
+  int selectedMouse_ = 0;
+  std::vector<uint8_t> spectrum_;
+  std::array<int, 6> screenColour_{};
   toolkit::CControlUI* closeButton_ = nullptr;
   toolkit::CControlUI* maxButton_ = nullptr;
   toolkit::CControlUI* restoreButton_ = nullptr;

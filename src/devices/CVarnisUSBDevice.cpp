@@ -6,6 +6,7 @@
 #include "devices/CMpDevicePowerUI.h"
 #include "platform/DataFolders.h"
 #include "platform/DebugChannel.h"
+#include "platform/IndexedName.h"
 #include "platform/WindowMessages.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "toolkit/CTabLayoutUI.h"
@@ -14,20 +15,6 @@ using toolkit::CControlUI;
 using toolkit::CContainerUI;
 
 namespace {
-
-// Splits "key_12" into ("key", 12); false for a name without an underscore
-// or without a decimal number after the last one.
-bool SplitIndexedName(const QString& name, QString& prefix, int& index) {
-  const qsizetype cut = name.lastIndexOf('_');
-  if (cut < 0)
-    return false;
-  bool ok = false;
-  index = name.mid(cut + 1).toInt(&ok, 10);
-  if (!ok || index < 0)
-    return false;
-  prefix = name.left(cut);
-  return true;
-}
 
 // Every control inside `root`, depth first, in the order of its containers.
 void CollectControls(CControlUI* root, std::vector<CControlUI*>& out) {
@@ -166,11 +153,11 @@ void CVarnisUSBDevice::AttachToWindow() {
       continue;
     QString prefix;
     int index = 0;
-    if (!SplitIndexedName(child->GetName(), prefix, index))
+    if (!platform::SplitIndexedName(child->GetName(), prefix, index))
       continue;
-    if (prefix == QLatin1String("key") && index < keyCount_)
+    if (prefix == QLatin1String("key_") && index < keyCount_)
       keyControls_[static_cast<size_t>(index)] = child;
-    else if (prefix == QLatin1String("light") && index < ledCount_)
+    else if (prefix == QLatin1String("light_") && index < ledCount_)
       ledControls_[static_cast<size_t>(index)] = child;
   }
 }

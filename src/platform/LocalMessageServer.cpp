@@ -186,15 +186,31 @@ void LocalMessageServer::Read(QLocalSocket* socket) {
     if (line.trimmed().isEmpty())
       continue;
     // The handler may run a nested event loop; keep no reference across it.
-    HandleLine(line);
+    HandleLine(socket, line);
   }
 }
 
-void LocalMessageServer::HandleLine(const QByteArray& line) {
+void LocalMessageServer::SetRequestHandler(const QString& name, RequestHandler handler) {
+  if (handler)
+    requestHandlers_.insert(name, std::move(handler));
+  else
+    requestHandlers_.remove(name);
+}
+
+void LocalMessageServer::HandleLine(QLocalSocket* socket, const QByteArray& line) {
   QString error;
   auto message = SocketMessage::Decode(line, &error);
   if (!message) {
     Debug(QStringLiteral("dropped a line: %1").arg(error));
+    return;
+  }
+  if (auto request = requestHandlers_.constFind(message->name);
+      request != requestHandlers_.constEnd()) {
+    // A copy: the handler may replace itself while it runs.
+    const RequestHandler handler = *request;
+    handler(*message, [this, client = QPointer<QLocalSocket>(socket)](const SocketMessage& answer) {
+      SendReply(client, answer);
+    });
     return;
   }
   if (!message->IsCopyData() && !FindMessageName(message->name.toStdString())) {
@@ -203,6 +219,32 @@ void LocalMessageServer::HandleLine(const QByteArray& line) {
   }
   if (handler_)
     handler_(*message);
+}
+
+void LocalMessageServer::SendReply(const QPointer<QLocalSocket>& socket,
+                                   const SocketMessage& message) {
+  if (socket.isNull() || !clients_.contains(socket.data()) ||
+      socket->state() != QLocalSocket::ConnectedState) {
+    Debug(QStringLiteral("no client left for the answer \"%1\"").arg(message.name));
+    return;
+  }
+  socket->write(message.Encode());
+  socket->flush();
+  // A handler may answer and then run a nested event loop (a modal window)
+  // until a later line of the same client ends it. Lines that arrived
+  // together with the one being handled would wait for the handler to return;
+  // reading on from the event loop lets them through, in order. Otherwise
+  // this finds nothing left to do. (A failed write may have ended the client.)
+  if (auto it = clients_.constFind(socket.data());
+      it != clients_.constEnd() && it->buffer.contains('\n')) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, socket] {
+          if (!socket.isNull())
+            Read(socket.data());
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void LocalMessageServer::Broadcast(const SocketMessage& message) {

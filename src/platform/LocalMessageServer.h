@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
@@ -27,6 +28,10 @@ class LocalMessageServer : public QObject {
  public:
   enum class StartResult { Listening, OtherInstance, Failed };
   using Handler = std::function<void(const SocketMessage&)>;
+  // Answers the client a message came from, and that client only; nothing
+  // when it has gone.
+  using Reply = std::function<void(const SocketMessage&)>;
+  using RequestHandler = std::function<void(const SocketMessage&, const Reply&)>;
 
   explicit LocalMessageServer(QObject* parent = nullptr);
   ~LocalMessageServer() override;
@@ -42,6 +47,9 @@ class LocalMessageServer : public QObject {
   // Receives every well-formed message of a known name (registered in this
   // process, or WM_COPYDATA); everything else is dropped with a debug line.
   void SetHandler(Handler handler) { handler_ = std::move(handler); }
+  // Takes the messages of one name (no registered message needed) in place
+  // of the handler; it may answer their sender. A null handler removes it.
+  void SetRequestHandler(const QString& name, RequestHandler handler);
   // Sends a message to every connected client.
   void Broadcast(const SocketMessage& message);
   int ClientCount() const { return static_cast<int>(clients_.size()); }
@@ -57,12 +65,14 @@ class LocalMessageServer : public QObject {
   };
   void Accept();
   void Read(QLocalSocket* socket);
-  void HandleLine(const QByteArray& line);
+  void HandleLine(QLocalSocket* socket, const QByteArray& line);
+  void SendReply(const QPointer<QLocalSocket>& socket, const SocketMessage& message);
   void Stop();
 
   QLocalServer* server_ = nullptr;
   QHash<QLocalSocket*, Client> clients_;
   Handler handler_;
+  QHash<QString, RequestHandler> requestHandlers_;
   QString socketPath_;
   int lockFd_ = -1;
 };

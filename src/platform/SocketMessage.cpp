@@ -23,13 +23,21 @@ SocketMessage SocketMessage::CopyData(uint64_t dwData, QByteArray data) {
   return m;
 }
 
+SocketMessage SocketMessage::WithFields(const QString& name, QJsonObject fields) {
+  SocketMessage m;
+  m.name = name;
+  m.fields = std::move(fields);
+  m.windowParams = false;
+  return m;
+}
+
 QByteArray SocketMessage::Encode() const {
-  QJsonObject object;
+  QJsonObject object = fields;
   object["message"] = name;
   if (IsCopyData()) {
     object["dwData"] = static_cast<qint64>(dwData);
     object["data"] = QString::fromLatin1(data.toHex());
-  } else {
+  } else if (windowParams) {
     object["wParam"] = static_cast<qint64>(wParam);
     object["lParam"] = static_cast<qint64>(lParam);
   }
@@ -66,18 +74,18 @@ std::optional<SocketMessage> SocketMessage::Decode(const QByteArray& line, QStri
     return fail(QStringLiteral("not JSON: %1").arg(parseError.errorString()));
   if (!document.isObject())
     return fail(QStringLiteral("not a JSON object"));
-  const QJsonObject object = document.object();
-  const QJsonValue name = object.value("message");
+  QJsonObject object = document.object();
+  const QJsonValue name = object.take("message");
   if (!name.isString() || name.toString().isEmpty())
     return fail(QStringLiteral("no message name"));
   SocketMessage message;
   message.name = name.toString();
   if (message.IsCopyData()) {
-    auto dwData = WholeNumber(object.value("dwData"));
+    auto dwData = WholeNumber(object.take("dwData"));
     if (!dwData || *dwData < 0)
       return fail(QStringLiteral("dwData is not a whole number"));
     message.dwData = static_cast<uint64_t>(*dwData);
-    const QJsonValue data = object.value("data");
+    const QJsonValue data = object.take("data");
     if (!data.isUndefined()) {
       const QByteArray hex = data.toString().toLatin1();
       static const QByteArray kHexDigits = "0123456789abcdefABCDEF";
@@ -86,14 +94,16 @@ std::optional<SocketMessage> SocketMessage::Decode(const QByteArray& line, QStri
         return fail(QStringLiteral("data is not hexadecimal"));
       message.data = QByteArray::fromHex(hex);
     }
+    message.fields = std::move(object);
     return message;
   }
-  auto wParam = WholeNumber(object.value("wParam"));
-  auto lParam = WholeNumber(object.value("lParam"));
+  auto wParam = WholeNumber(object.take("wParam"));
+  auto lParam = WholeNumber(object.take("lParam"));
   if (!wParam || !lParam)
     return fail(QStringLiteral("wParam or lParam is not a whole number"));
   message.wParam = *wParam;
   message.lParam = *lParam;
+  message.fields = std::move(object);
   return message;
 }
 

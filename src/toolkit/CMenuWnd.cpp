@@ -14,21 +14,31 @@
 
 namespace toolkit {
 
-CMenuWnd::CMenuWnd(platform::WindowHandle owner) : menu_(new QMenu), owner_(owner) {
+CMenuWnd::CMenuWnd(platform::WindowHandle owner, bool closesItself)
+    : menu_(new QMenu), owner_(owner) {
   connect(menu_, &QMenu::triggered, this, &CMenuWnd::Chosen);
-  connect(menu_, &QMenu::aboutToHide, this, [this] { deleteLater(); });
+  if (closesItself)
+    connect(menu_, &QMenu::aboutToHide, this, [this] { deleteLater(); });
 }
 
 CMenuWnd::~CMenuWnd() { delete menu_; }
 
 CMenuWnd* CMenuWnd::CreateMenu(const QString& xmlFile, QPoint point,
                                platform::WindowHandle owner) {
-  auto* menu = new CMenuWnd(owner);
+  auto* menu = new CMenuWnd(owner, true);
   if (!menu->Load(xmlFile)) {
     delete menu;
     return nullptr;
   }
   menu->menu_->popup(point);
+  return menu;
+}
+
+std::unique_ptr<CMenuWnd> CMenuWnd::BuildMenu(const QString& xmlFile,
+                                              platform::WindowHandle owner) {
+  std::unique_ptr<CMenuWnd> menu(new CMenuWnd(owner, false));
+  if (!menu->Load(xmlFile))
+    return nullptr;
   return menu;
 }
 

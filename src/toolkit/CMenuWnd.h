@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
@@ -33,6 +34,10 @@ class CMenuWnd : public QObject {
   // be read. The menu deletes itself when it closes.
   static CMenuWnd* CreateMenu(const QString& xmlFile, QPoint point, platform::WindowHandle owner);
 
+  // Builds the menu without showing it, for a caller that keeps it (the
+  // notification area's own menu). Null when the file cannot be read.
+  static std::unique_ptr<CMenuWnd> BuildMenu(const QString& xmlFile, platform::WindowHandle owner);
+
   ~CMenuWnd() override;
   QMenu* Menu() const { return menu_; }
   const QStringList& Errors() const { return errors_; }
@@ -40,7 +45,7 @@ class CMenuWnd : public QObject {
   bool ChooseItem(const QString& name);
 
  private:
-  explicit CMenuWnd(platform::WindowHandle owner);
+  CMenuWnd(platform::WindowHandle owner, bool closesItself);
   bool Load(const QString& xmlFile);
   void Chosen(QAction* action);
 

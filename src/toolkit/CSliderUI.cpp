@@ -12,8 +12,12 @@ CSliderUI::CSliderUI(QWidget* parent) : CControlUI(parent), slider_(new QSlider(
   slider_->setRange(0, 100);
   slider_->setFocusPolicy(Qt::StrongFocus);
   SetInnerWidget(slider_);
-  connect(slider_, &QSlider::sliderMoved, this,
-          [this] { SendNotify(DUI_MSGTYPE_MOVEVALUECHANGED, static_cast<WPARAM>(GetValue())); });
+  connect(slider_, &QSlider::sliderMoved, this, [this](int position) {
+    // Qt tells of the move before it takes the position: take it first, so
+    // the notification and a handler reading the value see where it is now.
+    slider_->setValue(position);
+    SendNotify(DUI_MSGTYPE_MOVEVALUECHANGED, static_cast<WPARAM>(GetValue()));
+  });
   connect(slider_, &QSlider::sliderReleased, this,
           [this] { SendNotify(DUI_MSGTYPE_VALUECHANGED, static_cast<WPARAM>(GetValue())); });
   connect(slider_, &QSlider::valueChanged, this, [this] {

@@ -31,6 +31,8 @@ void CTrayIcon::CreateTrayIcon(platform::WindowHandle receiver, UINT iconId,
   icon_ = std::make_unique<QSystemTrayIcon>(icon);
   icon_->setToolTip(toolTip);
   connect(icon_.get(), &QSystemTrayIcon::activated, this, &CTrayIcon::ReportActivation);
+  if (menu_ != nullptr)
+    icon_->setContextMenu(menu_);
   icon_->show();
 }
 
@@ -39,6 +41,12 @@ void CTrayIcon::DeleteTrayIcon() {
     icon_->hide();
     icon_.reset();
   }
+}
+
+void CTrayIcon::SetContextMenu(QMenu* menu) {
+  menu_ = menu;
+  if (icon_)
+    icon_->setContextMenu(menu);
 }
 
 void CTrayIcon::SetTooltipText(const QString& text) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMenu>
 #include <QObject>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <memory>
 
@@ -27,6 +29,10 @@ class CTrayIcon : public QObject {
   void DeleteTrayIcon();
   bool IsCreated() const { return icon_ != nullptr; }
   void SetTooltipText(const QString& text);
+  // A menu the desktop shows itself on a right click (where it does so, the
+  // click may never reach the program). Not owned.
+  void SetContextMenu(QMenu* menu);
+  bool HasContextMenu() const { return menu_ != nullptr; }
   QString GetTooltipText() const;
 
   // The mouse message a click of the given kind is reported with.
@@ -36,6 +42,7 @@ class CTrayIcon : public QObject {
 
  private:
   std::unique_ptr<QSystemTrayIcon> icon_;
+  QPointer<QMenu> menu_;
   platform::WindowHandle receiver_ = 0;
   UINT iconId_ = 0;
   UINT message_ = UIMSG_TRAYICON;

@@ -114,6 +114,9 @@ TEST_F(Notifications, SliderDragReportsMovesThenOneValueOnRelease) {
   EXPECT_EQ(window->Trace(), (Trace{"movevaluechanged:slider", "movevaluechanged:slider",
                                     "valuechanged:slider"}));
   EXPECT_EQ(slider->GetValue(), 6);
+  // Each move reports where the thumb is now, not where it was.
+  EXPECT_EQ(window->seen[0].wParam, 5u);
+  EXPECT_EQ(window->seen[1].wParam, 6u);
   EXPECT_EQ(window->seen.back().wParam, 6u);
   window->seen.clear();
 

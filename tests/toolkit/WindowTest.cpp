@@ -141,3 +141,30 @@ TEST_F(Windows, MenuItemsReachTheOwnerWithTheirNames) {
   ASSERT_TRUE(RunUntil([&] { return menu.isNull(); })) << "a closed menu deletes itself";
   EXPECT_EQ(CMenuWnd::CreateMenu("no_menu.xml", QPoint(), window->GetHWND()), nullptr);
 }
+
+TEST_F(Windows, AKeptMenuServesAsTheTraysOwnMenuAndStaysAfterClosing) {
+  auto window = MakeWindow();
+  std::vector<QString> chosen;
+  window->onMessage = [&](UINT message, WPARAM wParam, LPARAM, bool& handled) -> LRESULT {
+    handled = message == WM_MENUCLICK;
+    if (handled)
+      chosen.push_back(reinterpret_cast<MenuCmd*>(wParam)->szName);
+    return 0;
+  };
+  std::unique_ptr<CMenuWnd> menu = CMenuWnd::BuildMenu("menu.xml", window->GetHWND());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_FALSE(menu->Menu()->isVisible()) << "built, not shown";
+  CTrayIcon tray;
+  tray.SetContextMenu(menu->Menu());
+  tray.CreateTrayIcon(window->GetHWND(), 107);
+  EXPECT_TRUE(tray.HasContextMenu());
+  // The desktop shows the menu and the user picks "exit".
+  menu->Menu()->popup(QPoint(5, 5));
+  menu->Menu()->hide();
+  RunFor(20);
+  EXPECT_TRUE(menu->ChooseItem("exit"));
+  EXPECT_EQ(chosen, (std::vector<QString>{"exit"}));
+  EXPECT_EQ(CMenuWnd::BuildMenu("no_menu.xml", window->GetHWND()), nullptr);
+  tray.SetContextMenu(nullptr);
+  EXPECT_FALSE(tray.HasContextMenu());
+}

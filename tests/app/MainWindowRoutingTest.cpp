@@ -1,0 +1,546 @@
+#include <gtest/gtest.h>
+
+#include <QLocalSocket>
+#include <QTemporaryDir>
+
+#include "app/CMainWnd.h"
+#include "app/DeviceDetector.h"
+#include "app/DevicePageSet.h"
+#include "app/OwnControls.h"
+#include "app/ShellMessages.h"
+#include "app/ShellState.h"
+#include "devices/CDeviceOptionUI.h"
+#include "devices/CVarnisUSBDevice.h"
+#include "platform/IndexedName.h"
+#include "platform/LocalMessageServer.h"
+#include "platform/SocketMessage.h"
+#include "platform/WindowMessages.h"
+#include "support/EventLoopHelpers.h"
+#include "toolkit/CButtonUI.h"
+#include "toolkit/CPaintManagerUI.h"
+#include "toolkit/CResourceManager.h"
+
+using namespace toolkit;
+using testing_support::RunFor;
+using testing_support::RunUntil;
+
+namespace {
+
+struct Hit {
+  std::string type, name;
+  int index;
+  RouteOwner owner;
+  bool operator==(const Hit&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Hit& hit) {
+  return out << hit.type << " " << hit.name << " " << hit.index << " -> "
+             << RouteOwnerName(hit.owner);
+}
+
+// The main window on the shipped skin with no device attached, every row it
+// reaches recorded.
+class Routing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (runtime_.path() + "/data").toUtf8());
+    qputenv("TRAVIX_SYSFS_ROOT", (runtime_.path() + "/sys").toUtf8());
+    qputenv("TRAVIX_DEV_ROOT", (runtime_.path() + "/dev").toUtf8());
+    ShellMessages::RegisterInstanceMessage();
+    ShellMessages::RegisterShellMessages();
+    CPaintManagerUI::SetResourcePath(TRAVIX_SOURCE_DIR "/skin");
+    ASSERT_TRUE(CResourceManager::GetInstance()->LoadResource("res.xml"));
+    RegisterOwnControls();
+    ASSERT_EQ(server_.Start(), platform::LocalMessageServer::StartResult::Listening);
+    server_.SetHandler(ShellState::DeliverFromOtherProgram);
+    ShellState::SetMessageServer(&server_);
+    listener_.connectToServer(platform::LocalMessageServer::SocketPath());
+    ASSERT_TRUE(RunUntil([&] { return server_.ClientCount() == 1; }));
+
+    window_ = std::make_unique<CMainWnd>();
+    window_->SetRouteObserver([this](const CMainWnd::RouteCall& call) {
+      hits_.push_back({call.type.toStdString(), call.name.toStdString(), call.index, call.owner});
+    });
+    ASSERT_TRUE(window_->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle & ~WS_VISIBLE, 0, 0,
+                                0, CMainWnd::kCreateWidth, CMainWnd::kCreateHeight));
+    ASSERT_TRUE(RunUntil([&] { return window_->IsInitialised() && window_->isVisible(); }));
+    hits_.clear();
+  }
+  void TearDown() override {
+    window_.reset();
+    ShellState::SetMessageServer(nullptr);
+    ShellState::SetRunning(true);
+    CResourceManager::GetInstance()->Release();
+    for (const char* name : {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "TRAVIX_SYSFS_ROOT", "TRAVIX_DEV_ROOT"})
+      qunsetenv(name);
+  }
+  // A notification from a control of that name, as the toolkit raises it.
+  void Raise(const char* type, const char* name, WPARAM wParam = 0) {
+    CControlUI sender;
+    sender.SetName(name);
+    TNotifyUI msg;
+    msg.sType = type;
+    msg.pSender = &sender;
+    msg.wParam = wParam;
+    window_->Notify(msg);
+  }
+  // What was reached, without the window's own comings and goings.
+  std::vector<Hit> Take() {
+    std::vector<Hit> hits;
+    for (Hit& hit : std::exchange(hits_, {}))
+      if (hit.name != "InstanceMessage" && hit.name.rfind("WM_ACTIVATE", 0) != 0 &&
+          hit.name.rfind("WM_MOUSE", 0) != 0 && hit.name != "WM_DISPLAYCHANGE" &&
+          hit.name != "WM_DPICHANGED")
+        hits.push_back(std::move(hit));
+    return hits;
+  }
+  DevicePageSet& Pages() { return window_->Pages(); }
+  // The next line the listening program receives.
+  std::optional<platform::SocketMessage> NextBroadcast() {
+    if (!RunUntil([&] { return listener_.canReadLine(); }))
+      return std::nullopt;
+    return platform::SocketMessage::Decode(listener_.readLine().trimmed());
+  }
+  void SkipBroadcasts() {
+    RunFor(50);
+    while (listener_.canReadLine())
+      listener_.readLine();
+  }
+  LRESULT Send(uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return window_->SendMessage(message, wParam, lParam);
+  }
+
+  QTemporaryDir runtime_;
+  platform::LocalMessageServer server_;
+  QLocalSocket listener_;
+  std::unique_ptr<CMainWnd> window_;
+  std::vector<Hit> hits_;
+};
+
+}  // namespace
+
+TEST(IndexedNames, SplitAtTheLastUnderscoreWithADecimalNumber) {
+  QString prefix;
+  int index = -1;
+  EXPECT_TRUE(platform::SplitIndexedName("key_12", prefix, index));
+  EXPECT_EQ(prefix, "key_");
+  EXPECT_EQ(index, 12);
+  EXPECT_TRUE(platform::SplitIndexedName("light_0_14", prefix, index));
+  EXPECT_EQ(prefix, "light_0_");
+  EXPECT_EQ(index, 14);
+  for (const char* name : {"keyX", "key_", "key_1a", "closebtn", "key_-1"})
+    EXPECT_FALSE(platform::SplitIndexedName(name, prefix, index)) << name;
+}
+
+TEST_F(Routing, IndexedAndExactNamesReachTheirFeatureWithTheirNumber) {
+  Raise("click", "key_12");
+  Raise("click", "KEY_3");  // names are compared without regard to case
+  Raise("click", "color_option_3");
+  Raise("valuechanged", "DPI_slider_2");
+  Raise("movevaluechanged", "DPI_slider_4");
+  Raise("selectchanged", "keyboard_key_125");
+  Raise("selectchanged", "keyboard_key_126");  // past the keyboard's keys
+  Raise("killfocus", "deng_edit_G");
+  Raise("colorchanged", "deng_Color_Pallet");
+  Raise("click_select_end", "mouse_device_key_light");
+  Raise("click", "macro_btn_deleteall");
+  EXPECT_EQ(Take(), (std::vector<Hit>{
+                        {"click", "key_12", 12, RouteOwner::KeyAssignment},
+                        {"click", "KEY_3", 3, RouteOwner::KeyAssignment},
+                        {"click", "color_option_3", 3, RouteOwner::Lighting},
+                        {"valuechanged", "DPI_slider_2", 2, RouteOwner::Dpi},
+                        {"movevaluechanged", "DPI_slider_4", 4, RouteOwner::Dpi},
+                        {"selectchanged", "keyboard_key_125", 125, RouteOwner::KeyAssignment},
+                        {"killfocus", "deng_edit_G", -1, RouteOwner::Lighting},
+                        {"colorchanged", "deng_Color_Pallet", -1, RouteOwner::Lighting},
+                        {"click_select_end", "mouse_device_key_light", -1, RouteOwner::Lighting},
+                        {"click", "macro_btn_deleteall", -1, RouteOwner::Macros},
+                    }));
+}
+
+TEST_F(Routing, NamesNoTableListsAndTypesWithoutActionChangeNothing) {
+  const int lightControl = window_->LightControlOn();
+  Raise("click", "no_such_button");
+  Raise("click", "light_3");
+  Raise("valuechanged", "key_12");  // the right name, but not for this type
+  Raise("textchanged", "deng_edit_R");
+  Raise("msenter", "closebtn");
+  Raise("click_wpedit", "closebtn");
+  EXPECT_TRUE(Take().empty());
+  EXPECT_EQ(window_->LightControlOn(), lightControl);
+  // A page's control named like a title-bar button is not that button.
+  Raise("click", "closebtn");
+  EXPECT_TRUE(Take().empty());
+  EXPECT_FALSE(window_->IsDestroying());
+}
+
+TEST_F(Routing, ItemSelectionsRefreshTheKeyPanelAfterTheirOwnRow) {
+  Raise("itemselect", "keyset_function_combo");
+  Raise("itemselect", "keyset_media_combo");
+  Raise("itemselect", "light_combo_modeSelect");
+  EXPECT_EQ(Take(), (std::vector<Hit>{
+                        {"itemselect", "keyset_function_combo", -1, RouteOwner::KeyAssignment},
+                        {"itemselect-refresh", "keyset_function_combo", -1, RouteOwner::KeyAssignment},
+                        {"itemselect-refresh", "keyset_media_combo", -1, RouteOwner::KeyAssignment},
+                        {"itemselect", "light_combo_modeSelect", -1, RouteOwner::Lighting},
+                    }));
+}
+
+TEST_F(Routing, FunctionTabsShowTheirPageAndTellTheProfilePanel) {
+  Pages().ShowDevicePage(DevicePageSet::Keyboard, true, true);
+  CVarnisUSBDevice* keyboard = window_->CurrentDevice();
+  ASSERT_NE(keyboard, nullptr);
+  EXPECT_EQ(keyboard, Pages().Devices(DevicePageSet::Keyboard).front());
+  const char* tabs[] = {"deng_Op_tab",   "key_Op_tab",        "macro_Op_tab",
+                        "system_Op_tab", "cursor_Op_tab",     "6533_voice_Op_tab",
+                        "magic_Op_tab",  "Virtual7.1_Op_tab"};
+  for (int page = 1; page <= 8; ++page) {
+    Raise("selectchanged", tabs[page - 1]);
+    EXPECT_EQ(keyboard->CurrentPage(), page);
+  }
+  const auto hits = Take();
+  ASSERT_EQ(hits.size(), 16u);
+  EXPECT_EQ(hits[14].owner, RouteOwner::MainWindow);
+  EXPECT_EQ(hits[15], (Hit{"selectchanged", "Virtual7.1_Op_tab", -1, RouteOwner::ProfilePanelTab}));
+}
+
+TEST_F(Routing, PreviousAndNextSelectTheNeighbouringVisibleDevice) {
+  Pages().ShowDevicePage(DevicePageSet::Mouse, true, true);
+  Pages().ShowDevicePage(DevicePageSet::MousePad, true, false);
+  auto click = [&](const char* name) {
+    static_cast<CButtonUI*>(window_->FindControl(name))->Activate();
+  };
+  click("device_select_next");  // the keyboard's tile is hidden: skipped
+  EXPECT_TRUE(Pages().SelectorAt(DevicePageSet::MousePad)->IsSelected());
+  EXPECT_EQ(window_->CurrentDevice(), Pages().Devices(DevicePageSet::MousePad).front());
+  click("device_select_next");  // nothing after the last one
+  EXPECT_TRUE(Pages().SelectorAt(DevicePageSet::MousePad)->IsSelected());
+  click("device_select_prev");
+  EXPECT_TRUE(Pages().SelectorAt(DevicePageSet::Mouse)->IsSelected());
+}
+
+TEST_F(Routing, TheLightSwitchStartsOnTogglesAndTellsOtherPrograms) {
+  SkipBroadcasts();
+  EXPECT_EQ(window_->LightControlOn(), 1);
+  CControlUI* lightSwitch = window_->FindControl("control_light_status");
+  EXPECT_EQ(lightSwitch->GetText(), QString::fromUtf8("控制灯光"));
+  CVarnisUSBDevice* mouse = Pages().Devices(DevicePageSet::Mouse).front();
+  static_cast<CButtonUI*>(lightSwitch)->Activate();
+  EXPECT_EQ(window_->LightControlOn(), 0);
+  EXPECT_EQ(lightSwitch->GetText(), QString::fromUtf8("不控制灯光"));
+  EXPECT_FALSE(mouse->IsLightControlEnabled());
+  auto notice = NextBroadcast();
+  ASSERT_TRUE(notice);
+  EXPECT_EQ(notice->name, ShellMessages::kLightControlNoticeName);
+  EXPECT_EQ(notice->wParam, 1);
+  EXPECT_EQ(notice->lParam, 0);
+
+  // A request from another program: only wParam 1 counts.
+  const uint32_t request = ShellMessages::Get().LightControlRequest;
+  Send(request, 2, 1);
+  EXPECT_EQ(window_->LightControlOn(), 0);
+  Send(request, 1, 1);
+  EXPECT_EQ(window_->LightControlOn(), 1);
+  EXPECT_TRUE(mouse->IsLightControlEnabled());
+  EXPECT_EQ(lightSwitch->GetText(), QString::fromUtf8("控制灯光"));
+}
+
+TEST_F(Routing, WhileTheMachineSleepsDeviceMessagesAreNotHandled) {
+  CVarnisUSBDevice* keyboard = Pages().Devices(DevicePageSet::Keyboard).front();
+  Send(platform::WM_POWERBROADCAST, platform::PBT_APMSUSPEND);
+  EXPECT_FALSE(ShellState::IsRunning());
+  EXPECT_FALSE(keyboard->IsLightControlEnabled());
+  Take();
+  Send(DeviceArrivedMessage, 1);
+  Send(PageVisibilityMessage, DevicePageSet::Keyboard, 1);
+  EXPECT_TRUE(Take().empty());
+  EXPECT_FALSE(Pages().SelectorAt(DevicePageSet::Keyboard)->IsShown());
+
+  Send(platform::WM_POWERBROADCAST, platform::PBT_APMRESUMEAUTOMATIC);
+  EXPECT_TRUE(ShellState::IsRunning());
+  EXPECT_TRUE(keyboard->IsLightControlEnabled()) << "the switch is on";
+  Send(PageVisibilityMessage, DevicePageSet::Keyboard, 1);
+  EXPECT_TRUE(Pages().SelectorAt(DevicePageSet::Keyboard)->IsShown());
+}
+
+TEST_F(Routing, ActivationAndHoverFollowTheWindowUnlessItIsActive) {
+  CVarnisUSBDevice* pad = Pages().Devices(DevicePageSet::MousePad).front();
+  Send(platform::WM_ACTIVATE, 0);
+  EXPECT_EQ(window_->WindowActiveFlag(), 0);
+  EXPECT_EQ(window_->WindowLocked(), 0);
+  EXPECT_FALSE(pad->IsWindowActive());
+  Send(platform::WM_MOUSEHOVER);
+  EXPECT_EQ(window_->WindowActiveFlag(), 1);
+  EXPECT_TRUE(pad->IsWindowActive());
+  Send(platform::WM_MOUSELEAVE);
+  EXPECT_EQ(window_->WindowActiveFlag(), 0);
+  // Active: the mouse leaving changes nothing.
+  Send(platform::WM_ACTIVATE, 1);
+  EXPECT_EQ(window_->WindowLocked(), 1);
+  Send(platform::WM_MOUSELEAVE);
+  EXPECT_EQ(window_->WindowActiveFlag(), 1);
+  EXPECT_TRUE(pad->IsWindowActive());
+}
+
+TEST_F(Routing, TheToolQueryIsAnsweredWithTheDeviceKinds) {
+  SkipBroadcasts();
+  Send(ShellMessages::Get().ToolQueryMessage);
+  auto answer = NextBroadcast();
+  ASSERT_TRUE(answer);
+  ASSERT_TRUE(answer->IsCopyData());
+  EXPECT_EQ(answer->dwData, 5u);
+  ASSERT_EQ(answer->data.size(), 1024);
+  std::vector<uint32_t> values(17);
+  std::memcpy(values.data(), answer->data.constData(), values.size() * 4);
+  EXPECT_EQ(values, (std::vector<uint32_t>{2, 3, 0, 2, 4, 0x320F, 0x50EF, 2, 0x320F, 0x5055, 1,
+                                           0x320F, 0x1004, 3, 0x0C76, 0x1630, 7}));
+  EXPECT_EQ(answer->data.mid(68), QByteArray(1024 - 68, '\0')) << "zero-filled";
+}
+
+TEST_F(Routing, CaptureRecordsReachTheSpectrumAndTheScreenColours) {
+  const std::array<int, 6> colours = {10, 20, 30, 40, 50, 60};
+  platform::CopyDataRecord screen{2, sizeof colours, colours.data()};
+  Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&screen));
+  EXPECT_EQ(window_->ScreenColourBuffer(), colours);
+  const uint8_t spectrum[] = {1, 2, 3, 4};
+  platform::CopyDataRecord audio{1, sizeof spectrum, spectrum};
+  Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&audio));
+  EXPECT_EQ(window_->SpectrumBuffer(), (std::vector<uint8_t>{1, 2, 3, 4}));
+  platform::CopyDataRecord other{7, sizeof spectrum, spectrum};
+  Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&other));
+  EXPECT_EQ(Take(), (std::vector<Hit>{{"message", "WM_COPYDATA 2", -1, RouteOwner::MainWindow},
+                                      {"message", "WM_COPYDATA 1", -1, RouteOwner::AudioLighting}}));
+}
+
+TEST_F(Routing, SmallMessagesOfTheMainWindow) {
+  EXPECT_FALSE(window_->FindControl("setting_progress")->IsOwnVisible());
+  Send(ShowProgressMessage);
+  EXPECT_TRUE(window_->FindControl("setting_progress")->IsOwnVisible());
+  Take();
+  Send(LanguageMessage, 1);
+  Send(OpenSettingsMessage);
+  Send(SelectProfileMessage, 2);
+  EXPECT_EQ(Take(), (std::vector<Hit>{{"message", "0x0C11", -1, RouteOwner::Language},
+                                      {"message", "0x0C11 labels", -1, RouteOwner::KeyLabels},
+                                      {"message", "0x0C15", -1, RouteOwner::SettingsWindow},
+                                      {"message", "0x0D00", -1, RouteOwner::Profiles}}));
+}
+
+TEST_F(Routing, AGameEventWithoutASelectedDeviceStillStartsTheLightTimer) {
+  ASSERT_EQ(window_->CurrentDevice(), nullptr);
+  const uint32_t gameStart = ShellMessages::Get().MainWindowList[20];
+  Send(gameStart, 1, 2);
+  EXPECT_EQ(Take(), (std::vector<Hit>{{"message", "Game_Start", -1, RouteOwner::Lighting}}));
+  // Timer 1066 gives the device its light mode back after 5 s.
+  std::vector<Hit> later;
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        for (Hit& hit : Take())
+          later.push_back(hit);
+        return !later.empty();
+      },
+      7000));
+  EXPECT_EQ(later, (std::vector<Hit>{{"timer", "1066", -1, RouteOwner::Lighting}}));
+}
+
+TEST_F(Routing, LayoutTagsAreBuiltFromTheirFilesAndFeaturesAddTheirControls) {
+  EXPECT_EQ(window_->CreateControl("LightControl"), nullptr) << "its panel is not built yet";
+  window_->SetControlCreator("LightControl", [] { return new CControlUI; });
+  std::unique_ptr<CControlUI> created(window_->CreateControl("lightcontrol"));
+  EXPECT_NE(created, nullptr);
+  // A layout tag whose file the skin does not have yet gives nothing.
+  EXPECT_EQ(window_->CreateControl("DeviceProfileUI"), nullptr);
+  std::unique_ptr<CControlUI> button(window_->CreateControl("devicekeybutton"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->GetClass(), "DeviceKeyButton");
+}
+
+// The rows whose feature is still to come. Each feature that lands registers
+// its handler and takes its rows off both lists.
+TEST_F(Routing, TheWaitingListIsKnown) {
+  const std::vector<std::string> expected = {
+    "click skinbtn -> skin chooser",
+    "click setbtn -> settings window",
+    "click key_n -> key assignment",
+    "click color_option_n -> lighting",
+    "click audiocolor_option_n -> audio lighting",
+    "click DPI_color_option_n -> colour palette",
+    "click default_btn -> profiles",
+    "click device_add_btn -> profiles",
+    "click device_sub_btn -> profiles",
+    "click device_export_btn -> profiles",
+    "click device_import_btn -> profiles",
+    "click device_copy_btn -> profiles",
+    "click device_reset_btn -> profiles",
+    "click device_profile_edit_save_btn -> profiles",
+    "click profile_fun_spread_btn -> profiles",
+    "click reset_repeat_btn -> keyboard settings",
+    "click key_butt_keysave -> key assignment",
+    "click key_butt_keydefalut -> key assignment",
+    "click key_butt_keycancel -> key assignment",
+    "click key_butt_prosave -> key assignment",
+    "click macro_btn_starredio -> macros",
+    "click macro_btn_stopredio -> macros",
+    "click macro_btn_name_add -> macros",
+    "click macro_btn_name_sub -> macros",
+    "click macro_btn_name_edit -> macros",
+    "click macro_btn_save -> macros",
+    "click macro_btn_cancel -> macros",
+    "click macro_btn_export -> macros",
+    "click macro_btn_import -> macros",
+    "click macro_btn_up -> macros",
+    "click macro_btn_down -> macros",
+    "click macro_btn_uptop -> macros",
+    "click macro_btn_downbottom -> macros",
+    "click macro_btn_delete -> macros",
+    "click macro_btn_deleteall -> macros",
+    "click macro_inset_moveleftkey_btn -> macros",
+    "click macro_inset_moverightkey_btn -> macros",
+    "click macro_inset_moveupkey_btn -> macros",
+    "click macro_inset_movedownkey_btn -> macros",
+    "click shootdate_save_btn -> recoil",
+    "click shootdate_reset_btn -> recoil",
+    "click shootdate_import_btn -> recoil",
+    "click shootdate_export_btn -> recoil",
+    "click bullet_selected_prev -> recoil",
+    "click bullet_selected_next -> recoil",
+    "click custom_bright_color_btn -> lighting",
+    "click custom_off_color_btn -> lighting",
+    "click deng_same_mode -> lighting",
+    "click Close_bkColor_btn -> lighting",
+    "click music_setting_btn -> audio lighting",
+    "click hs_EQ_btn_save -> headset audio",
+    "click hs_EQ_btn_delete -> headset audio",
+    "selectchanged DPI_enable_check_n -> dpi",
+    "selectchanged DPI_select_check_n -> dpi",
+    "selectchanged polling_rate_option_n -> dpi",
+    "selectchanged pointer_precision_check -> system mouse",
+    "selectchanged scrolls_page_check -> system mouse",
+    "selectchanged repeat_delay_check_n -> keyboard settings",
+    "selectchanged winlockflag_option -> keyboard settings",
+    "selectchanged wflag_option -> keyboard settings",
+    "selectchanged 6flag_option -> keyboard settings",
+    "selectchanged mouse_device_seting_option_n -> system mouse",
+    "selectchanged shoot_gun_op_n -> recoil",
+    "selectchanged bullet_op_n -> recoil",
+    "selectchanged bullet_x_check -> recoil",
+    "selectchanged bullet_y_check -> recoil",
+    "selectchanged magic_option_n -> headset audio",
+    "selectchanged 6533_eq_option_n -> headset audio",
+    "selectchanged magic_enable_option -> headset audio",
+    "selectchanged 6533_MicIn_option -> headset audio",
+    "selectchanged 6533_MicMoniter_option -> headset audio",
+    "selectchanged key_ComBox_check_n -> key assignment",
+    "selectchanged keyset_fn -> key assignment",
+    "selectchanged keyboard_key_n -> key assignment",
+    "selectchanged deng_Op_tab -> profile panel tab",
+    "selectchanged key_Op_tab -> profile panel tab",
+    "selectchanged macro_Op_tab -> profile panel tab",
+    "selectchanged system_Op_tab -> profile panel tab",
+    "selectchanged cursor_Op_tab -> profile panel tab",
+    "selectchanged 6533_voice_Op_tab -> profile panel tab",
+    "selectchanged magic_Op_tab -> profile panel tab",
+    "selectchanged Virtual7.1_Op_tab -> profile panel tab",
+    "selectchanged deng_FXL_check -> lighting",
+    "selectchanged deng_FXR_check -> lighting",
+    "selectchanged deng_7color_check -> lighting",
+    "selectchanged deng_7audiocolor_check -> audio lighting",
+    "selectchanged audio_BkColor_check -> audio lighting",
+    "selectchanged audio_FgColor_check -> audio lighting",
+    "valuechanged DPI_slider_n -> dpi",
+    "valuechanged 6533_eq_hz_slider_n -> headset audio",
+    "valuechanged pointer_speed_slider -> system mouse",
+    "valuechanged scroll_speed_slider -> system mouse",
+    "valuechanged double_click_slider -> system mouse",
+    "valuechanged repeat_rate_slider -> keyboard settings",
+    "valuechanged voice_sensitivity -> keyboard settings",
+    "valuechanged deng_light_slider -> lighting",
+    "valuechanged deng_speed_slider -> lighting",
+    "valuechanged 6533_MicIn_slider -> headset audio",
+    "valuechanged 6533_MicMoniter_slider -> headset audio",
+    "valuechanged R_light_slider -> lighting",
+    "valuechanged G_light_slider -> lighting",
+    "valuechanged B_light_slider -> lighting",
+    "movevaluechanged DPI_slider_n -> dpi",
+    "itemselect light_combo_modeSelect -> lighting",
+    "itemselect light_combo_custommodeSelect -> lighting",
+    "itemselect light_combo_ZZCCmodeSelect -> lighting",
+    "itemselect light_combo_audiomodeSelect -> audio lighting",
+    "itemselect keyset_function_combo -> key assignment",
+    "itemselect keyset_macro_over_combo -> key assignment",
+    "itemselect macro_name_list -> macros",
+    "itemselect custom_eq_name_combo -> headset audio",
+    "killfocus DPI_edit_n -> dpi",
+    "killfocus deng_edit_R -> lighting",
+    "killfocus deng_edit_G -> lighting",
+    "killfocus deng_edit_B -> lighting",
+    "killfocus deng_audioedit_R -> audio lighting",
+    "killfocus deng_audioedit_G -> audio lighting",
+    "killfocus deng_audioedit_B -> audio lighting",
+    "killfocus keyset_keyboard_text_edit -> key assignment",
+    "killfocus bullet_x_eidt -> recoil",
+    "killfocus bullet_y_eidt -> recoil",
+    "killfocus bullet_delay_eidt -> recoil",
+    "killfocus macro_delay -> macros",
+    "killfocus keyset_mouseswing_num_edit -> key assignment",
+    "killfocus keyset_mouseswing_delay_edit -> key assignment",
+    "killfocus keyset_mouseswing_speed_edit -> key assignment",
+    "killfocus keyset_mousewheel_num_edit -> key assignment",
+    "killfocus keyset_mousewheel_delay_edit -> key assignment",
+    "killfocus keyset_mousewheel_speed_edit -> key assignment",
+    "killfocus keyset_mousefire_interval_edit -> key assignment",
+    "killfocus keyset_mousefire_num_edit -> key assignment",
+    "killfocus keyset_macro_cycle_edit -> key assignment",
+    "colorchanged deng_Color_Pallet -> lighting",
+    "colorchanged deng_audioColor_Pallet -> audio lighting",
+    "click_select_end device_key_light -> lighting",
+    "click_select_end mouse_device_key_light -> lighting",
+    "itemactivate macro_action -> macros",
+    "setfocus keyset_keyboard_text_edit -> key assignment",
+    "itemselect-refresh keyset_function_combo -> key assignment",
+    "itemselect-refresh keyset_mousekey_combo -> key assignment",
+    "itemselect-refresh keyset_mouseswing_combo -> key assignment",
+    "itemselect-refresh keyset_mousewheel_combo -> key assignment",
+    "itemselect-refresh keyset_mousedpi_combo -> key assignment",
+    "itemselect-refresh keyset_media_combo -> key assignment",
+    "itemselect-refresh keyset_system_combo -> key assignment",
+    "itemselect-refresh keyset_macro_combo -> key assignment",
+    "itemselect-refresh keyset_macro_over_combo -> key assignment",
+    "itemselect-refresh keyset_gunkey_combo -> key assignment",
+    "itemselect-refresh keyset_combokey_combo -> key assignment",
+    "message WM_HOOK_KEY_SINGLEKEY_MSG -> macros",
+    "message WM_HOOK_KEY_KBMACRO_MSG -> macros",
+    "message WM_HOOK_KEY_KBMACROSINGLE_MSG -> macros",
+    "message WM_HOOK_KEY_KBMACROPREVIOUS_MSG -> macros",
+    "message WM_HOOK_KEY_KBMACROLATER_MSG -> macros",
+    "message WM_HOOK_KEY_MSMACRO_MSG -> macros",
+    "message WM_HOOK_KEY_MSMACROSINGLE_MSG -> macros",
+    "message WM_HOOK_KEY_MSMACROPREVIOUS_MSG -> macros",
+    "message WM_HOOK_KEY_MSMACROLATER_MSG -> macros",
+    "message Game_Start -> lighting",
+    "message Game_End -> lighting",
+    "message Game_Kill -> lighting",
+    "message Game_Death -> lighting",
+    "message WM_COPYDATA 1 -> audio lighting",
+    "message 0x041E -> macros",
+    "message 0x0479 -> macros",
+    "message 0x0C11 -> language",
+    "message 0x0C11 labels -> key labels",
+    "message 0x0C15 -> settings window",
+    "message 0x0D00 -> profiles",
+    "timer 1055 -> profiles",
+    "timer 1066 -> lighting",
+    "tag ComboEditContainerElement -> key assignment",
+    "tag DeviceProfile -> profiles",
+    "tag LightControl -> lighting",
+    "tag MagicControl -> headset audio",
+    "tag Voice6533Control -> headset audio",
+    "tag KeySetControl -> key assignment",
+    "tag ShootControl -> recoil",
+  };
+  const std::vector<std::string> waiting = window_->WaitingRows();
+  std::string printed;
+  for (const std::string& row : waiting)
+    printed += "    \"" + row + "\",\n";
+  EXPECT_EQ(waiting, expected) << "rows still waiting:\n" << printed;
+}
