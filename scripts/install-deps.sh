@@ -17,6 +17,7 @@ BUILD_PACKAGES=(
   qt6-base-dev-tools # moc for the Qt classes
   libgl-dev          # OpenGL headers that Qt 6 Gui's CMake package asks for
   libudev-dev        # hidraw hotplug events, so devices are found the moment they are plugged
+  libjsoncpp-dev     # JSON reading and styled writing: profiles, macros and every settings file
 )
 
 # Running the test suite (headless: Qt's offscreen platform, no display).

@@ -11,6 +11,7 @@
 #include "app/DevicePageSet.h"
 #include "app/DeviceRegistry.h"
 #include "app/DeviceTables.h"
+#include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
 #include "devices/CDeviceOptionUI.h"
@@ -36,6 +37,7 @@ CMainWnd::CMainWnd()
       pages_(std::make_unique<DevicePageSet>(*this, *registry_)) {
   AddVirtualWnd(CMainPage::kVirtualWndName, mainPage_.get());
   SetRouteHandler(RouteOwner::MainWindow, [this](const RouteCall& call) { OnOwnRoute(call); });
+  profiles_ = std::make_unique<ProfileCommands>(*this);
 }
 
 CMainWnd::~CMainWnd() {

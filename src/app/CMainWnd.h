@@ -20,6 +20,7 @@
 class CMainPage;
 class CVarnisUSBDevice;
 class DevicePageSet;
+class ProfileCommands;
 class DeviceRegistry;
 namespace platform {
 class SleepMonitor;
@@ -100,6 +101,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   ThreadSlotTable& Threads() { return threads_; }
   const DeviceRegistry& Registry() const { return *registry_; }
   DevicePageSet& Pages() { return *pages_; }
+  ProfileCommands& Profiles() { return *profiles_; }
   bool IsInitialised() const { return initialised_; }
   toolkit::CTrayIcon& Tray() { return tray_; }
 
@@ -177,6 +179,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   // Shared with the detection thread, which may outlive a stop limit.
   std::shared_ptr<DeviceRegistry> registry_;
   std::unique_ptr<DevicePageSet> pages_;
+  std::unique_ptr<ProfileCommands> profiles_;
   QPointer<toolkit::CWindowWnd> settingsWindow_;
   toolkit::CTrayIcon tray_;
   ThreadSlotTable threads_;

@@ -12,6 +12,7 @@
 #include "platform/DebugChannel.h"
 #include "platform/WindowMessages.h"
 #include "toolkit/CButtonUI.h"
+#include "toolkit/CControlFactory.h"
 #include "toolkit/CDialogBuilder.h"
 
 using namespace toolkit;
@@ -23,22 +24,6 @@ namespace {
 QString FromView(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-// Tags the main window builds from a layout file of its own.
-struct LayoutTag {
-  const char* tag;
-  const char* file;
-};
-constexpr LayoutTag kLayoutTags[] = {
-    {"DeviceProfileUI", "XML\\CustomControlXML\\DeviceProfile.xml"},
-    {"LightSetControlUI", "XML\\CustomControlXML\\LightControl.xml"},
-    {"Voice6533SetControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"},
-    {"MagicSetControlUI", "XML\\CustomControlXML\\MagicControl.xml"},
-    {"KeySetControlUI", "XML\\CustomControlXML\\KeySetControl.xml"},
-    {"MacroSetControlUI", "XML\\CustomControlXML\\MacroControl.xml"},
-    {"ShootKeySetControlUI", "XML\\CustomControlXML\\ShootControl.xml"},
-    {"VirtualSetControlUI", "XML\\CustomControlXML\\VirtualSet.xml"},
-};
 
 // The function tabs, in the order of the pages they show.
 constexpr const char* kFunctionTabs[] = {"deng_Op_tab",   "key_Op_tab",        "macro_Op_tab",
@@ -76,9 +61,10 @@ std::vector<std::string> CMainWnd::WaitingRows() const {
     for (std::string_view name : MainWindowRoutes::KeyPanelRefreshNames())
       rows.push_back(describe("itemselect-refresh", name, false, RouteOwner::KeyAssignment));
   for (const NamedRoute& row : MainWindowRoutes::Others()) {
-    const bool waiting = row.kind == "tag"
-                             ? creators_.count(FromView(row.name).toLower()) == 0
-                             : !HasRouteHandler(row.owner);
+    const bool waiting =
+        row.kind == "tag" ? creators_.count(FromView(row.name).toLower()) == 0 &&
+                                !CControlFactory::GetInstance()->IsRegistered(FromView(row.name))
+                          : !HasRouteHandler(row.owner);
     if (waiting)
       rows.push_back(describe(row.kind, row.name, false, row.owner));
   }
@@ -234,15 +220,8 @@ CControlUI* CMainWnd::CreateControl(const QString& tag) {
     return own;
   if (auto it = creators_.find(tag.toLower()); it != creators_.end())
     return it->second();
-  for (const LayoutTag& layout : kLayoutTags) {
-    if (tag.compare(QLatin1String(layout.tag), Qt::CaseInsensitive) != 0)
-      continue;
-    CDialogBuilder builder;
-    CControlUI* root = builder.Create(QString::fromLatin1(layout.file), {}, this, &m_pm);
-    if (root == nullptr)
-      DebugPrint("layout of <%s> could not be built: %s", layout.tag, layout.file);
-    return root;
-  }
+  if (CControlUI* layout = CreateOwnLayoutControl(tag, this, &m_pm))
+    return layout;
   for (const NamedRoute& row : MainWindowRoutes::Others())
     if (row.kind == "tag" && tag.compare(FromView(row.name), Qt::CaseInsensitive) == 0)
       DebugPrint("not handled yet (%s): tag %s", RouteOwnerName(row.owner),

@@ -9,6 +9,8 @@
 #include "platform/IndexedName.h"
 #include "platform/WindowMessages.h"
 #include "ui/CDeviceKeyButtonUI.h"
+#include "ui/CDeviceProfileUI.h"
+#include "app/ShellState.h"
 #include "toolkit/CTabLayoutUI.h"
 
 using toolkit::CControlUI;
@@ -136,6 +138,7 @@ void CVarnisUSBDevice::AttachToWindow() {
     ledLightState_.clear();
     return;
   }
+  BindProfilePanel();
   std::vector<CControlUI*> controls;
   CollectControls(this, controls);
   previewPanel_ = nullptr;
@@ -160,6 +163,22 @@ void CVarnisUSBDevice::AttachToWindow() {
     else if (prefix == QLatin1String("light_") && index < ledCount_)
       ledControls_[static_cast<size_t>(index)] = child;
   }
+}
+
+void CVarnisUSBDevice::BindProfilePanel() {
+  profilePanel_ = findChild<CDeviceProfileUI*>(QStringLiteral("DeviceProfileItem"));
+  if (profilePanel_ == nullptr || deviceFolder_.isEmpty())
+    return;
+  profilePanel_->SetDeviceKind(kindType_);
+  profilePanel_->SetFolders(deviceFolder_, DefaultProfilePath());
+  profilePanel_->InitProfileList();
+  profileId_ = profilePanel_->GetSelectedId();
+}
+
+void CVarnisUSBDevice::ReapplyProfile() {
+  LoadProfileState();
+  RefreshView();
+  WriteParameterBlock(ShellState::ScreenWidth(), ShellState::ScreenHeight());
 }
 
 void CVarnisUSBDevice::OutputLightFrame() {

@@ -15,6 +15,7 @@
 #include "toolkit/CNotifyPump.h"
 
 class CDeviceOptionUI;
+class CDeviceProfileUI;
 class CMpDevicePowerUI;
 
 // Messages a device page sends its owner window.
@@ -104,6 +105,12 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   QString DeviceFolder() const { return deviceFolder_; }
   QString DefaultProfilePath() const;
 
+  // The profile the device works with (its file is DeviceFolder() + id +
+  // ".Json"), and the page's profile panel ("DeviceProfileItem").
+  void SetProfileId(const QString& id) { profileId_ = id; }
+  const QString& GetProfileId() const { return profileId_; }
+  CDeviceProfileUI* ProfilePanel() const { return profilePanel_; }
+
   // The page's controls.
   const std::vector<toolkit::CControlUI*>& KeyControls() const { return keyControls_; }
   const std::vector<toolkit::CControlUI*>& LedControls() const { return ledControls_; }
@@ -135,11 +142,13 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual void RefreshView() {}
   virtual void DropInvalidMacroKeys() {}
   virtual void ResetToDefaults() {}
+  // Loads the current profile again and writes it to the device.
+  virtual void ReapplyProfile();
   virtual std::vector<int> GetUsedMacros() { return {}; }
   virtual int WriteKeyTables() { return 0; }
   virtual int DownloadKeys(int /*layer*/) { return 0; }
   virtual int DownloadMacros() { return 0; }
-  virtual int WriteParameterBlock(int /*a*/, int /*b*/) { return 0; }
+  virtual int WriteParameterBlock(int /*width*/, int /*height*/) { return 0; }
   virtual void LoadLightLists() {}
   virtual void OnLightModeChanged();
   virtual void ShowPage(int kind);
@@ -182,6 +191,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
 
  private:
   void ReadOneEvent(bool receiver, const platform::Event& stop);
+  // Hands the profile panel the device's folders and fills it.
+  void BindProfilePanel();
   DeviceThread& ReaderOf(bool receiver) { return receiver ? receiverReader_ : wiredReader_; }
 
   QString layoutPath_;
@@ -202,6 +213,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   toolkit::CControlUI* previewPanel_ = nullptr;
   CDeviceOptionUI* selector_ = nullptr;
   CMpDevicePowerUI* powerPanel_ = nullptr;
+  CDeviceProfileUI* profilePanel_ = nullptr;
+  QString profileId_;
   toolkit::CControlUI* lightPanel_ = nullptr;
   int showPower_ = 0;
   int mouseOption_ = -1;

@@ -7,6 +7,7 @@
 #include "ui/CChartViewUI.h"
 #include "ui/CCircleProgressUI.h"
 #include "ui/CDeviceKeyButtonUI.h"
+#include "ui/CDeviceProfileUI.h"
 #include "ui/CHandImgButtonUI.h"
 #include "ui/CHandImgSelectButtonUI.h"
 #include "ui/CRedioMacroButtonUI.h"
@@ -35,6 +36,7 @@ void RegisterUiControls() {
       {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},
       {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
       {"CAudioRecordUI", &Make<CAudioRecordUI>},
+      {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
   };
   auto* factory = toolkit::CControlFactory::GetInstance();
   for (const auto& [name, make] : kControls)
@@ -46,6 +48,7 @@ CControlUI* CreateUiControl(const QString& tag) {
       {"CircleProgress", &Make<CCircleProgressUI>},
       {"SelectPanel", &Make<CSelectPanelUI>},
       {"DeviceKeyButton", &Make<CDeviceKeyButtonUI>},
+      {"DeviceProfile", &Make<CDeviceProfileUI>},
       {"HandImgButton", &Make<CHandImgButtonUI>},
       {"AudioRecord", &Make<CAudioRecordUI>},
       {"HandImgSelectButton", &Make<CHandImgSelectButtonUI>},

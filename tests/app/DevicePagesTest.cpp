@@ -15,6 +15,7 @@
 #include "platform/WindowMessages.h"
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
+#include "support/MainWindowEnvironment.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CPaintManagerUI.h"
 #include "toolkit/CResourceManager.h"
@@ -33,28 +34,20 @@ namespace {
 class DevicePages : public ::testing::Test {
  protected:
   void SetUp() override {
-    qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
-    qputenv("XDG_DATA_HOME", data_.path().toUtf8());
     simulator_ = std::make_unique<sim::DeviceSimulator>(devices_.path().toStdString());
-    qputenv("TRAVIX_SYSFS_ROOT", simulator_->SysRoot().c_str());
-    qputenv("TRAVIX_DEV_ROOT", simulator_->DevRoot().c_str());
-    ShellMessages::RegisterInstanceMessage();
-    ShellMessages::RegisterShellMessages();
-    CPaintManagerUI::SetResourcePath(TRAVIX_SOURCE_DIR "/skin");
-    ASSERT_TRUE(CResourceManager::GetInstance()->LoadResource("res.xml"));
-    RegisterOwnControls();
+    environment_ = std::make_unique<testing_support::MainWindowEnvironment>(
+        runtime_.path(), QString::fromStdString(simulator_->SysRoot()),
+        QString::fromStdString(simulator_->DevRoot()));
+    ASSERT_TRUE(environment_->SkinLoaded());
   }
   void TearDown() override {
     window_.reset();
     simulator_.reset();
-    CResourceManager::GetInstance()->Release();
-    for (const char* name : {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "TRAVIX_SYSFS_ROOT", "TRAVIX_DEV_ROOT"})
-      qunsetenv(name);
+    environment_.reset();
   }
   void Start() {
     window_ = std::make_unique<CMainWnd>();
-    ASSERT_TRUE(window_->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle & ~WS_VISIBLE, 0, 0,
-                                0, CMainWnd::kCreateWidth, CMainWnd::kCreateHeight));
+    ASSERT_TRUE(testing_support::MainWindowEnvironment::Create(*window_));
     EXPECT_TRUE(window_->SkinErrors().isEmpty()) << window_->SkinErrors().join("\n").toStdString();
     ASSERT_TRUE(RunUntil([&] { return Shown(); }));
   }
@@ -76,7 +69,8 @@ class DevicePages : public ::testing::Test {
     return count;
   }
 
-  QTemporaryDir runtime_, data_, devices_;
+  QTemporaryDir runtime_, devices_;
+  std::unique_ptr<testing_support::MainWindowEnvironment> environment_;
   std::unique_ptr<sim::DeviceSimulator> simulator_;
   std::unique_ptr<CMainWnd> window_;
 };
@@ -242,8 +236,7 @@ TEST_F(DevicePages, DestroyingTheWindowWhileTheDetectionThreadSendsNeitherHangsN
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
     window_ = std::make_unique<CMainWnd>();
-    ASSERT_TRUE(window_->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle & ~WS_VISIBLE, 0, 0,
-                                0, CMainWnd::kCreateWidth, CMainWnd::kCreateHeight));
+    ASSERT_TRUE(testing_support::MainWindowEnvironment::Create(*window_));
     ASSERT_TRUE(RunUntil([&] { return window_->IsInitialised(); }));
     // The UI thread is busy while devices arrive: the detection thread
     // waits in its send when the window goes.

@@ -16,6 +16,7 @@
 #include "platform/SocketMessage.h"
 #include "platform/WindowMessages.h"
 #include "support/EventLoopHelpers.h"
+#include "support/MainWindowEnvironment.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CPaintManagerUI.h"
 #include "toolkit/CResourceManager.h"
@@ -42,15 +43,8 @@ std::ostream& operator<<(std::ostream& out, const Hit& hit) {
 class Routing : public ::testing::Test {
  protected:
   void SetUp() override {
-    qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
-    qputenv("XDG_DATA_HOME", (runtime_.path() + "/data").toUtf8());
-    qputenv("TRAVIX_SYSFS_ROOT", (runtime_.path() + "/sys").toUtf8());
-    qputenv("TRAVIX_DEV_ROOT", (runtime_.path() + "/dev").toUtf8());
-    ShellMessages::RegisterInstanceMessage();
-    ShellMessages::RegisterShellMessages();
-    CPaintManagerUI::SetResourcePath(TRAVIX_SOURCE_DIR "/skin");
-    ASSERT_TRUE(CResourceManager::GetInstance()->LoadResource("res.xml"));
-    RegisterOwnControls();
+    environment_ = std::make_unique<testing_support::MainWindowEnvironment>(runtime_.path());
+    ASSERT_TRUE(environment_->SkinLoaded());
     ASSERT_EQ(server_.Start(), platform::LocalMessageServer::StartResult::Listening);
     server_.SetHandler(ShellState::DeliverFromOtherProgram);
     ShellState::SetMessageServer(&server_);
@@ -61,8 +55,7 @@ class Routing : public ::testing::Test {
     window_->SetRouteObserver([this](const CMainWnd::RouteCall& call) {
       hits_.push_back({call.type.toStdString(), call.name.toStdString(), call.index, call.owner});
     });
-    ASSERT_TRUE(window_->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle & ~WS_VISIBLE, 0, 0,
-                                0, CMainWnd::kCreateWidth, CMainWnd::kCreateHeight));
+    ASSERT_TRUE(testing_support::MainWindowEnvironment::Create(*window_));
     ASSERT_TRUE(RunUntil([&] { return window_->IsInitialised() && window_->isVisible(); }));
     hits_.clear();
   }
@@ -70,9 +63,7 @@ class Routing : public ::testing::Test {
     window_.reset();
     ShellState::SetMessageServer(nullptr);
     ShellState::SetRunning(true);
-    CResourceManager::GetInstance()->Release();
-    for (const char* name : {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "TRAVIX_SYSFS_ROOT", "TRAVIX_DEV_ROOT"})
-      qunsetenv(name);
+    environment_.reset();
   }
   // A notification from a control of that name, as the toolkit raises it.
   void Raise(const char* type, const char* name, WPARAM wParam = 0) {
@@ -111,6 +102,7 @@ class Routing : public ::testing::Test {
   }
 
   QTemporaryDir runtime_;
+  std::unique_ptr<testing_support::MainWindowEnvironment> environment_;
   platform::LocalMessageServer server_;
   QLocalSocket listener_;
   std::unique_ptr<CMainWnd> window_;
@@ -348,8 +340,12 @@ TEST_F(Routing, LayoutTagsAreBuiltFromTheirFilesAndFeaturesAddTheirControls) {
   window_->SetControlCreator("LightControl", [] { return new CControlUI; });
   std::unique_ptr<CControlUI> created(window_->CreateControl("lightcontrol"));
   EXPECT_NE(created, nullptr);
-  // A layout tag whose file the skin does not have yet gives nothing.
-  EXPECT_EQ(window_->CreateControl("DeviceProfileUI"), nullptr);
+  // A layout tag gives the root of its file; one whose file the skin does
+  // not have yet gives nothing.
+  std::unique_ptr<CControlUI> profile(window_->CreateControl("deviceprofileui"));
+  ASSERT_NE(profile, nullptr);
+  EXPECT_EQ(profile->GetClass(), "DeviceProfile");
+  EXPECT_EQ(window_->CreateControl("ShootKeySetControlUI"), nullptr);
   std::unique_ptr<CControlUI> button(window_->CreateControl("devicekeybutton"));
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->GetClass(), "DeviceKeyButton");
@@ -365,15 +361,6 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "click color_option_n -> lighting",
     "click audiocolor_option_n -> audio lighting",
     "click DPI_color_option_n -> colour palette",
-    "click default_btn -> profiles",
-    "click device_add_btn -> profiles",
-    "click device_sub_btn -> profiles",
-    "click device_export_btn -> profiles",
-    "click device_import_btn -> profiles",
-    "click device_copy_btn -> profiles",
-    "click device_reset_btn -> profiles",
-    "click device_profile_edit_save_btn -> profiles",
-    "click profile_fun_spread_btn -> profiles",
     "click reset_repeat_btn -> keyboard settings",
     "click key_butt_keysave -> key assignment",
     "click key_butt_keydefalut -> key assignment",
@@ -433,14 +420,6 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "selectchanged key_ComBox_check_n -> key assignment",
     "selectchanged keyset_fn -> key assignment",
     "selectchanged keyboard_key_n -> key assignment",
-    "selectchanged deng_Op_tab -> profile panel tab",
-    "selectchanged key_Op_tab -> profile panel tab",
-    "selectchanged macro_Op_tab -> profile panel tab",
-    "selectchanged system_Op_tab -> profile panel tab",
-    "selectchanged cursor_Op_tab -> profile panel tab",
-    "selectchanged 6533_voice_Op_tab -> profile panel tab",
-    "selectchanged magic_Op_tab -> profile panel tab",
-    "selectchanged Virtual7.1_Op_tab -> profile panel tab",
     "selectchanged deng_FXL_check -> lighting",
     "selectchanged deng_FXR_check -> lighting",
     "selectchanged deng_7color_check -> lighting",
@@ -527,11 +506,8 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "message 0x0C11 -> language",
     "message 0x0C11 labels -> key labels",
     "message 0x0C15 -> settings window",
-    "message 0x0D00 -> profiles",
-    "timer 1055 -> profiles",
     "timer 1066 -> lighting",
     "tag ComboEditContainerElement -> key assignment",
-    "tag DeviceProfile -> profiles",
     "tag LightControl -> lighting",
     "tag MagicControl -> headset audio",
     "tag Voice6533Control -> headset audio",

@@ -12,6 +12,7 @@
 #include "platform/SocketMessage.h"
 #include "platform/WindowMessages.h"
 #include "support/EventLoopHelpers.h"
+#include "support/MainWindowEnvironment.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CPaintManagerUI.h"
 #include "toolkit/CResourceManager.h"
@@ -27,17 +28,9 @@ namespace {
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
     // Never real devices: an empty device tree.
-    qputenv("TRAVIX_SYSFS_ROOT", (runtime_.path() + "/sys").toUtf8());
-    qputenv("TRAVIX_DEV_ROOT", (runtime_.path() + "/dev").toUtf8());
-    qputenv("XDG_DATA_HOME", (runtime_.path() + "/data").toUtf8());
-    RegisterOwnControls();
-    ShellMessages::RegisterInstanceMessage();
-    ShellMessages::RegisterShellMessages();
-    CPaintManagerUI::SetResourcePath(TRAVIX_SOURCE_DIR "/skin");
-    ASSERT_TRUE(CResourceManager::GetInstance()->LoadResource("res.xml"));
+    environment_ = std::make_unique<testing_support::MainWindowEnvironment>(runtime_.path());
+    ASSERT_TRUE(environment_->SkinLoaded());
     ASSERT_EQ(server_.Start(), platform::LocalMessageServer::StartResult::Listening);
     server_.SetHandler(ShellState::DeliverFromOtherProgram);
     ShellState::SetMessageServer(&server_);
@@ -46,24 +39,19 @@ class MainWindow : public ::testing::Test {
     ASSERT_TRUE(RunUntil([&] { return server_.ClientCount() == 1; }));
 
     window_ = std::make_unique<CMainWnd>();
-    ASSERT_TRUE(window_->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle & ~WS_VISIBLE, 0, 0,
-                                0, CMainWnd::kCreateWidth, CMainWnd::kCreateHeight));
+    ASSERT_TRUE(testing_support::MainWindowEnvironment::Create(*window_));
     EXPECT_TRUE(window_->SkinErrors().isEmpty());
   }
   void TearDown() override {
     window_.reset();
     ShellState::SetMessageServer(nullptr);
-    CResourceManager::GetInstance()->Release();
-    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
-    qunsetenv("TRAVIX_SYSFS_ROOT");
-    qunsetenv("TRAVIX_DEV_ROOT");
-    qunsetenv("XDG_DATA_HOME");
+    environment_.reset();
   }
   CControlUI* Find(const char* name) { return window_->FindControl(name); }
   bool Shown() { return window_->isVisible() && !window_->isMinimized(); }
 
   QTemporaryDir runtime_;
-  QByteArray savedRuntime_;
+  std::unique_ptr<testing_support::MainWindowEnvironment> environment_;
   platform::LocalMessageServer server_;
   QLocalSocket listener_;
   std::unique_ptr<CMainWnd> window_;

@@ -24,7 +24,11 @@ const QString kSkinDir = TRAVIX_SOURCE_DIR "/skin";
 // The tags the main window builds itself, as it builds them.
 class OwnTags : public IDialogBuilderCallback {
  public:
-  CControlUI* CreateControl(const QString& tag) override { return CreateOwnControl(tag); }
+  CControlUI* CreateControl(const QString& tag) override {
+    if (CControlUI* own = CreateOwnControl(tag))
+      return own;
+    return CreateOwnLayoutControl(tag, this, nullptr);
+  }
 };
 
 QString RootElement(const QString& path) {

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "app/CMainWnd.h"
+
+class CDeviceProfileUI;
+class CVarnisUSBDevice;
+
+// The main window's profile commands: the buttons of the profile panels
+// (new, copy, delete, rename, import, export, reset, defaults), the switch
+// to the profile chosen in a panel's combo (timer 1055), a page asking for
+// a profile (0x0D00), and the function tabs reaching the profile panel.
+class ProfileCommands {
+ public:
+  // Asks the user for a file: `save` for a file to write. Empty: cancelled.
+  using FileChooser = std::function<QString(bool save)>;
+  // Asks the user to confirm (1) or tells (0) with a language id or a text.
+  using Question = std::function<int(const QString& text, bool isLanguageId, int buttons)>;
+
+  explicit ProfileCommands(CMainWnd& window);
+
+  // Seams for tests; the defaults are the file dialogs and the message box.
+  void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+  void SetQuestion(Question question) { question_ = std::move(question); }
+
+  static constexpr const char* kFileFilter = "Profile Files(*.json)";
+  static constexpr const char* kPaletteFile = "color_option_info.config";
+
+  void OnRoute(const CMainWnd::RouteCall& call);
+  void OnTab(const CMainWnd::RouteCall& call);
+  // Makes the combo's profile the device's current one and writes it.
+  void SwitchProfile(CVarnisUSBDevice* device);
+
+ private:
+  void OnClick(const QString& name);
+  bool Confirm(const char* languageId);
+  void Tell(const QString& text, bool isLanguageId);
+  void AfterProfileLoaded(CVarnisUSBDevice* device, bool keysAndMacros);
+  CDeviceProfileUI* PanelOf(CVarnisUSBDevice* device) const;
+
+  CMainWnd& window_;
+  FileChooser chooser_;
+  Question question_;
+};

@@ -1,0 +1,276 @@
+#include "profiles/ProfileList.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include "platform/DebugChannel.h"
+#include "profiles/JsonValue.h"
+#include "profiles/ProfileIds.h"
+
+using jsonvalue::Element;
+using jsonvalue::Member;
+using jsonvalue::ReadIntIn;
+using jsonvalue::ReadString;
+
+namespace {
+
+Json::Value EntryValue(const QString& name, const QString& id) {
+  Json::Value entry(Json::objectValue);
+  entry["profilename"] = name.toStdString();
+  entry["profileUUID"] = id.toStdString();
+  entry["profileislink"] = 0;
+  entry["profilelinkmame"] = "";
+  return entry;
+}
+
+}  // namespace
+
+ProfileList::ProfileList(QString deviceFolder, QString templatePath, int deviceKind)
+    : folder_(std::move(deviceFolder)), templatePath_(std::move(templatePath)), kind_(deviceKind) {
+  if (!folder_.isEmpty() && !folder_.endsWith('/'))
+    folder_ += '/';
+}
+
+QString ProfileList::FileOf(const QString& id) const {
+  if (!IsPlainFileName(id))
+    return {};
+  return folder_ + id + ".Json";
+}
+
+QString ProfileList::PathAt(int index) const {
+  if (index < 0 || index >= static_cast<int>(entries_.size()))
+    return {};
+  return FileOf(entries_[static_cast<size_t>(index)].id);
+}
+
+void ProfileList::Parse(const Json::Value& list) {
+  entries_.clear();
+  const Json::Value& profiles = Member(list, "profilelist");
+  if (profiles.isArray())
+    for (Json::ArrayIndex i = 0; i < profiles.size(); ++i) {
+      const Json::Value& entry = Element(profiles, static_cast<int64_t>(i));
+      entries_.push_back({ReadString(Member(entry, "profilename"), {}),
+                          ReadString(Member(entry, "profileUUID"), {})});
+    }
+  selected_ = ReadIntIn(Member(list, "profileselect"), 0, 0,
+                        std::max(0, static_cast<int>(entries_.size()) - 1));
+  selectedId_ = entries_.empty() ? QString() : entries_[static_cast<size_t>(selected_)].id;
+}
+
+void ProfileList::Read() {
+  document_ = json_.ReadJson(folder_ + kListFile);
+  if (!document_.isObject())
+    document_ = Json::Value(Json::objectValue);
+  // Only well-formed members are kept; everything else is rebuilt on write.
+  Parse(document_);
+}
+
+void ProfileList::Write() {
+  Json::Value list(Json::arrayValue);
+  for (const Entry& entry : entries_)
+    list.append(EntryValue(entry.name, entry.id));
+  document_["profilelist"] = list;
+  document_["profileselect"] = selected_;
+  json_.WriteJson(folder_ + kListFile, document_);
+}
+
+int ProfileList::Count() {
+  Read();
+  return static_cast<int>(entries_.size());
+}
+
+bool ProfileList::WriteProfileFile(Json::Value document, const QString& name, const QString& id) {
+  const QString path = FileOf(id);
+  if (path.isEmpty())
+    return false;
+  if (!document.isObject())
+    document = Json::Value(Json::objectValue);
+  document["profilename"] = name.toStdString();
+  document["profileUUID"] = id.toStdString();
+  return json_.WriteJson(path, document) == 0;
+}
+
+QString ProfileList::Append(const QString& name) {
+  Read();
+  const QString id = MakeUniqueTimeStampId(folder_, [this](const QString& candidate) {
+    for (const Entry& entry : entries_)
+      if (entry.id == candidate)
+        return true;
+    return false;
+  });
+  entries_.push_back({name, id});
+  Write();
+  return id;
+}
+
+void ProfileList::CreateFirstProfile() {
+  entries_.clear();
+  selected_ = 0;
+  const QString id = MakeUniqueTimeStampId(folder_, [](const QString&) { return false; });
+  entries_.push_back({QStringLiteral("Profile1"), id});
+  Write();
+  WriteProfileFile(json_.ReadJson(templatePath_), QStringLiteral("Profile1"), id);
+  selectedId_ = id;
+}
+
+bool ProfileList::RebuildFromFiles() {
+  // The profiles stay reachable even when their list is lost.
+  const QFileInfoList files =
+      QDir(folder_).entryInfoList({QStringLiteral("*.Json")}, QDir::Files, QDir::Name);
+  entries_.clear();
+  for (const QFileInfo& file : files) {
+    const Json::Value document = json_.ReadJson(file.absoluteFilePath());
+    const QString id = ReadString(Member(document, "profileUUID"), {});
+    if (id != file.completeBaseName() || !IsPlainFileName(id))
+      continue;
+    QString name = ReadString(Member(document, "profilename"), {});
+    if (name.trimmed().isEmpty())
+      name = id;
+    entries_.push_back({name, id});
+  }
+  if (entries_.empty())
+    return false;
+  platform::DebugPrint("profile list rebuilt from %zu profile files", entries_.size());
+  selected_ = 0;
+  Write();
+  selectedId_ = entries_.front().id;
+  return true;
+}
+
+void ProfileList::Init() {
+  Read();
+  if (!entries_.empty())
+    return;
+  if (!RebuildFromFiles())
+    CreateFirstProfile();
+}
+
+void ProfileList::Select(int index) {
+  Read();
+  if (index < 0 || index >= static_cast<int>(entries_.size()))
+    return;
+  selected_ = index;
+  selectedId_ = entries_[static_cast<size_t>(index)].id;
+  Write();
+}
+
+bool ProfileList::IsNameTaken(const QString& name, int except) const {
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (static_cast<int>(i) != except &&
+        entries_[i].name.compare(name, Qt::CaseInsensitive) == 0)
+      return true;
+  return false;
+}
+
+int ProfileList::New() {
+  Read();
+  if (static_cast<int>(entries_.size()) >= kMaxNewProfiles)
+    return -1;
+  QString name;
+  for (int n = 1;; ++n) {
+    name = QStringLiteral("profile%1").arg(n);
+    if (!IsNameTaken(name))
+      break;
+  }
+  const QString id = Append(name);
+  WriteProfileFile(json_.ReadJson(templatePath_), name, id);
+  return static_cast<int>(entries_.size()) - 1;
+}
+
+int ProfileList::Copy(int index) {
+  Read();
+  const QString source = PathAt(index);
+  if (source.isEmpty())
+    return -1;
+  QString name = entries_[static_cast<size_t>(index)].name;
+  do
+    name = QStringLiteral("%1 copy").arg(name);
+  while (IsNameTaken(name));
+  const Json::Value document = json_.ReadJson(source);
+  const QString id = Append(name);
+  WriteProfileFile(document, name, id);
+  return static_cast<int>(entries_.size()) - 1;
+}
+
+int ProfileList::Delete(int index) {
+  Read();
+  if (index < 0 || index >= static_cast<int>(entries_.size()) || entries_.size() < 2)
+    return -1;
+  const QString path = PathAt(index);
+  entries_.erase(entries_.begin() + index);
+  if (!path.isEmpty())
+    QFile::remove(path);
+  selected_ = index > 0 ? index - 1 : 0;
+  selectedId_ = entries_[static_cast<size_t>(selected_)].id;
+  Write();
+  return selected_;
+}
+
+int ProfileList::Rename(int index, const QString& name) {
+  Read();
+  if (name.trimmed().isEmpty())
+    return 2;
+  if (IsNameTaken(name, index))
+    return 0;
+  if (index < 0 || index >= static_cast<int>(entries_.size()))
+    return 0;
+  entries_[static_cast<size_t>(index)].name = name;
+  Write();
+  const QString path = PathAt(index);
+  if (!path.isEmpty()) {
+    Json::Value document = json_.ReadJson(path);
+    if (document.isObject()) {
+      document["profilename"] = name.toStdString();
+      json_.WriteJson(path, document);
+    }
+  }
+  return 1;
+}
+
+int ProfileList::Import(const QString& path) {
+  const Json::Value document = json_.ReadJson(path);
+  if (Member(document, "profilename").isNull() || Member(document, "profileUUID").isNull())
+    return -1;
+  Read();
+  const QString base = QFileInfo(path).completeBaseName();
+  QString name = base;
+  for (int counter = 1; IsNameTaken(name); ++counter)
+    name = QStringLiteral("%1(%2)").arg(name).arg(counter);
+  const QString id = Append(name);
+  WriteProfileFile(document, name, id);
+  return static_cast<int>(entries_.size()) - 1;
+}
+
+bool ProfileList::Export(int index, const QString& path) {
+  Read();
+  const QString source = PathAt(index);
+  if (source.isEmpty() || path.isEmpty())
+    return false;
+  const Json::Value document = json_.ReadJson(source);
+  if (document.isNull())
+    return false;
+  return json_.WriteJson(path, document) == 0;
+}
+
+bool ProfileList::Reset(int index) {
+  Read();
+  const QString path = PathAt(index);
+  if (path.isEmpty())
+    return false;
+  const Entry entry = entries_[static_cast<size_t>(index)];
+  Json::Value fresh = json_.ReadJson(templatePath_);
+  if (!fresh.isObject())
+    fresh = Json::Value(Json::objectValue);
+  if (kind_ == kHeadsetKind) {
+    // The user's own equaliser presets survive a reset.
+    const Json::Value old = json_.ReadJson(path);
+    const Json::Value& oldSection = Element(Member(old, "Device"), 0);
+    Json::Value& devices = fresh["Device"];
+    if (devices.isArray() && devices.size() > 0 && devices[0].isObject() && oldSection.isObject())
+      for (const char* key : {"CustomEQNameInfo", "CustomEQHzValueInfo"})
+        if (oldSection.isMember(key))
+          devices[0][key] = oldSection[key];
+  }
+  return WriteProfileFile(fresh, entry.name, entry.id);
+}
