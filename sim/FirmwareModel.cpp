@@ -5,12 +5,33 @@
 #include <cstring>
 #include <thread>
 
+#include "keys/KeyTables.h"
+
 namespace sim {
 
 namespace {
 
 constexpr uint8_t kStatusOk = 0x00;
 constexpr uint8_t kStatusBad = 0xFF;
+constexpr uint8_t kNoLed = 255;
+constexpr uint8_t kKeyboardKeySlots = 126;
+
+// The mouse's factory functions, one slot per button: left, right, middle,
+// forward, back, DPI up, DPI down, DPI cycle, GM key, M8 key (DPI shift
+// 0x90/1) and fire (interval 0x78, two shots).
+constexpr std::array<keys::FunctionCode, 11> kMouseButtonFunctions = {{
+    {keys::FunctionType::MouseButton, 0x01, 0x00},
+    {keys::FunctionType::MouseButton, 0x02, 0x00},
+    {keys::FunctionType::MouseButton, 0x04, 0x00},
+    {keys::FunctionType::MouseButton, 0x10, 0x00},
+    {keys::FunctionType::MouseButton, 0x08, 0x00},
+    {keys::FunctionType::Dpi, 0x01, 0x00},
+    {keys::FunctionType::Dpi, 0x02, 0x00},
+    {keys::FunctionType::Dpi, 0x03, 0x00},
+    {keys::FunctionType::Special, 0x1B, 0x00},
+    {keys::FunctionType::DpiShift, 0x90, 0x01},
+    {keys::FunctionType::Fire, 0x78, 0x02},
+}};
 
 std::string Hex(std::span<const uint8_t> bytes) {
   static const char* kDigits = "0123456789abcdef";
@@ -34,12 +55,42 @@ struct InfoValues {
 
 InfoValues InfoFor(DeviceKind kind) {
   switch (kind) {
-    case DeviceKind::Keyboard: return {170, 32, 0, 0, 0, 0};
+    case DeviceKind::Keyboard: return {kKeyboardKeySlots, 32, 0, 0, 0, 0};
     case DeviceKind::Mouse: return {11, 16, 0x3395, 50, 520, 0};
     case DeviceKind::Pad: return {0, 0, 0, 0, 0, 0};
     case DeviceKind::Headset: return {0, 0, 0, 0, 0, 0};
   }
   return {};
+}
+
+void PutFunction(std::vector<uint8_t>& table, size_t slot, keys::FunctionCode code) {
+  table[slot * 3] = code.Type;
+  table[slot * 3 + 1] = code.Code1;
+  table[slot * 3 + 2] = code.Code2;
+}
+
+// The keyboard as it leaves the factory: every printed key of the layout in
+// one slot, the slots ordered by key name row rather than by layout
+// position, each with the LED under that key (the LED index is the layout
+// position). Slots left over hold 0, 0, 0 and no LED.
+void FillKeyboardKeys(std::vector<uint8_t>& table, std::vector<uint8_t>& attributes,
+                      size_t slots) {
+  std::vector<int> positions;
+  for (int position = 0; position < keys::kLayoutPositions; ++position)
+    if (keys::KeyPositionTable[static_cast<size_t>(position)] != keys::kNoRow)
+      positions.push_back(position);
+  std::stable_sort(positions.begin(), positions.end(), [](int a, int b) {
+    return keys::KeyPositionTable[static_cast<size_t>(a)] <
+           keys::KeyPositionTable[static_cast<size_t>(b)];
+  });
+  for (size_t slot = 0; slot < slots; ++slot) {
+    if (slot < positions.size()) {
+      PutFunction(table, slot, keys::PrintedFunction(positions[slot]));
+      attributes[slot] = static_cast<uint8_t>(positions[slot]);
+    } else {
+      attributes[slot] = kNoLed;
+    }
+  }
 }
 
 }  // namespace
@@ -104,6 +155,11 @@ FirmwareModel::FirmwareModel(DeviceKind kind) : kind_(kind) {
   fnKeyTable_.assign(kKeyTableBytes, 0);
   thirdKeyTable_.assign(kKeyTableBytes, 0);
   keyAttributes_.assign(kKeyTableBytes / 3, 0);
+  if (kind == DeviceKind::Keyboard)
+    FillKeyboardKeys(keyTable_, keyAttributes_, v.keyCount);
+  if (kind == DeviceKind::Mouse)
+    for (size_t slot = 0; slot < kMouseButtonFunctions.size(); ++slot)
+      PutFunction(keyTable_, slot, kMouseButtonFunctions[slot]);
   colourTables_.assign(kColourSlots * kColourSlotBytes, 0);
   macroMemory_.assign(static_cast<size_t>(v.macroUnits) * 128, 0);
   recoilMemory_.assign(kRecoilBytes, 0);
@@ -257,6 +313,11 @@ void FirmwareModel::SetPower(uint8_t percent, uint8_t state) {
   std::lock_guard lock(mutex_);
   power_[0] = percent;
   power_[1] = state;
+}
+
+void FirmwareModel::SetPowerStatus(const std::array<uint8_t, 6>& status) {
+  std::lock_guard lock(mutex_);
+  std::copy(status.begin(), status.end(), power_.begin());
 }
 
 std::vector<uint8_t>* FirmwareModel::RegionFor(const std::string& name) {

@@ -62,7 +62,11 @@ class FirmwareModel {
   void SetWirelessOn(bool on);
   bool IsWirelessOn() const;
   void SetFault(Fault fault);
+  // The power status: byte 0 the charge in percent, 1 the charging state;
+  // SetPowerStatus also sets bytes 2..5 (3 the wireless flag, 5 the phone
+  // type of a mouse pad).
   void SetPower(uint8_t percent, uint8_t state);
+  void SetPowerStatus(const std::array<uint8_t, 6>& status);
 
   // Named memories, for poking a state in and reading it back.
   // "info", "parameters", "key_table", "fn_key_table", "third_key_table",

@@ -6,7 +6,9 @@
 //   travix-devsim --root DIR list
 //   travix-devsim --root DIR wireless keyboard|mouse on|off
 //   travix-devsim --root DIR event DEVICE CODE          (CODE: hex usage, e.g. 0401)
-//   travix-devsim --root DIR power DEVICE PERCENT STATE
+//   travix-devsim --root DIR power DEVICE PERCENT STATE [BYTE2 BYTE3 BYTE4 BYTE5]
+//                                         (the power status bytes, decimal; BYTE3 is
+//                                         the wireless flag, BYTE5 the pad's phone type)
 //   travix-devsim --root DIR fault DEVICE none|noanswer|status-ff|status-fe|stale|delay:MS
 //   travix-devsim --root DIR poke DEVICE REGION OFFSET HEX
 //   travix-devsim --root DIR state DEVICE                (JSON)
@@ -20,6 +22,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -103,12 +106,19 @@ std::string Execute(sim::DeviceSimulator& simulator, const std::vector<std::stri
     return simulator.SendEvent(*kind, static_cast<uint16_t>(code)) ? "ok\n"
                                                                     : error("device not plugged");
   }
-  if (command == "power" && args.size() == 4) {
-    long percent = 0, state = 0;
-    if (!ParseNumber(args[2], percent) || !ParseNumber(args[3], state) || percent < 0 ||
-        percent > 255 || state < 0 || state > 255)
-      return error("PERCENT and STATE are numbers 0..255");
-    firmware.SetPower(static_cast<uint8_t>(percent), static_cast<uint8_t>(state));
+  if (command == "power" && (args.size() == 4 || args.size() == 8)) {
+    // Without BYTE2..BYTE5 those bytes keep their values.
+    std::array<uint8_t, 6> status{};
+    for (size_t i = 2; i < args.size(); ++i) {
+      long value = 0;
+      if (!ParseNumber(args[i], value) || value < 0 || value > 255)
+        return error("PERCENT, STATE and BYTE2..BYTE5 are numbers 0..255");
+      status[i - 2] = static_cast<uint8_t>(value);
+    }
+    if (args.size() == 8)
+      firmware.SetPowerStatus(status);
+    else
+      firmware.SetPower(status[0], status[1]);
     return "ok\n";
   }
   if (command == "fault" && args.size() == 3) {

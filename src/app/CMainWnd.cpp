@@ -11,6 +11,7 @@
 #include "app/DevicePageSet.h"
 #include "app/DeviceRegistry.h"
 #include "app/DeviceTables.h"
+#include "app/KeyboardSettingsCommands.h"
 #include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
@@ -38,6 +39,7 @@ CMainWnd::CMainWnd()
   AddVirtualWnd(CMainPage::kVirtualWndName, mainPage_.get());
   SetRouteHandler(RouteOwner::MainWindow, [this](const RouteCall& call) { OnOwnRoute(call); });
   profiles_ = std::make_unique<ProfileCommands>(*this);
+  keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
 }
 
 CMainWnd::~CMainWnd() {

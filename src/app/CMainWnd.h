@@ -21,6 +21,7 @@ class CMainPage;
 class CVarnisUSBDevice;
 class DevicePageSet;
 class ProfileCommands;
+class KeyboardSettingsCommands;
 class DeviceRegistry;
 namespace platform {
 class SleepMonitor;
@@ -180,6 +181,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   std::shared_ptr<DeviceRegistry> registry_;
   std::unique_ptr<DevicePageSet> pages_;
   std::unique_ptr<ProfileCommands> profiles_;
+  std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
   QPointer<toolkit::CWindowWnd> settingsWindow_;
   toolkit::CTrayIcon tray_;
   ThreadSlotTable threads_;

@@ -13,8 +13,8 @@ NotifyRoute Exact(std::string_view type, std::string_view name, RouteOwner owner
   return NotifyRoute{type, name, false, owner, also, -1};
 }
 NotifyRoute Indexed(std::string_view type, std::string_view prefix, RouteOwner owner,
-                    int limit = -1) {
-  return NotifyRoute{type, prefix, true, owner, std::nullopt, limit};
+                    int limit = -1, std::optional<RouteOwner> also = std::nullopt) {
+  return NotifyRoute{type, prefix, true, owner, also, limit};
 }
 
 void AddExact(std::vector<NotifyRoute>& rows, std::string_view type,
@@ -71,7 +71,10 @@ std::vector<NotifyRoute> BuildNotifications() {
   // "selectchanged".
   rows.push_back(Indexed("selectchanged", "DPI_enable_check_", O::Dpi));
   rows.push_back(Indexed("selectchanged", "DPI_select_check_", O::Dpi));
-  rows.push_back(Indexed("selectchanged", "polling_rate_option_", O::Dpi));
+  // The report rate of a keyboard is a keyboard setting, a mouse's a DPI
+  // page setting; each acts only on its own kind of device.
+  rows.push_back(
+      Indexed("selectchanged", "polling_rate_option_", O::KeyboardSettings, -1, O::Dpi));
   AddExact(rows, "selectchanged", {"pointer_precision_check", "scrolls_page_check"},
            O::SystemMouse);
   rows.push_back(Indexed("selectchanged", "repeat_delay_check_", O::KeyboardSettings));
@@ -87,7 +90,7 @@ std::vector<NotifyRoute> BuildNotifications() {
            {"magic_enable_option", "6533_MicIn_option", "6533_MicMoniter_option"},
            O::HeadsetAudio);
   rows.push_back(Indexed("selectchanged", "key_ComBox_check_", O::KeyAssignment));
-  rows.push_back(Exact("selectchanged", "keyset_fn", O::KeyAssignment));
+  rows.push_back(Exact("selectchanged", "keyset_fn", O::KeyboardSettings));
   rows.push_back(Indexed("selectchanged", "keyboard_key_", O::KeyAssignment, 126));
   rows.push_back(Exact("selectchanged", "device_select", O::MainWindow));
   for (std::string_view tab : {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab",

@@ -120,7 +120,7 @@ void ProfileCommands::OnClick(const QString& name) {
       return;
     device->ResetToDefaults();
     device->DownloadKeys(0);
-    device->WriteParameterBlock(0, 0);
+    device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
   }
 }
 
@@ -145,5 +145,6 @@ void ProfileCommands::AfterProfileLoaded(CVarnisUSBDevice* device, bool keysAndM
   } else if (overflow == -1) {
     Tell(QStringLiteral("message_text_7"), true);
   }
-  device->WriteKeyTables();
+  device->DownloadKeys(0);
+  device->CompleteReapply();
 }

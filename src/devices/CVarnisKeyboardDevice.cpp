@@ -1,9 +1,754 @@
 #include "devices/CVarnisKeyboardDevice.h"
 
+#include <QMetaObject>
+#include <algorithm>
+#include <cstring>
+
+#include "app/ShellState.h"
+#include "devices/CDeviceOptionUI.h"
+#include "devices/CMpDevicePowerUI.h"
+#include "keys/KeyLabel.h"
+#include "keys/KeyTables.h"
+#include "lighting/LightingBytes.h"
+#include "macros/MacroList.h"
+#include "platform/DebugChannel.h"
+#include "platform/IndexedName.h"
+#include "profiles/ProfileIds.h"
+#include "toolkit/CContainerUI.h"
+#include "toolkit/COptionUI.h"
+#include "toolkit/CResourceManager.h"
+#include "toolkit/CRichEditUI.h"
+#include "toolkit/CSliderUI.h"
+#include "ui/CDeviceKeyButtonUI.h"
+#include "ui/CDeviceProfileUI.h"
+
+using toolkit::CControlUI;
+
+namespace {
+
+constexpr const char* kModeFile = "default_light.json";
+constexpr int kKeyPage = 2;
+// Mode list position of the custom per-key colours.
+constexpr int kCustomColourMode = 20;
+// Where the behaviour settings sit in the settings words: word, high half.
+struct HalfWord {
+  int word;
+  bool high;
+};
+constexpr HalfWord kRepeat{0, false};
+constexpr HalfWord kRepeatDelay{0, true};
+constexpr HalfWord kKey6Flag{1, false};
+constexpr HalfWord kPollingRate{1, true};
+constexpr HalfWord kWFlag{2, false};
+constexpr HalfWord kWinFlag{2, true};
+// Parameter block bytes of the settings.
+constexpr int kByteWFlag = 19;
+constexpr int kByteKey6Flag = 20;
+constexpr int kByteWinFlag = 21;
+constexpr int kBytePollingRate = 22;
+constexpr int kByteProfileState = 17;
+// Sensitivity shown when the slider is missing.
+constexpr int kDefaultSensitivity = 20;
+
+std::string LanguageText(std::string_view id) {
+  return toolkit::CResourceManager::GetInstance()
+      ->GetText(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size())))
+      .toStdString();
+}
+
+QString Text(const char* id) {
+  return toolkit::CResourceManager::GetInstance()->GetText(QString::fromLatin1(id));
+}
+
+void CollectDescendants(CControlUI* root, std::vector<CControlUI*>& out) {
+  auto* container = qobject_cast<toolkit::CContainerUI*>(root);
+  if (container == nullptr)
+    return;
+  for (int i = 0; i < container->GetCount(); ++i) {
+    CControlUI* item = container->GetItemAt(i);
+    out.push_back(item);
+    CollectDescendants(item, out);
+  }
+}
+
+bool SameFunction(const KeyFunctionRecord& a, const KeyFunctionRecord& b) { return a == b; }
+
+}  // namespace
+
+std::atomic<uint16_t> CVarnisKeyboardDevice::pendingReset_{0};
+
 CVarnisKeyboardDevice::CVarnisKeyboardDevice(QWidget* parent) : CVarnisUSBDevice(parent) {
   kindType_ = DeviceTypes::Keyboard;
   SetLightThreadStyle("KB灯光线程设定退出", 1000);
   SetEventThreadStyle("MS 设备同步线程设定退出", 500);
+  positionToSlot_.fill(kNoSlot);
+  positionToLed_.fill(kNoSlot);
 }
 
 CVarnisKeyboardDevice::~CVarnisKeyboardDevice() { StopThreads(); }
+
+template <typename T>
+T* CVarnisKeyboardDevice::Find(const char* name) const {
+  return findChild<T*>(QString::fromLatin1(name));
+}
+
+QString CVarnisKeyboardDevice::DeviceFile(const QString& name) const {
+  return DeviceFolder().isEmpty() ? QString() : DeviceFolder() + name;
+}
+
+// --- Page ------------------------------------------------------------------
+
+void CVarnisKeyboardDevice::AttachToWindow() { BuildLayout(); }
+
+void CVarnisKeyboardDevice::BuildLayout() {
+  if (GetLayoutPath().isEmpty()) {
+    ClearControlLists();
+    return;
+  }
+  keyLightContainer_ = Find<CControlUI>("keyboard_device_key_light");
+  if (keyLightContainer_ == nullptr)
+    return;
+  std::vector<CControlUI*> children;
+  CollectDescendants(keyLightContainer_, children);
+  auto bindLight = [this](int index, CControlUI* child) {
+    if (index >= GetLedCount())
+      return;
+    BindLedControl(index, child);
+    if (auto* button = qobject_cast<CDeviceKeyButtonUI*>(child)) {
+      button->SetLightState(255, 255, 1);
+      button->SetLightState(0xFFFFFF, 255, 1);
+    }
+  };
+  for (CControlUI* child : children) {
+    if (child->GetClass() != QLatin1String("DeviceKeyButton"))
+      continue;
+    QString prefix;
+    int index = 0;
+    if (platform::SplitIndexedName(child->GetName(), prefix, index)) {
+      if (prefix == QLatin1String("key_") && index < GetKeyCount())
+        BindKeyControl(index, child);
+      else if (prefix == QLatin1String("light_"))
+        bindLight(index, child);
+    }
+    // A key button may also be the light point of another index.
+    if (platform::SplitIndexedName(child->GetUserData(), prefix, index) &&
+        prefix == QLatin1String("light_"))
+      bindLight(index, child);
+  }
+  if (PreviewPanel() == nullptr)
+    SetPreviewPanel(keyLightContainer_);
+  BindProfilePanel();
+  LoadLightLists();
+  // The assignment panel starts hidden until a key is chosen.
+  if (CControlUI* keySet = Find<CControlUI>("KeySetControlItem")) {
+    if (auto* layout = keySet->findChild<CControlUI*>(QStringLiteral("keyset_layout")))
+      layout->SetVisible(false);
+  }
+}
+
+void CVarnisKeyboardDevice::ShowPage(int page) {
+  CVarnisUSBDevice::ShowPage(page);
+  auto* power = Find<CControlUI>("device_power_Layout");
+  auto* fnLayout = Find<CControlUI>("Keyset_Fn_Layout");
+  if (power != nullptr)
+    power->SetVisible(true);
+  if (page == 1) {
+    if (fnLayout != nullptr)
+      fnLayout->SetVisible(false);
+  } else if (page == kKeyPage) {
+    if (fnLayout != nullptr)
+      fnLayout->SetVisible(true);
+  } else if (page == 3 || page == 4) {
+    if (fnLayout != nullptr)
+      fnLayout->SetVisible(false);
+    if (power != nullptr)
+      power->SetVisible(false);
+  }
+  if (page == 1 || page == kKeyPage)
+    UpdateKeyEnabling();
+}
+
+void CVarnisKeyboardDevice::UpdateKeyEnabling() {
+  const auto& keys = KeyControls();
+  for (CControlUI* key : keys)
+    if (key != nullptr)
+      key->SetEnabled(true);
+  if (CurrentPage() != kKeyPage)
+    return;
+  auto disable = [&keys](int position) {
+    if (position >= 0 && position < static_cast<int>(keys.size()) &&
+        keys[static_cast<size_t>(position)] != nullptr)
+      keys[static_cast<size_t>(position)]->SetEnabled(false);
+  };
+  if (fnLayer_ != 0) {
+    for (int position : keys::FnReservedPositions())
+      disable(position);
+  } else {
+    disable(keys::kFnKeyPosition);
+  }
+}
+
+// --- Files and profile -------------------------------------------------------
+
+QString CVarnisKeyboardDevice::ProfilePath() const {
+  if (DeviceFolder().isEmpty() || !IsPlainFileName(GetProfileId()))
+    return {};
+  return DeviceFolder() + GetProfileId() + QStringLiteral(".Json");
+}
+
+void CVarnisKeyboardDevice::LoadProfileFiles() {
+  profile_.SetDefaultProfilePath(DefaultProfilePath());
+  profile_.SetProfilePath(ProfilePath());
+  if (!GetLightConfigName().isEmpty())
+    profile_.SetLightConfigPath(DeviceFile(GetLightConfigName() + QStringLiteral(".config")));
+}
+
+void CVarnisKeyboardDevice::SaveProfile() {
+  if (!profile_.GetProfilePath().isEmpty())
+    profile_.Save();
+}
+
+void CVarnisKeyboardDevice::LoadProfileState() {
+  LoadProfileFiles();
+  const QString path = ProfilePath();
+  if (path.isEmpty())
+    return;
+  profile_.LoadProfile(path);
+  keyList_ = profile_.GetKeyList();
+  ApplyProfile();
+  settings_ = profile_.GetKeyboardSystem();
+  fnLayer_ = profile_.GetFnKeysetFlag() ? 1 : 0;
+}
+
+void CVarnisKeyboardDevice::ApplyProfile() {
+  const LightInfo info = profile_.GetLightInfo();
+  const uint8_t previousMode = static_cast<uint8_t>(GetLightWords().A & 0xFF);
+  SetLightWords(ToLightWords(info));
+  const AudioLightInfo audio = profile_.GetAudioLightInfo();
+  AudioLightRecord record{};
+  std::memcpy(record.data(), &audio, record.size());
+  CVarnisUSBDevice::SetAudioLightInfo(record);
+  profile_.LoadLightConfig(profile_.GetLightConfigPath());
+  if (info.SelectItem != previousMode)
+    OnLightModeChanged();
+}
+
+void CVarnisKeyboardDevice::SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d,
+                                         uint8_t e) {
+  const LightWords words{a, b, c, d, e};
+  SetLightWords(words);
+  profile_.SetLightInfo(FromLightWords(words));
+}
+
+void CVarnisKeyboardDevice::LoadLightLists() {
+  modes_ = LightModeList::Load(DefaultDataDir() + QLatin1String(kModeFile), GetLightTableIndex());
+  macroNames_ = macros::ReadMacroNames(DeviceFile(QLatin1String(macros::kMacroListFile)));
+}
+
+void CVarnisKeyboardDevice::ResetToDefaults() {
+  LoadProfileFiles();
+  profile_.LoadProfile(DefaultProfilePath());
+  keyList_ = profile_.GetKeyList();
+  ApplyProfile();
+  settings_ = profile_.GetKeyboardSystem();
+  SaveProfile();
+  RefreshView();
+}
+
+void CVarnisKeyboardDevice::ReapplyProfile() {
+  LoadProfileState();
+  RefreshView();
+  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  if (CControlUI* keySet = Find<CControlUI>("keyset_layout"))
+    keySet->SetVisible(false);
+}
+
+void CVarnisKeyboardDevice::CompleteReapply() {
+  // The per-key colours are written here once the lighting panel exists.
+  RepaintKeyButtons();
+}
+
+// --- Device reads ---------------------------------------------------------
+
+void CVarnisKeyboardDevice::InitialRead() {
+  ReadKeysFromDevice();
+  LoadProfileState();
+  ReadParameterBlock();
+  RefreshView();
+  // The light thread starts here once the effect engine exists.
+}
+
+bool CVarnisKeyboardDevice::ReadKeysFromDevice() {
+  if (!Commands.IsOpen)
+    return false;
+  Commands.BeginTransfer();
+  std::array<uint8_t, kInfoSize> info{};
+  if (Commands.ReadDeviceInfo(info) != 1) {
+    Commands.EndTransfer();
+    return false;
+  }
+  const int slotCount = std::min<int>(info[5], kTableSize / 3);
+  if (!Commands.SetTransferSize(static_cast<uint16_t>(slotCount * 3))) {
+    Commands.EndTransfer();
+    return false;
+  }
+  info_ = info;
+  std::array<uint8_t, kTableSize> table{};
+  std::array<uint8_t, kTableSize> attributes{};
+  const bool tableRead = Commands.ReadKeyTable(std::span(table.data(), slotCount * 3)) == 1;
+  const bool attributesRead = Commands.ReadKeyAttributes(std::span(attributes.data(), slotCount)) == 1;
+  Commands.EndTransfer();
+  if (tableRead)
+    keyTable_ = table;
+  if (attributesRead)
+    keyAttributes_ = attributes;
+
+  positionToSlot_.fill(kNoSlot);
+  positionToLed_.fill(kNoSlot);
+  for (int position = 0; position < kPositions; ++position) {
+    // Positions without a printed key would all land on any unused slot.
+    if (keys::KeyPositionTable[static_cast<size_t>(position)] == keys::kNoRow)
+      continue;
+    const keys::FunctionCode printed = keys::PrintedFunction(position);
+    for (int slot = 0; slot < slotCount; ++slot) {
+      const uint8_t* entry = keyTable_.data() + slot * 3;
+      if (entry[0] == printed.Type && entry[1] == printed.Code1 && entry[2] == printed.Code2) {
+        positionToSlot_[static_cast<size_t>(position)] = static_cast<uint8_t>(slot);
+        positionToLed_[static_cast<size_t>(position)] = keyAttributes_[static_cast<size_t>(slot)];
+        break;
+      }
+    }
+  }
+  return tableRead;
+}
+
+bool CVarnisKeyboardDevice::ReadParameterBlock() {
+  if (!Commands.IsOpen)
+    return false;
+  std::array<uint8_t, 1> active{};
+  Block block{};
+  if (Commands.ReadParameters(active, 0) != 1)
+    return false;
+  if (Commands.ReadParameters(block, static_cast<uint16_t>(active[0] * kBlockStride)) != 1)
+    return false;
+  block[0] = active[0];
+  activeProfile_ = active[0];
+  {
+    std::lock_guard lock(blockMutex_);
+    block_ = block;
+  }
+  LightInfo info = FromLightWords(GetLightWords());
+  const uint8_t previousMode = info.SelectItem;
+  lighting::ReadKeyboardLighting(block, info, modes_);
+  SetLightWords(ToLightWords(info));
+  if (info.SelectItem != previousMode || info.SelectItem == kCustomColourMode)
+    OnLightModeChanged();
+
+  SetHalf(kWFlag.word, kWFlag.high, block[kByteWFlag]);
+  SetHalf(kKey6Flag.word, kKey6Flag.high, block[kByteKey6Flag]);
+  SetHalf(kWinFlag.word, kWinFlag.high, block[kByteWinFlag]);
+  if (!profile_.GetProfilePath().isEmpty()) {
+    profile_.SetKeyboardSystem(settings_[0], settings_[1], settings_[2], settings_[3]);
+    profile_.SetLightInfo(info);
+    SaveProfile();
+  }
+  return true;
+}
+
+CVarnisKeyboardDevice::Block CVarnisKeyboardDevice::LastBlock() const {
+  std::lock_guard lock(blockMutex_);
+  return block_;
+}
+
+uint8_t CVarnisKeyboardDevice::PositionToSlot(int position) const {
+  return position >= 0 && position < kPositions ? positionToSlot_[static_cast<size_t>(position)]
+                                                : kNoSlot;
+}
+
+uint8_t CVarnisKeyboardDevice::PositionToLed(int position) const {
+  return position >= 0 && position < kPositions ? positionToLed_[static_cast<size_t>(position)]
+                                                : kNoSlot;
+}
+
+// --- Device writes -----------------------------------------------------------
+
+int CVarnisKeyboardDevice::WriteParameterBlock(int slot, int byte0, int /*byte59*/,
+                                               int /*width*/, int /*height*/) {
+  if (!Commands.IsOpen)
+    return 0;
+  Block block = LastBlock();
+  lighting::PutKeyboardLighting(block, FromLightWords(GetLightWords()), modes_);
+  block[kByteWFlag] = static_cast<uint8_t>(Half(kWFlag.word, kWFlag.high));
+  block[kByteKey6Flag] = static_cast<uint8_t>(Half(kKey6Flag.word, kKey6Flag.high));
+  block[kByteWinFlag] = static_cast<uint8_t>(Half(kWinFlag.word, kWinFlag.high));
+  block[kBytePollingRate] = static_cast<uint8_t>(Half(kPollingRate.word, kPollingRate.high));
+  block[0] = static_cast<uint8_t>(byte0);
+  const int begun = Commands.BeginTransfer();
+  const int written = Commands.WriteParameters(block, static_cast<uint16_t>(slot * kBlockStride));
+  const int ended = Commands.EndTransfer();
+  return begun == 1 && written == 1 && ended == 1 ? 1 : 0;
+}
+
+int CVarnisKeyboardDevice::WriteKeyTables(int arg, std::vector<KeyListEntry> list) {
+  if (!Commands.IsOpen)
+    return 0;
+  std::array<uint8_t, kInfoSize> info{};
+  if (Commands.ReadDeviceInfo(info) == 1)
+    info_ = info;
+  const int slotCount = std::min<int>(info_[5], kTableSize / 3);
+  std::array<uint8_t, kTableSize> normal = keyTable_;
+  std::array<uint8_t, kTableSize> fn = keyTable_;
+
+  const size_t macroCount =
+      macros::ReadMacroNames(DeviceFile(QLatin1String(macros::kMacroListFile))).size();
+  std::vector<int> used;
+  auto renumber = [&used](uint8_t macroIndex) {
+    auto it = std::find(used.begin(), used.end(), macroIndex);
+    if (it == used.end()) {
+      used.push_back(macroIndex);
+      return static_cast<uint8_t>(used.size() - 1);
+    }
+    return static_cast<uint8_t>(it - used.begin());
+  };
+
+  const size_t positions = std::min<size_t>(list.size(), kKeyPositions);
+  for (size_t i = 0; i < positions; ++i) {
+    const uint8_t slot = positionToSlot_[i];
+    if (slot == kNoSlot || slot >= slotCount)
+      continue;
+    KeyListEntry& entry = list[i];
+    if (keys::IsMacro(entry.Normal.Type)) {
+      if (entry.Normal.Code1 < macroCount)
+        entry.Normal.Code1 = renumber(entry.Normal.Code1);
+      else
+        entry.Normal = entry.Default;
+    }
+    if (keys::IsMacro(entry.Fn.Type)) {
+      if (entry.Fn.Code1 < macroCount) {
+        entry.Fn.Code1 = renumber(entry.Fn.Code1);
+      } else {
+        entry.Fn.Type = 0;
+        entry.Fn.Code1 = 0;
+        entry.Fn.Code2 = 0;
+      }
+    }
+    uint8_t* fnEntry = fn.data() + slot * 3;
+    if (SameFunction(entry.Fn, entry.Default)) {
+      fnEntry[0] = fnEntry[1] = fnEntry[2] = 0;
+    } else {
+      fnEntry[0] = entry.Fn.Type;
+      fnEntry[1] = entry.Fn.Code1;
+      fnEntry[2] = entry.Fn.Code2;
+    }
+    uint8_t* normalEntry = normal.data() + slot * 3;
+    normalEntry[0] = entry.Normal.Type;
+    normalEntry[1] = entry.Normal.Code1;
+    normalEntry[2] = entry.Normal.Code2;
+  }
+  usedMacros_ = used;
+
+  const size_t bytes = static_cast<size_t>(slotCount) * 3;
+  const int begun = Commands.BeginTransfer();
+  const int first = Commands.WriteKeyTable(std::span(normal.data(), bytes), arg);
+  const int second = Commands.WriteKeyTable2(std::span(fn.data(), bytes), arg);
+  Commands.EndTransfer();
+  return begun == 1 && first == 1 && second == 1 ? 1 : 0;
+}
+
+int CVarnisKeyboardDevice::DownloadKeys(int arg) { return WriteKeyTables(arg, keyList_); }
+
+void CVarnisKeyboardDevice::DropInvalidMacroKeys() {
+  LoadLightLists();
+  const size_t count = macroNames_.size();
+  bool changed = false;
+  for (KeyListEntry& entry : keyList_) {
+    if (keys::IsMacro(entry.Normal.Type) && entry.Normal.Code1 >= count) {
+      const uint16_t index = entry.Normal.KeyIndex;
+      entry.Normal = entry.Default;
+      entry.Normal.KeyIndex = index;
+      changed = true;
+    }
+  }
+  if (!changed)
+    return;
+  profile_.SetKeyList(keyList_);
+  RefreshKeyLabels();
+}
+
+void CVarnisKeyboardDevice::SetKeyAssignment(const KeyListEntry& entry) {
+  const int position = GetSelectedKey();
+  if (position < 0 || position >= static_cast<int>(keyList_.size()))
+    return;
+  keyList_[static_cast<size_t>(position)] = entry;
+  profile_.SetKeyList(keyList_);
+}
+
+// --- Heartbeat and events -----------------------------------------------------
+
+bool CVarnisKeyboardDevice::IsWirelessReachable() {
+  return Commands.IsOpen && Commands.WirelessMode && Commands.QueryWirelessLink();
+}
+
+void CVarnisKeyboardDevice::PollPowerStatus() {
+  if (!Commands.IsOpen || IsTrayHidden() || !Commands.QueryWirelessLink())
+    return;
+  std::array<uint8_t, 6> status{};
+  if (Commands.ReadPowerStatus(status, 0) != 1)
+    return;
+  status[3] = Commands.WirelessMode ? 1 : 0;
+  if (GetPowerPanel() != nullptr) {
+    CMpDevicePowerUI::Status panelStatus{};
+    std::copy(status.begin(), status.end(), panelStatus.begin());
+    GetPowerPanel()->SetPowerStatus(panelStatus);
+  }
+  SendToOwner(PowerStatusMessage, status[4], 0);
+}
+
+void CVarnisKeyboardDevice::ResyncFromDevice() {
+  if (pendingReset_ == kEventFactoryReset) {
+    if (ProfilePanel() != nullptr)
+      ProfilePanel()->ResetProfile();
+    LoadProfileState();
+    RepaintKeyButtons();
+    pendingReset_ = 0;
+  }
+  ReadParameterBlock();
+  RefreshView();
+}
+
+void CVarnisKeyboardDevice::OnDeviceEvent(uint16_t code, bool /*receiver*/) {
+  platform::DebugPrint("接收到自动添加设备的同步信息要求  TEST");
+  if (code == kEventResync || code == kEventFactoryReset) {
+    if (code == kEventFactoryReset)
+      pendingReset_ = kEventFactoryReset;
+    platform::DebugPrint("接收到自动添加设备的同步信息要求");
+    if (GetSelector() != nullptr)
+      GetSelector()->StartTimer(CDeviceOptionUI::kTimerResync, 50);
+    return;
+  }
+  if (code >= 0x0500 && code <= 0x06FF) {
+    // Key presses and releases reach the reactive lighting once it exists.
+    return;
+  }
+  if (code >= 0x1000 && code <= 0x11FF) {
+    if (!Commands.IsOpen)
+      return;
+    activeProfile_ = static_cast<uint8_t>(code & 0x0F);
+    {
+      std::lock_guard lock(blockMutex_);
+      block_[0] = activeProfile_;
+      if (code >= 0x1100)
+        block_[kByteProfileState] = static_cast<uint8_t>((code >> 4) & 0x0F);
+    }
+    QMetaObject::invokeMethod(this, [this] { RefreshView(); }, Qt::QueuedConnection);
+  }
+}
+
+// --- View ------------------------------------------------------------------
+
+void CVarnisKeyboardDevice::RefreshView() {
+  LoadLightLists();
+  RefreshKeyLabels();
+  // The light panel shows the lighting state once it exists.
+  ShowSettings();
+  UpdateKeyEnabling();
+}
+
+void CVarnisKeyboardDevice::RefreshKeyLabels() {
+  keys::LabelContext context;
+  context.keyboard = true;
+  context.fnLayer = fnLayer_ != 0;
+  context.macroNames = &macroNames_;
+  context.text = LanguageText;
+  const QString keySet = Text("Key_Set");
+  const auto& buttons = KeyControls();
+  const size_t count = std::min(keyList_.size(), buttons.size());
+  for (size_t i = 0; i < count; ++i) {
+    auto* button = qobject_cast<CDeviceKeyButtonUI*>(buttons[i]);
+    if (button == nullptr)
+      continue;
+    const KeyListEntry& entry = keyList_[i];
+    const KeyFunctionRecord& record = context.fnLayer ? entry.Fn : entry.Normal;
+    const std::optional<std::string> label = keys::KeyLabel(keys::CodeOf(record), context);
+    if (!label)
+      continue;
+    const QString text = QString::fromStdString(*label);
+    QString title;
+    if (auto row = keys::FindKeyNameRow(keys::PrintedFunction(static_cast<int>(i))))
+      title = QString::fromStdString(LanguageText(keys::KeyNameTable[static_cast<size_t>(*row)].TextId));
+    const bool unchanged = title.compare(text, Qt::CaseInsensitive) == 0;
+    button->SetKeyUnsetHidden(unchanged ? 0 : 1);
+    button->SetKeySetHidden(unchanged ? 1 : 0);
+    button->SetToolTip(title + QLatin1Char('\n') + keySet + text);
+  }
+}
+
+void CVarnisKeyboardDevice::MarkKey(int position, bool unchanged, bool selected) {
+  const auto& buttons = KeyControls();
+  if (position < 0 || position >= static_cast<int>(buttons.size()))
+    return;
+  auto* button = qobject_cast<CDeviceKeyButtonUI*>(buttons[static_cast<size_t>(position)]);
+  if (button == nullptr)
+    return;
+  button->SetKeyUnsetHidden(unchanged ? 0 : 1);
+  button->SetKeySetHidden(unchanged ? 1 : 0);
+  button->SetChosen(selected ? 1 : 0);
+}
+
+void CVarnisKeyboardDevice::RepaintKeyButtons() {
+  const auto& buttons = KeyControls();
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    if (buttons[i] == nullptr)
+      continue;
+    const bool unchanged = i >= keyList_.size() || keyList_[i].Normal == keyList_[i].Default;
+    MarkKey(static_cast<int>(i), unchanged, false);
+    buttons[i]->Invalidate();
+  }
+}
+
+void CVarnisKeyboardDevice::MarkSavedKeyButtons() { RepaintKeyButtons(); }
+
+void CVarnisKeyboardDevice::SelectKey(int position) {
+  const int previous = GetSelectedKey();
+  CVarnisUSBDevice::SelectKey(position);
+  if (CControlUI* keySet = Find<CControlUI>("keyset_layout"))
+    keySet->SetVisible(true);
+  if (position < 0 || position >= static_cast<int>(keyList_.size()))
+    return;
+  if (previous >= 0 && previous < static_cast<int>(keyList_.size()) && previous != position) {
+    const KeyListEntry& old = keyList_[static_cast<size_t>(previous)];
+    MarkKey(previous, old.Normal == old.Default, false);
+  }
+  const KeyListEntry& entry = keyList_[static_cast<size_t>(position)];
+  MarkKey(position, entry.Normal == entry.Default, true);
+  // The key assignment panel loads the entry once it exists.
+}
+
+// --- Behaviour settings ---------------------------------------------------------
+
+uint16_t CVarnisKeyboardDevice::Half(int word, bool high) const {
+  const uint32_t value = settings_[static_cast<size_t>(word)];
+  return static_cast<uint16_t>(high ? value >> 16 : value & 0xFFFF);
+}
+
+void CVarnisKeyboardDevice::SetHalf(int word, bool high, uint16_t value) {
+  uint32_t& target = settings_[static_cast<size_t>(word)];
+  target = high ? (target & 0x0000FFFFu) | static_cast<uint32_t>(value) << 16
+                : (target & 0xFFFF0000u) | value;
+}
+
+void CVarnisKeyboardDevice::StoreSettings() {
+  profile_.SetKeyboardSystem(settings_[0], settings_[1], settings_[2], settings_[3]);
+}
+
+void CVarnisKeyboardDevice::ShowReportRate(int index) {
+  if (index < 0 || index > 3)
+    index = 0;
+  for (int i = 0; i < 4; ++i) {
+    const QString name = QStringLiteral("polling_rate_option_%1").arg(i);
+    if (auto* option = findChild<toolkit::COptionUI*>(name))
+      option->Selected(i == index, false);
+  }
+}
+
+void CVarnisKeyboardDevice::ShowRepeatDelay(int index) {
+  if (index < 0 || index > 3)
+    index = 0;
+  for (int i = 0; i < 4; ++i) {
+    const QString name = QStringLiteral("repeat_delay_check_%1").arg(i);
+    if (auto* option = findChild<toolkit::COptionUI*>(name))
+      option->Selected(i == index, false);
+  }
+  if (auto* label = Find<CControlUI>("repeat_delay_time_label1"))
+    label->SetText(Text("Repeat_Delay_Time") + QString::number(index * 250 + 250) +
+                   QStringLiteral("ms"));
+}
+
+void CVarnisKeyboardDevice::ShowFlag(const char* name, int value) {
+  if (auto* option = Find<toolkit::COptionUI>(name))
+    option->Selected(value != 0, false);
+}
+
+void CVarnisKeyboardDevice::ShowSettings() {
+  ShowFlag("winlockflag_option", Half(kWinFlag.word, kWinFlag.high));
+  ShowFlag("wflag_option", Half(kWFlag.word, kWFlag.high));
+  ShowFlag("6flag_option", Half(kKey6Flag.word, kKey6Flag.high));
+  if (auto* slider = Find<toolkit::CSliderUI>("repeat_rate_slider"))
+    slider->SetValue(Half(kRepeat.word, kRepeat.high));
+  ShowRepeatDelay(Half(kRepeatDelay.word, kRepeatDelay.high));
+  if (auto* edit = Find<CControlUI>("repeat_input_richedit")) {
+    edit->SetText(QString());
+    edit->SetToolTip(Text("Repeat_input_text"));
+  }
+  ShowReportRate(Half(kPollingRate.word, kPollingRate.high));
+  const int sensitivity = GetLightWords().E;
+  if (auto* slider = Find<toolkit::CSliderUI>("voice_sensitivity"))
+    slider->SetValue(sensitivity);
+  if (auto* label = Find<CControlUI>("voice_sensitivity_value"))
+    label->SetText(QString::number(sensitivity));
+  ShowFlag("keyset_fn", fnLayer_);
+}
+
+void CVarnisKeyboardDevice::OnReportRateSelected(int index) {
+  ShowReportRate(index);
+  SetHalf(kPollingRate.word, kPollingRate.high, static_cast<uint16_t>(index));
+  StoreSettings();
+  SaveProfile();
+  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+}
+
+void CVarnisKeyboardDevice::OnFlagChanged(const QString& optionName) {
+  HalfWord field{};
+  if (optionName == QLatin1String("winlockflag_option"))
+    field = kWinFlag;
+  else if (optionName == QLatin1String("wflag_option"))
+    field = kWFlag;
+  else if (optionName == QLatin1String("6flag_option"))
+    field = kKey6Flag;
+  else
+    return;
+  auto* option = findChild<toolkit::COptionUI*>(optionName);
+  SetHalf(field.word, field.high, option != nullptr && option->IsSelected() ? 1 : 0);
+  StoreSettings();
+  SaveProfile();
+  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+}
+
+void CVarnisKeyboardDevice::OnRepeatDelaySelected(int index) {
+  ShowRepeatDelay(index);
+  SetHalf(kRepeatDelay.word, kRepeatDelay.high, static_cast<uint16_t>(index));
+  StoreSettings();
+  SaveProfile();
+}
+
+void CVarnisKeyboardDevice::OnRepeatRateChanged() {
+  auto* slider = Find<toolkit::CSliderUI>("repeat_rate_slider");
+  SetHalf(kRepeat.word, kRepeat.high, static_cast<uint16_t>(slider != nullptr ? slider->GetValue() : 0));
+  StoreSettings();
+  SaveProfile();
+}
+
+void CVarnisKeyboardDevice::OnResetRepeat() {
+  if (auto* edit = Find<CControlUI>("repeat_input_richedit"))
+    edit->SetText(QString());
+}
+
+void CVarnisKeyboardDevice::OnFnLayerSwitched() {
+  fnLayer_ = fnLayer_ != 0 ? 0 : 1;
+  profile_.SetFnKeysetFlag(fnLayer_ != 0);
+  SaveProfile();
+  RefreshView();
+}
+
+void CVarnisKeyboardDevice::OnSensitivityChanged() {
+  auto* slider = Find<toolkit::CSliderUI>("voice_sensitivity");
+  const int value = slider != nullptr ? slider->GetValue() : kDefaultSensitivity;
+  if (auto* label = Find<CControlUI>("voice_sensitivity_value"))
+    label->SetText(QString::number(value));
+  LightWords words = GetLightWords();
+  words.E = static_cast<uint8_t>(std::clamp(value, 0, 255));
+  SetLightInfo(words.A, words.B, words.C, words.D, words.E);
+  SaveProfile();
+  ApplyProfile();
+  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+}

@@ -1,12 +1,153 @@
 #pragma once
 
-#include "devices/CVarnisUSBDevice.h"
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
 
-// The keyboard: its page, key tables, Fn layer and lighting.
+#include "devices/CVarnisUSBDevice.h"
+#include "lighting/LightModeList.h"
+#include "profiles/CKeyboardProfiledata.h"
+
+namespace toolkit {
+class CControlUI;
+}
+
+// The keyboard: its page, its key tables (normal and Fn layer), its
+// parameter block with lighting and behaviour settings, and its events.
+//
+// The keyboard's slots are not the positions of the picture: the device's
+// key table is read once and each picture position is mapped to the slot
+// holding its printed function (PositionToSlot) and to that slot's light
+// (PositionToLed).
 class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   Q_OBJECT
  public:
+  static constexpr int kBlockSize = 39;
+  static constexpr int kBlockStride = 40;
+  static constexpr int kInfoSize = 34;
+  static constexpr int kTableSize = 512;
+  static constexpr int kPositions = 170;
+  // Positions that carry a key function on the device.
+  static constexpr int kKeyPositions = 126;
+  static constexpr uint8_t kNoSlot = 255;
+  // Device events.
+  static constexpr uint16_t kEventResync = 0x0401;
+  static constexpr uint16_t kEventFactoryReset = 0x0402;
+
+  using Block = std::array<uint8_t, kBlockSize>;
+  using SystemWords = CKeyboardProfiledata::SystemWords;
+
   explicit CVarnisKeyboardDevice(QWidget* parent = nullptr);
   ~CVarnisKeyboardDevice() override;
   QString GetClass() const override { return QStringLiteral("VarnisKeyboardDevice"); }
+
+  // Overrides of the device operations.
+  void AttachToWindow() override;
+  void ApplyProfile() override;
+  void InitialRead() override;
+  void ResyncFromDevice() override;
+  void PollPowerStatus() override;
+  bool IsWirelessReachable() override;
+  void LoadProfileState() override;
+  void RefreshView() override;
+  void DropInvalidMacroKeys() override;
+  void ResetToDefaults() override;
+  void ReapplyProfile() override;
+  void CompleteReapply() override;
+  std::vector<int> GetUsedMacros() override { return usedMacros_; }
+  int WriteKeyTables(int arg, std::vector<KeyListEntry> list) override;
+  int DownloadKeys(int arg) override;
+  // Writes the block into slot `slot` with `byte0` in byte 0; the keyboard's
+  // block carries neither byte 59 nor the screen size.
+  int WriteParameterBlock(int slot, int byte0, int byte59, int width, int height) override;
+  void LoadLightLists() override;
+  void ShowPage(int page) override;
+  void LoadProfileFiles() override;
+  QString ProfilePath() const override;
+  void SaveProfile() override;
+  void SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t e) override;
+  void SelectKey(int position) override;
+
+  // Keyboard-only operations.
+  void BuildLayout();
+  // Reads the information block, key table and key attributes and maps the
+  // picture to the device's slots. False when nothing was read.
+  bool ReadKeysFromDevice();
+  // Reads the active profile's block; on any failure nothing changes.
+  bool ReadParameterBlock();
+  // Stores `entry` at the selected key and the key list in the profile.
+  void SetKeyAssignment(const KeyListEntry& entry);
+  void RefreshKeyLabels();
+  // Every key button redrawn with its marks: unchanged, not selected.
+  void RepaintKeyButtons();
+  void MarkSavedKeyButtons();
+
+  // Behaviour settings of the page (report rate, lock flags, repeat, the Fn
+  // layer switch, audio sensitivity): each change is saved in the profile
+  // and, for the four the device keeps, written in the parameter block.
+  void OnReportRateSelected(int index);
+  // "winlockflag_option", "wflag_option" or "6flag_option".
+  void OnFlagChanged(const QString& optionName);
+  void OnRepeatDelaySelected(int index);
+  void OnRepeatRateChanged();
+  void OnResetRepeat();
+  void OnFnLayerSwitched();
+  void OnSensitivityChanged();
+
+  // State, for the other panels and for tests.
+  const std::vector<KeyListEntry>& KeyList() const { return keyList_; }
+  bool IsFnLayer() const { return fnLayer_ != 0; }
+  SystemWords KeyboardSettings() const { return settings_; }
+  Block LastBlock() const;
+  uint8_t ActiveProfile() const { return activeProfile_; }
+  uint8_t PositionToSlot(int position) const;
+  uint8_t PositionToLed(int position) const;
+  int SlotCount() const { return info_[5]; }
+  const std::vector<std::string>& MacroNames() const { return macroNames_; }
+  const LightModeList& ModeList() const { return modes_; }
+  LightWords GetLightInfo() const { return GetLightWords(); }
+  CKeyboardProfiledata& Profile() { return profile_; }
+  // The program-wide pending-reset flag: 0x0402 between that event and the
+  // next resync of a keyboard.
+  static uint16_t PendingReset() { return pendingReset_; }
+
+ protected:
+  void OnDeviceEvent(uint16_t code, bool receiver) override;
+
+ private:
+  template <typename T>
+  T* Find(const char* name) const;
+  void StoreSettings();
+  void ShowSettings();
+  void ShowReportRate(int index);
+  void ShowRepeatDelay(int index);
+  void ShowFlag(const char* name, int value);
+  void UpdateKeyEnabling();
+  void MarkKey(int position, bool unchanged, bool selected);
+  uint16_t Half(int word, bool high) const;
+  void SetHalf(int word, bool high, uint16_t value);
+  QString DeviceFile(const QString& name) const;
+
+  CKeyboardProfiledata profile_;
+  std::vector<KeyListEntry> keyList_;
+  int fnLayer_ = 0;
+  SystemWords settings_{};
+  std::array<uint8_t, kInfoSize> info_{};
+  std::array<uint8_t, kTableSize> keyTable_{};
+  std::array<uint8_t, kTableSize> keyAttributes_{};
+  std::array<uint8_t, kPositions> positionToSlot_{};
+  std::array<uint8_t, kPositions> positionToLed_{};
+  std::atomic<uint8_t> activeProfile_{0};
+  // The last block read; byte 17 is also set by the event readers.
+  mutable std::mutex blockMutex_;
+  Block block_{};
+  std::vector<std::string> macroNames_;
+  std::vector<int> usedMacros_;
+  LightModeList modes_;
+  toolkit::CControlUI* keyLightContainer_ = nullptr;
+
+  static std::atomic<uint16_t> pendingReset_;
 };

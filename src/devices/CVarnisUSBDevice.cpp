@@ -128,14 +128,28 @@ void CVarnisUSBDevice::SetTrayHidden(int hidden) {
     trayHidden_ = hidden;
 }
 
+void CVarnisUSBDevice::ClearControlLists() {
+  keyCount_ = 0;
+  ledCount_ = 0;
+  keyControls_.clear();
+  ledControls_.clear();
+  ledColours_.clear();
+  ledLightState_.clear();
+}
+
+void CVarnisUSBDevice::BindKeyControl(int index, CControlUI* control) {
+  if (index >= 0 && index < static_cast<int>(keyControls_.size()))
+    keyControls_[static_cast<size_t>(index)] = control;
+}
+
+void CVarnisUSBDevice::BindLedControl(int index, CControlUI* control) {
+  if (index >= 0 && index < static_cast<int>(ledControls_.size()))
+    ledControls_[static_cast<size_t>(index)] = control;
+}
+
 void CVarnisUSBDevice::AttachToWindow() {
   if (layoutPath_.isEmpty()) {
-    keyCount_ = 0;
-    ledCount_ = 0;
-    keyControls_.clear();
-    ledControls_.clear();
-    ledColours_.clear();
-    ledLightState_.clear();
+    ClearControlLists();
     return;
   }
   BindProfilePanel();
@@ -178,7 +192,7 @@ void CVarnisUSBDevice::BindProfilePanel() {
 void CVarnisUSBDevice::ReapplyProfile() {
   LoadProfileState();
   RefreshView();
-  WriteParameterBlock(ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
 }
 
 void CVarnisUSBDevice::OutputLightFrame() {

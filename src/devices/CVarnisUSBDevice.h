@@ -10,6 +10,8 @@
 #include "app/InterfaceRecord.h"
 #include "devices/DeviceThread.h"
 #include "hid/DeviceChannel.h"
+#include "lighting/LightInfoWords.h"
+#include "profiles/KeyListEntry.h"
 #include "platform/WindowMessageTypes.h"
 #include "toolkit/CHorizontalLayoutUI.h"
 #include "toolkit/CNotifyPump.h"
@@ -25,15 +27,7 @@ inline constexpr uint32_t PowerStatusMessage = 0x0D01;     // wParam: status byt
 // Per-light-point effect state.
 using LedEffectState = std::array<uint8_t, 17>;
 
-// The page's lighting record as five machine words, and the effect step
-// state that goes with it.
-struct LightWords {
-  uint32_t A = 0;  // mode position, brightness, speed, direction
-  uint32_t B = 0;  // multicolour flag, red, green, blue
-  uint32_t C = 0;
-  uint32_t D = 0;
-  uint8_t E = 0;
-};
+// The effect step state that goes with the page's lighting record.
 struct LightStepState {
   int phase = 0;
   int colourIndex = 0;
@@ -145,10 +139,20 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // Loads the current profile again and writes it to the device.
   virtual void ReapplyProfile();
   virtual std::vector<int> GetUsedMacros() { return {}; }
-  virtual int WriteKeyTables() { return 0; }
-  virtual int DownloadKeys(int /*layer*/) { return 0; }
+  // Sends the key tables built from `list`; `arg` goes with the table
+  // commands. 1 when sent.
+  virtual int WriteKeyTables(int /*arg*/, std::vector<KeyListEntry> /*list*/) { return 0; }
+  // WriteKeyTables with the device's own key list.
+  virtual int DownloadKeys(int /*arg*/) { return 0; }
   virtual int DownloadMacros() { return 0; }
-  virtual int WriteParameterBlock(int /*width*/, int /*height*/) { return 0; }
+  // Writes the device's parameter block into profile slot `slot`; each
+  // device kind uses the arguments its block carries. 1 when written.
+  virtual int WriteParameterBlock(int /*slot*/, int /*byte0*/, int /*byte59*/, int /*width*/,
+                                  int /*height*/) {
+    return 0;
+  }
+  // The last steps of ReapplyProfile, once macros and keys are downloaded.
+  virtual void CompleteReapply() {}
   virtual void LoadLightLists() {}
   virtual void OnLightModeChanged();
   virtual void ShowPage(int kind);
@@ -172,6 +176,16 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   }
 
  protected:
+  // Hands the profile panel the device's folders and fills it.
+  void BindProfilePanel();
+  // The page's copy of the lighting record, without touching the profile.
+  void SetLightWords(const LightWords& words) { lightInfo_ = words; }
+  // Binding the page's controls; out-of-range indices are ignored.
+  void BindKeyControl(int index, toolkit::CControlUI* control);
+  void BindLedControl(int index, toolkit::CControlUI* control);
+  void SetPreviewPanel(toolkit::CControlUI* panel) { previewPanel_ = panel; }
+  // A page without a layout has no keys and no lights.
+  void ClearControlLists();
   // Each device class names its readers' exit line and stop limit.
   void SetEventThreadStyle(const std::string& exitLine, int stopLimitMs);
   void SetLightThreadStyle(const std::string& exitLine, int stopLimitMs);
@@ -191,8 +205,6 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
 
  private:
   void ReadOneEvent(bool receiver, const platform::Event& stop);
-  // Hands the profile panel the device's folders and fills it.
-  void BindProfilePanel();
   DeviceThread& ReaderOf(bool receiver) { return receiver ? receiverReader_ : wiredReader_; }
 
   QString layoutPath_;

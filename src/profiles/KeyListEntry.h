@@ -12,7 +12,11 @@ struct KeyFunctionRecord {
   uint8_t Code2 = 0;  // parameter 2
   uint8_t Spare = 0;
 
-  bool operator==(const KeyFunctionRecord&) const = default;
+  // Two records name the same function when type and codes agree; the key
+  // index and the spare byte do not count.
+  bool operator==(const KeyFunctionRecord& other) const {
+    return Type == other.Type && Code1 == other.Code1 && Code2 == other.Code2;
+  }
 };
 static_assert(sizeof(KeyFunctionRecord) == 6);
 

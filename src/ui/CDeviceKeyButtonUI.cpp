@@ -87,6 +87,21 @@ void CDeviceKeyButtonUI::PaintMarks(QPainter& painter) {
     CRenderEngine::DrawImage(painter, rc, keyUnsetImage_);
   if (keySetHidden_ == 0 && !keySetImage_.IsEmpty())
     CRenderEngine::DrawImage(painter, rc, keySetImage_);
+  if (chosen_ != 0) {
+    // The key being assigned: a frame in the selection colour.
+    QPen pen(QColor(0x3D, 0x9B, 0xFF));
+    pen.setWidth(2);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rc).adjusted(1, 1, -1, -1), 4, 4);
+  }
+}
+
+void CDeviceKeyButtonUI::SetChosen(int chosen) {
+  if (chosen_ == chosen)
+    return;
+  chosen_ = chosen;
+  Redraw();
 }
 
 bool CDeviceKeyButtonUI::eventFilter(QObject* watched, QEvent* event) {

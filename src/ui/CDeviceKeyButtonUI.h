@@ -43,6 +43,9 @@ class CDeviceKeyButtonUI : public toolkit::CButtonUI {
   int GetKeyUnsetHidden() const { return keyUnsetHidden_; }
 
   void SetSelected(int selected) { selected_ = selected; }
+  // The key chosen for assignment on the key page: drawn with a frame.
+  void SetChosen(int chosen);
+  int IsChosen() const { return chosen_; }
   int IsSelected() const { return selected_; }
 
   // How often the button asked to be redrawn because its marks changed.
@@ -70,6 +73,7 @@ class CDeviceKeyButtonUI : public toolkit::CButtonUI {
   int keySetHidden_ = 1;
   int keyUnsetHidden_ = 1;
   int selected_ = 0;
+  int chosen_ = 0;
   int redrawCount_ = 0;
   ControlOverlay* overlay_;
 };

@@ -76,7 +76,8 @@ class Devices : public ::testing::Test {
   CPaintManagerUI manager_;
 };
 
-const char* kKeyboardPage = R"(<VarnisKeyboardDevice>
+// A page that binds its buttons the common way (the keyboard has its own).
+const char* kCommonPage = R"(<VarnisMouseDevice>
   <VerticalLayout>
     <SelectPanel name="first_panel">
       <DeviceKeyButton name="key_0"/>
@@ -93,7 +94,7 @@ const char* kKeyboardPage = R"(<VarnisKeyboardDevice>
   <TabLayout name="device_key_function_switch">
     <Control/><Control/><Control/>
   </TabLayout>
-</VarnisKeyboardDevice>)";
+</VarnisMouseDevice>)";
 
 }  // namespace
 
@@ -114,7 +115,7 @@ TEST_F(Devices, LightPointsAreZeroedOnEveryCountAndGuardedByRange) {
 }
 
 TEST_F(Devices, AttachBindsTheButtonsOfTheFirstSelectionPanelOnly) {
-  auto page = Build<CVarnisUSBDevice>(kKeyboardPage);
+  auto page = Build<CVarnisUSBDevice>(kCommonPage);
   ASSERT_NE(page, nullptr);
   page->SetLayoutPath("XML\\DeviceXml\\keyboarddevice.xml");
   page->SetKeyCount(126);
@@ -161,7 +162,7 @@ TEST_F(Devices, ShowPageSwitchesTheFunctionTabsByKindAndDevice) {
       EXPECT_EQ(k->GetCurSel(), row.k);
     }
   };
-  auto keyboard = Build<CVarnisUSBDevice>(kKeyboardPage);
+  auto keyboard = Build<CVarnisUSBDevice>(kCommonPage);
   ASSERT_NE(keyboard, nullptr);
   InterfaceRecord identity;
   identity.DeviceType = DeviceTypes::Keyboard;
@@ -170,8 +171,8 @@ TEST_F(Devices, ShowPageSwitchesTheFunctionTabsByKindAndDevice) {
   check(*keyboard, {{2, 0, 1}, {6, 0, 1}, {3, 1, 0}, {8, 1, 0}, {4, 3, 0}, {7, 0, 2}, {5, 2, 0},
                     {1, 0, 0}, {9, 0, 0}});
 
-  QString headsetPage = kKeyboardPage;
-  headsetPage.replace("VarnisKeyboardDevice", "VarnisRO6533Device");
+  QString headsetPage = kCommonPage;
+  headsetPage.replace("VarnisMouseDevice", "VarnisRO6533Device");
   auto headset = Build<CVarnisUSBDevice>(headsetPage);
   ASSERT_NE(headset, nullptr);
   identity.DeviceType = DeviceTypes::Headset;
@@ -189,7 +190,7 @@ TEST_F(Devices, TrayHiddenIsKeptOnlyByDevicesThatShowPower) {
 }
 
 TEST_F(Devices, PreviewPaintsEachLightInDisplayOrderUnlessLightControlIsOff) {
-  auto page = Build<CVarnisUSBDevice>(kKeyboardPage);
+  auto page = Build<CVarnisUSBDevice>(kCommonPage);
   ASSERT_NE(page, nullptr);
   page->SetLayoutPath("page");
   page->SetKeyCount(126);

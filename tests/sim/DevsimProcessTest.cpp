@@ -74,7 +74,7 @@ TEST_F(Devsim, PlugListStateAndCleanUp) {
   EXPECT_EQ(channel.WriteParameters(block, 40), hid::kResultSuccess);
   std::array<uint8_t, 34> info{};
   EXPECT_EQ(channel.ReadDeviceInfo(info), hid::kResultSuccess);
-  EXPECT_EQ(info[5], 170) << "the keyboard's key count";
+  EXPECT_EQ(info[5], 126) << "the keyboard's key slots";
   const QString after = Run({"--root", root_.path(), "state", "keyboard"}).second;
   EXPECT_TRUE(after.contains("\"parameters\": \"03" + QString("00").repeated(39) + "02102030"))
       << "written at 40, read back by the daemon";
@@ -87,4 +87,20 @@ TEST_F(Devsim, PlugListStateAndCleanUp) {
   EXPECT_FALSE(QFileInfo::exists(root_.path() + "/dev"));
   EXPECT_FALSE(QFileInfo::exists(root_.path() + "/devsim.sock"));
   EXPECT_EQ(Run({"--root", root_.path(), "list"}).first, 1) << "nobody serves any more";
+}
+
+TEST_F(Devsim, PowerSetsTheStatusBytes) {
+  const QString root = root_.path();
+  auto power = [&] {
+    const QString state = Run({"--root", root, "state", "pad"}).second;
+    const qsizetype at = state.indexOf("\"power\": \"");
+    return at < 0 ? QString() : state.mid(at + 10, 12);
+  };
+  EXPECT_EQ(Run({"--root", root, "power", "pad", "40", "2", "0", "1", "0", "3"}).first, 0);
+  EXPECT_EQ(power(), "280200010003");
+  EXPECT_EQ(Run({"--root", root, "power", "pad", "90", "0"}).first, 0);
+  EXPECT_EQ(power(), "5a0000010003") << "bytes 2..5 kept";
+  EXPECT_EQ(Run({"--root", root, "power", "pad", "90", "0", "1"}).first, 1);
+  EXPECT_EQ(Run({"--root", root, "power", "pad", "90", "0", "0", "1", "0", "256"}).first, 1);
+  EXPECT_EQ(power(), "5a0000010003");
 }

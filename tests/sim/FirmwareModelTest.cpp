@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 
+#include "keys/KeyTables.h"
 #include "sim/FirmwareModel.h"
 
 using sim::DeviceKind;
@@ -30,6 +37,22 @@ Report One(FirmwareModel& model, const Report& request, bool viaReceiver = false
   auto answers = model.HandleRequest(request, viaReceiver);
   EXPECT_EQ(answers.size(), 1u);
   return answers.empty() ? Report{} : answers.back();
+}
+
+// Reads `size` bytes of a memory with `command`, 56 bytes a request.
+std::vector<uint8_t> ReadAll(FirmwareModel& model, uint8_t command, size_t size) {
+  std::vector<uint8_t> bytes;
+  while (bytes.size() < size) {
+    const auto length = static_cast<uint8_t>(std::min<size_t>(56, size - bytes.size()));
+    const Report answer = One(model, Request(command, length, static_cast<uint16_t>(bytes.size())));
+    EXPECT_EQ(answer[7], 0);
+    bytes.insert(bytes.end(), answer.begin() + 8, answer.begin() + 8 + length);
+  }
+  return bytes;
+}
+
+keys::FunctionCode SlotCode(const std::vector<uint8_t>& table, size_t slot) {
+  return {table[slot * 3], table[slot * 3 + 1], table[slot * 3 + 2]};
 }
 
 }  // namespace
@@ -180,4 +203,69 @@ TEST(FirmwareModel, StateLogAndLightReports) {
   EXPECT_EQ(keyboard.Region("macro_memory")->size(), 256u);
   EXPECT_FALSE(keyboard.Poke("info", 33, std::vector<uint8_t>{1, 2}));
   EXPECT_FALSE(keyboard.Poke("nowhere", 0, std::vector<uint8_t>{1}));
+}
+
+TEST(FirmwareModel, KeyboardSlotsHoldThePrintedKeysWithTheirLeds) {
+  FirmwareModel keyboard(DeviceKind::Keyboard);
+  const size_t slotCount = ReadAll(keyboard, 0x03, 34)[5];
+  ASSERT_EQ(slotCount, 126u);
+  const auto table = ReadAll(keyboard, 0x07, slotCount * 3);
+  const auto attributes = ReadAll(keyboard, 0x1B, slotCount);
+  std::vector<int> usedBy(slotCount, -1);
+  for (int position = 0; position < keys::kLayoutPositions; ++position) {
+    const bool printed = keys::KeyPositionTable[static_cast<size_t>(position)] != keys::kNoRow;
+    std::vector<size_t> found;
+    for (size_t slot = 0; slot < slotCount; ++slot)
+      if (SlotCode(table, slot) == keys::PrintedFunction(position))
+        found.push_back(slot);
+    if (!printed) {
+      EXPECT_TRUE(found.empty()) << "position " << position << " has no key";
+      continue;
+    }
+    ASSERT_EQ(found.size(), 1u) << "position " << position;
+    EXPECT_EQ(attributes[found[0]], position) << "the LED under position " << position;
+    EXPECT_EQ(usedBy[found[0]], -1);
+    usedBy[found[0]] = position;
+  }
+  std::vector<int> positionsBySlot;
+  std::copy_if(usedBy.begin(), usedBy.end(), std::back_inserter(positionsBySlot),
+               [](int position) { return position >= 0; });
+  EXPECT_FALSE(std::is_sorted(positionsBySlot.begin(), positionsBySlot.end()))
+      << "the slots do not follow the layout";
+  const auto unused = std::find(usedBy.begin(), usedBy.end(), -1);
+  ASSERT_NE(unused, usedBy.end());
+  EXPECT_EQ(std::count(usedBy.begin(), usedBy.end(), -1), 1);
+  const size_t spare = static_cast<size_t>(unused - usedBy.begin());
+  EXPECT_EQ(SlotCode(table, spare), (keys::FunctionCode{0, 0, 0}));
+  EXPECT_EQ(attributes[spare], 255) << "no LED";
+  const auto fn = *keyboard.Region("fn_key_table");
+  EXPECT_EQ(std::count(fn.begin(), fn.end(), 0), static_cast<long>(fn.size()));
+}
+
+TEST(FirmwareModel, MouseButtonsStartAsTheTemplateProfilesDefaults) {
+  FirmwareModel mouse(DeviceKind::Mouse);
+  const size_t slotCount = ReadAll(mouse, 0x03, 34)[5];
+  ASSERT_EQ(slotCount, 11u);
+  const auto table = ReadAll(mouse, 0x07, slotCount * 3);
+  QFile file(TRAVIX_SOURCE_DIR "/DefaultData/mouse.Json");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QJsonArray keyList =
+      QJsonDocument::fromJson(file.readAll())["Device"][0]["KeyList"].toArray();
+  ASSERT_EQ(keyList.size(), 11);
+  for (size_t button = 0; button < slotCount; ++button) {
+    const int value = keyList[static_cast<int>(button)]["DefaultAssignment"].toInt();
+    EXPECT_EQ(SlotCode(table, button),
+              (keys::FunctionCode{static_cast<uint8_t>(value >> 16),
+                                  static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)}))
+        << "button " << button;
+  }
+}
+
+TEST(FirmwareModel, PowerStatusSetsAllSixBytesAndPowerOnlyTheFirstTwo) {
+  FirmwareModel pad(DeviceKind::Pad);
+  pad.SetPowerStatus({40, 2, 7, 1, 9, 3});
+  pad.SetPower(35, 1);
+  const Report power = One(pad, Request(0x1A, 6, 0));
+  EXPECT_EQ(std::vector<uint8_t>(power.begin() + 8, power.begin() + 14),
+            (std::vector<uint8_t>{35, 1, 7, 1, 9, 3}));
 }

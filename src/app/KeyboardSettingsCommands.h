@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/CMainWnd.h"
+
+class CVarnisKeyboardDevice;
+
+// The keyboard page's behaviour settings, reached from the main window:
+// report rate, lock flags, repeat rate and delay, the Fn layer switch and the
+// audio sensitivity. Each acts on the current device when it is a keyboard.
+class KeyboardSettingsCommands {
+ public:
+  explicit KeyboardSettingsCommands(CMainWnd& window);
+
+  void OnRoute(const CMainWnd::RouteCall& call);
+
+ private:
+  CVarnisKeyboardDevice* CurrentKeyboard() const;
+
+  CMainWnd& window_;
+};
