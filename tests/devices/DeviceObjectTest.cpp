@@ -180,6 +180,55 @@ TEST_F(Devices, ShowPageSwitchesTheFunctionTabsByKindAndDevice) {
   check(*headset, {{4, 0, 2}});
 }
 
+TEST_F(Devices, AKeyboardBindsOnlyTheButtonsOfItsKeyContainer) {
+  const QString page = R"(<VarnisKeyboardDevice>
+  <Container name="keyboard_device_key_light">
+    <SelectPanel name="keys">
+      <DeviceKeyButton name="key_0" userdata="light_2"/>
+      <DeviceKeyButton name="key_200"/>
+      <DeviceKeyButton name="keyX"/>
+      <DeviceKeyButton name="light_1"/>
+      <Button name="key_1"/>
+    </SelectPanel>
+  </Container>
+  <SelectPanel name="elsewhere"><DeviceKeyButton name="key_3"/></SelectPanel>
+</VarnisKeyboardDevice>)";
+  auto keyboard = Build<CVarnisKeyboardDevice>(page);
+  ASSERT_NE(keyboard, nullptr);
+  keyboard->SetLayoutPath("XML\\DeviceXml\\keyboarddevice.xml");
+  keyboard->SetKeyCount(126);
+  keyboard->SetLedCount(3);
+  keyboard->AttachToWindow();
+  int keys = 0;
+  for (CControlUI* key : keyboard->KeyControls())
+    keys += key != nullptr ? 1 : 0;
+  EXPECT_EQ(keys, 1) << "key_200, keyX, a plain button and a button elsewhere bind nothing";
+  ASSERT_NE(keyboard->KeyControls()[0], nullptr);
+  // A key button may be the light point of another index.
+  EXPECT_EQ(keyboard->LedControls()[2], keyboard->KeyControls()[0]);
+  auto* light = qobject_cast<CDeviceKeyButtonUI*>(keyboard->LedControls()[1]);
+  ASSERT_NE(light, nullptr);
+  EXPECT_EQ(light->GetLightColour(), 0xFFFFFFu);
+  EXPECT_EQ(light->GetLightOn(), 1);
+  ASSERT_NE(keyboard->PreviewPanel(), nullptr);
+  EXPECT_EQ(keyboard->PreviewPanel()->GetName(), "keyboard_device_key_light");
+
+  // Without the container nothing is bound at all.
+  QString bare = page;
+  bare.replace("keyboard_device_key_light", "something_else");
+  auto other = Build<CVarnisKeyboardDevice>(bare);
+  ASSERT_NE(other, nullptr);
+  other->SetLayoutPath("page");
+  other->SetKeyCount(126);
+  other->SetLedCount(3);
+  other->AttachToWindow();
+  for (CControlUI* key : other->KeyControls())
+    EXPECT_EQ(key, nullptr);
+  for (CControlUI* led : other->LedControls())
+    EXPECT_EQ(led, nullptr);
+  EXPECT_EQ(other->PreviewPanel(), nullptr);
+}
+
 TEST_F(Devices, TrayHiddenIsKeptOnlyByDevicesThatShowPower) {
   CVarnisKeyboardDevice device;
   device.SetTrayHidden(1);
