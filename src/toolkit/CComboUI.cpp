@@ -143,11 +143,55 @@ void CComboUI::ReloadText() {
 }
 
 bool CComboUI::SetAttribute(const QString& name, const QString& value) {
-  if (name == "dropboxsize" || name == "textpadding" || name == "itemtextpadding") {
+  if (name == "dropboxsize" || name == "itemtextpadding") {
     // The drop-down list sizes itself to its rows.
     return SkinValue::ParseSize(value).has_value() || SkinValue::ParseMargins(value).has_value();
   }
-  return CControlUI::SetAttribute(name, value);
+  if (name == "textpadding") {
+    const auto margins = SkinValue::ParseMargins(value);
+    if (!margins)
+      return false;
+    textPadding_ = *margins;
+    UpdateBoxStyle();
+    return true;
+  }
+  const bool known = CControlUI::SetAttribute(name, value);
+  if (known && (name == "bkcolor" || name == "textcolor" || name == "bordercolor" ||
+                name == "borderround"))
+    UpdateBoxStyle();
+  return known;
+}
+
+void CComboUI::UpdateBoxStyle() {
+  // The box draws itself: it takes the skin's colours through a style sheet,
+  // so a dark skin does not show a light system box. Without colours the
+  // platform look stays.
+  if (!GetBkColor().isValid() && !GetTextColor().isValid())
+    return;
+  auto rgba = [](const QColor& colour) {
+    return QStringLiteral("rgba(%1,%2,%3,%4)")
+        .arg(colour.red())
+        .arg(colour.green())
+        .arg(colour.blue())
+        .arg(colour.alpha());
+  };
+  const QColor background = GetBkColor().isValid() ? GetBkColor() : QColor(Qt::white);
+  const QColor text = GetTextColor().isValid() ? GetTextColor() : QColor(Qt::black);
+  const QColor border = GetBorderColor().isValid() ? GetBorderColor() : background.lighter(140);
+  const QColor hover = background.lighter(150);
+  box_->setStyleSheet(
+      QStringLiteral("QComboBox { background: %1; color: %2; border: 1px solid %3;"
+                     " border-radius: %4px; padding: %5px %6px %7px %8px; }"
+                     "QComboBox::drop-down { border: none; width: 18px; }"
+                     "QComboBox QAbstractItemView { background: %1; color: %2;"
+                     " selection-background-color: %9; border: 1px solid %3; outline: 0; }")
+          .arg(rgba(background), rgba(text), rgba(border))
+          .arg(GetBorderRound())
+          .arg(textPadding_.top())
+          .arg(textPadding_.right())
+          .arg(textPadding_.bottom())
+          .arg(textPadding_.left())
+          .arg(rgba(hover)));
 }
 
 }  // namespace toolkit

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMargins>
+
 #include <QList>
 
 #include "toolkit/CControlUI.h"
@@ -45,7 +47,9 @@ class CComboUI : public CControlUI, public IListOwnerUI, public IControlHolder {
 
  private:
   void ForgetItem(CControlUI* item) override;
+  void UpdateBoxStyle();
   QComboBox* box_;
+  QMargins textPadding_{4, 0, 4, 0};
   QList<CControlUI*> items_;
   int current_ = -1;
 };
