@@ -148,7 +148,11 @@ void CVarnisKeyboardDevice::BuildLayout() {
 
 void CVarnisKeyboardDevice::ShowPage(int page) {
   CVarnisUSBDevice::ShowPage(page);
-  auto* power = Find<CControlUI>("device_power_Layout");
+  // The power area belongs to the device's power panel, beside the page.
+  CControlUI* power =
+      GetPowerPanel() != nullptr
+          ? GetPowerPanel()->findChild<CControlUI*>(QStringLiteral("device_power_Layout"))
+          : nullptr;
   auto* fnLayout = Find<CControlUI>("Keyset_Fn_Layout");
   if (power != nullptr)
     power->SetVisible(true);

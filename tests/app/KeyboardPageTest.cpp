@@ -6,6 +6,7 @@
 #include "app/CMainWnd.h"
 #include "app/DevicePageSet.h"
 #include "devices/CDeviceOptionUI.h"
+#include "devices/CMpDevicePowerUI.h"
 #include "devices/CVarnisKeyboardDevice.h"
 #include "keys/KeyTables.h"
 #include "profiles/JsonFile.h"
@@ -13,9 +14,12 @@
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
 #include "support/MainWindowEnvironment.h"
+#include "app/ProfileCommands.h"
+#include "toolkit/CButtonUI.h"
 #include "toolkit/COptionUI.h"
 #include "toolkit/CSliderUI.h"
 #include "ui/CDeviceKeyButtonUI.h"
+#include "ui/CDeviceProfileUI.h"
 
 using namespace toolkit;
 using sim::DeviceKind;
@@ -375,4 +379,53 @@ TEST_F(KeyboardPage, AReceiverWhoseKeyboardIsOffHidesThePageUntilItAnswers) {
   Firmware().SetWirelessOn(true);
   selector->DoTimer(CDeviceOptionUI::kTimerConnect);
   EXPECT_GT(CommandCount(0x03), infoReads) << "the first answer reads the keyboard";
+}
+
+TEST_F(KeyboardPage, BothResetsWriteTheTemplatesKeysAndSettingsToTheKeyboard) {
+  Start();
+  window_->Profiles().SetQuestion([](const QString&, bool, int) { return 1; });
+  const uint8_t slotA = keyboard_->PositionToSlot(kPositionA);
+  for (const char* command : {"device_reset_btn", "default_btn"}) {
+    SCOPED_TRACE(command);
+    // A reassigned and the Windows key locked, on the keyboard and in the file.
+    keyboard_->SelectKey(kPositionA);
+    KeyListEntry entry = keyboard_->KeyList()[kPositionA];
+    entry.Normal = {kPositionA, 0x20, 0x00, 0x05, 0};
+    keyboard_->SetKeyAssignment(entry);
+    keyboard_->Profile().SetKeyboardSystem(0, 0, 1u << 16, 0);
+    keyboard_->SaveProfile();
+    keyboard_->LoadProfileState();
+    ASSERT_EQ(keyboard_->DownloadKeys(0), 1);
+    ASSERT_EQ(keyboard_->WriteParameterBlock(0, 0, 1, 0, 0), 1);
+    ASSERT_EQ(SlotEntry("key_table", slotA), (std::array<uint8_t, 3>{0x20, 0x00, 0x05}));
+    ASSERT_EQ(Block()[21], 1);
+
+    auto* button = keyboard_->ProfilePanel()->findChild<CButtonUI*>(command);
+    ASSERT_NE(button, nullptr);
+    button->Activate();
+    RunFor(20);
+    EXPECT_EQ(SlotEntry("key_table", slotA), (std::array<uint8_t, 3>{0x20, 0x00, 0x04}));
+    EXPECT_EQ(Block()[21], 0);
+    EXPECT_EQ(ProfileSection()["KeyList"][kPositionA]["Assignment"].asInt(), 0x200004);
+    EXPECT_EQ(ProfileSection()["SystemStages"]["WinFlag"].asInt(), 0);
+    auto* a = qobject_cast<CDeviceKeyButtonUI*>(keyboard_->KeyControls()[kPositionA]);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->GetKeyUnsetHidden(), 0) << "A does what it says again";
+  }
+}
+
+TEST_F(KeyboardPage, TheSettingsPagesHideThePowerAreaAndTheKeyPageShowsTheFnSwitch) {
+  Start();
+  auto* power = keyboard_->GetPowerPanel()->findChild<CControlUI*>("device_power_Layout");
+  ASSERT_NE(power, nullptr);
+  auto* fnLayout = Control<CControlUI>("Keyset_Fn_Layout");
+  keyboard_->ShowPage(2);
+  EXPECT_TRUE(power->IsOwnVisible());
+  EXPECT_TRUE(fnLayout->IsOwnVisible());
+  keyboard_->ShowPage(4);
+  EXPECT_FALSE(power->IsOwnVisible());
+  EXPECT_FALSE(fnLayout->IsOwnVisible());
+  keyboard_->ShowPage(1);
+  EXPECT_TRUE(power->IsOwnVisible());
+  EXPECT_FALSE(fnLayout->IsOwnVisible());
 }
