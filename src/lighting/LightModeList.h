@@ -17,8 +17,8 @@ class LightModeList {
 
   // The list of light table `tableIndex` of the file at `path`; empty when
   // the file, the table or its entries are missing or not what they should
-  // be. Entries keep their positions: a broken entry reads as an empty name,
-  // hidden, value 0.
+  // be. Entries keep their positions: each field of an entry that is missing
+  // or of the wrong type reads as its default (empty name, hidden, value 0).
   static LightModeList Load(const QString& path, int tableIndex);
 
   int Count() const { return static_cast<int>(values.size()); }

@@ -23,9 +23,11 @@ void PutCommon(std::span<uint8_t, N> block, const LightInfo& info) {
 }  // namespace
 
 int ModeValue(const LightModeList& modes, int position, int firstInvalid) {
+  if (position < 0 || position >= firstInvalid)
+    position = 0;
   if (modes.Empty())
     return std::clamp(position, 0, 255);
-  if (position < 0 || position >= firstInvalid || position >= modes.Count())
+  if (position >= modes.Count())
     position = 0;
   return modes.ValueAt(position);
 }
