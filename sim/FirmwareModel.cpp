@@ -93,6 +93,37 @@ void FillKeyboardKeys(std::vector<uint8_t>& table, std::vector<uint8_t>& attribu
   }
 }
 
+// A device fresh from the factory lights up: every profile slot starts with
+// a static red at full brightness, middle speed, and the fastest report rate.
+void FillFactoryParameters(DeviceKind kind, std::vector<uint8_t>& parameters) {
+  struct Layout {
+    size_t stride, slots;
+    uint8_t mode;
+    size_t reportRateByte;  // 0: none
+    uint8_t reportRate;
+  };
+  Layout layout{};
+  switch (kind) {
+    case DeviceKind::Keyboard: layout = {40, 4, 6, 22, 3}; break;
+    case DeviceKind::Mouse: layout = {128, 4, 3, 11, 3}; break;
+    case DeviceKind::Pad:
+    case DeviceKind::Headset: layout = {64, 4, 3, 0, 0}; break;
+  }
+  for (size_t slot = 0; slot < layout.slots; ++slot) {
+    const size_t base = slot * layout.stride;
+    if (base + layout.stride > parameters.size())
+      break;
+    parameters[base + 1] = layout.mode;
+    parameters[base + 2] = 4;  // brightness
+    parameters[base + 3] = 2;  // 4 - speed level
+    parameters[base + 6] = 0xFF;
+    parameters[base + 7] = 0x20;
+    parameters[base + 8] = 0x20;
+    if (layout.reportRateByte != 0)
+      parameters[base + layout.reportRateByte] = layout.reportRate;
+  }
+}
+
 }  // namespace
 
 const char* KindName(DeviceKind kind) {
@@ -151,6 +182,7 @@ FirmwareModel::FirmwareModel(DeviceKind kind) : kind_(kind) {
   info_[14] = static_cast<uint8_t>(v.dpiBase & 0xFF);
   info_[15] = static_cast<uint8_t>(v.dpiBase >> 8);
   parameters_.assign(kParameterBytes, 0);
+  FillFactoryParameters(kind, parameters_);
   keyTable_.assign(kKeyTableBytes, 0);
   fnKeyTable_.assign(kKeyTableBytes, 0);
   thirdKeyTable_.assign(kKeyTableBytes, 0);

@@ -12,6 +12,7 @@
 #include "app/DeviceRegistry.h"
 #include "app/DeviceTables.h"
 #include "app/KeyboardSettingsCommands.h"
+#include "app/LightingCommands.h"
 #include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
@@ -40,6 +41,7 @@ CMainWnd::CMainWnd()
   SetRouteHandler(RouteOwner::MainWindow, [this](const RouteCall& call) { OnOwnRoute(call); });
   profiles_ = std::make_unique<ProfileCommands>(*this);
   keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
+  lighting_ = std::make_unique<LightingCommands>(*this);
 }
 
 CMainWnd::~CMainWnd() {

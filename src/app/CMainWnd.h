@@ -22,6 +22,7 @@ class CVarnisUSBDevice;
 class DevicePageSet;
 class ProfileCommands;
 class KeyboardSettingsCommands;
+class LightingCommands;
 class DeviceRegistry;
 namespace platform {
 class SleepMonitor;
@@ -103,6 +104,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   const DeviceRegistry& Registry() const { return *registry_; }
   DevicePageSet& Pages() { return *pages_; }
   ProfileCommands& Profiles() { return *profiles_; }
+  LightingCommands& Lighting() { return *lighting_; }
   bool IsInitialised() const { return initialised_; }
   toolkit::CTrayIcon& Tray() { return tray_; }
 
@@ -182,6 +184,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   std::unique_ptr<DevicePageSet> pages_;
   std::unique_ptr<ProfileCommands> profiles_;
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
+  std::unique_ptr<LightingCommands> lighting_;
   QPointer<toolkit::CWindowWnd> settingsWindow_;
   toolkit::CTrayIcon tray_;
   ThreadSlotTable threads_;

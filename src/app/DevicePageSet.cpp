@@ -1,5 +1,7 @@
 #include "app/DevicePageSet.h"
 
+#include "ui/CLightControlUI.h"
+
 #include <QThread>
 
 #include "app/CMainWnd.h"
@@ -427,6 +429,10 @@ void DevicePageSet::ShowDevicePage(int index, bool visible, bool select) {
     if (CTabLayoutUI* powerSwitch = PowerSwitch())
       powerSwitch->SelectItem(0);
   }
+  // The same effect on every device needs a second device.
+  for (CVarnisUSBDevice* device : AllDevices())
+    if (CLightControlUI* panel = device->LightPanel())
+      panel->SetSameModeAvailable(visibleCount >= 2 ? 1 : 0);
   // Following another device's lighting needs another device.
   if (visibleCount <= 1)
     for (CVarnisUSBDevice* device : AllDevices())

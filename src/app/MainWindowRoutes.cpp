@@ -33,7 +33,9 @@ std::vector<NotifyRoute> BuildNotifications() {
   rows.push_back(Exact("click", "skinbtn", O::SkinChooser));
   rows.push_back(Exact("click", "setbtn", O::SettingsWindow));
   // Indexed names.
-  rows.push_back(Indexed("click", "key_", O::KeyAssignment));
+  // A key of the picture: assignment on the key page, painting on the
+  // lighting page; each acts only on its own page.
+  rows.push_back(Indexed("click", "key_", O::KeyAssignment, -1, O::Lighting));
   rows.push_back(Indexed("click", "color_option_", O::Lighting));
   rows.push_back(Indexed("click", "audiocolor_option_", O::AudioLighting));
   rows.push_back(Indexed("click", "windowdeviceset_", O::MainWindow));

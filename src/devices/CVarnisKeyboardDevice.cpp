@@ -21,6 +21,9 @@
 #include "toolkit/CSliderUI.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
+#include "ui/CLightControlUI.h"
+#include "lighting/LightPanelLayout.h"
+#include <QThread>
 
 using toolkit::CControlUI;
 
@@ -139,6 +142,11 @@ void CVarnisKeyboardDevice::BuildLayout() {
     SetPreviewPanel(keyLightContainer_);
   BindProfilePanel();
   LoadLightLists();
+  if (auto* panel = findChild<CLightControlUI*>(QStringLiteral("LightControlItem"))) {
+    SetLightPanel(panel);
+    panel->SetDeviceKind(lighting::kKindKeyboard);
+    panel->FillModeList(modes_.names, modes_.visible, lighting::kMaxLevel, lighting::kMaxLevel);
+  }
   // The assignment panel starts hidden until a key is chosen.
   if (CControlUI* keySet = Find<CControlUI>("KeySetControlItem")) {
     if (auto* layout = keySet->findChild<CControlUI*>(QStringLiteral("keyset_layout")))
@@ -203,8 +211,7 @@ QString CVarnisKeyboardDevice::ProfilePath() const {
 void CVarnisKeyboardDevice::LoadProfileFiles() {
   profile_.SetDefaultProfilePath(DefaultProfilePath());
   profile_.SetProfilePath(ProfilePath());
-  if (!GetLightConfigName().isEmpty())
-    profile_.SetLightConfigPath(DeviceFile(GetLightConfigName() + QStringLiteral(".config")));
+  profile_.SetLightConfigPath(LightConfigPath());
 }
 
 void CVarnisKeyboardDevice::SaveProfile() {
@@ -225,7 +232,7 @@ void CVarnisKeyboardDevice::LoadProfileState() {
 }
 
 void CVarnisKeyboardDevice::ApplyProfile() {
-  const LightInfo info = profile_.GetLightInfo();
+  const LightInfo info = lighting::ClampLightInfo(profile_.GetLightInfo(), modes_);
   const uint8_t previousMode = static_cast<uint8_t>(GetLightWords().A & 0xFF);
   SetLightWords(ToLightWords(info));
   const AudioLightInfo audio = profile_.GetAudioLightInfo();
@@ -233,6 +240,7 @@ void CVarnisKeyboardDevice::ApplyProfile() {
   std::memcpy(record.data(), &audio, record.size());
   CVarnisUSBDevice::SetAudioLightInfo(record);
   profile_.LoadLightConfig(profile_.GetLightConfigPath());
+  LoadCustomColours(info.CustomGroup);
   if (info.SelectItem != previousMode)
     OnLightModeChanged();
 }
@@ -268,7 +276,7 @@ void CVarnisKeyboardDevice::ReapplyProfile() {
 }
 
 void CVarnisKeyboardDevice::CompleteReapply() {
-  // The per-key colours are written here once the lighting panel exists.
+  WriteColourTable();
   RepaintKeyButtons();
 }
 
@@ -553,7 +561,12 @@ void CVarnisKeyboardDevice::OnDeviceEvent(uint16_t code, bool /*receiver*/) {
 void CVarnisKeyboardDevice::RefreshView() {
   LoadLightLists();
   RefreshKeyLabels();
-  // The light panel shows the lighting state once it exists.
+  if (LightPanel() != nullptr) {
+    const LightWords words = GetLightWords();
+    LightPanel()->ShowLightInfo(words.A, words.B, words.C);
+    const int group = static_cast<int>(words.D & 0xFF);
+    LightPanel()->SelectCustomGroup(group);
+  }
   ShowSettings();
   UpdateKeyEnabling();
 }
@@ -755,4 +768,114 @@ void CVarnisKeyboardDevice::OnSensitivityChanged() {
   SaveProfile();
   ApplyProfile();
   WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+}
+
+// --- Custom per-key colours -----------------------------------------------------
+
+bool CVarnisKeyboardDevice::IsCustomColourMode() const {
+  return static_cast<int>(GetLightWords().A & 0xFF) == kCustomColourMode;
+}
+
+uint32_t CVarnisKeyboardDevice::CustomColour(int position) const {
+  return position >= 0 && position < kPositions ? customColours_[static_cast<size_t>(position)]
+                                                : 0;
+}
+
+void CVarnisKeyboardDevice::LoadCustomColours(int group) {
+  const std::vector<CustomLightColor> colours = profile_.GetCustomLightColors(group, kPositions);
+  customColours_.fill(0);
+  for (size_t i = 0; i < colours.size() && i < customColours_.size(); ++i)
+    customColours_[i] = static_cast<uint32_t>(colours[i].Red) |
+                        static_cast<uint32_t>(colours[i].Green) << 8 |
+                        static_cast<uint32_t>(colours[i].Blue) << 16;
+  if (IsCustomColourMode())
+    for (int i = 0; i < kPositions; ++i)
+      SetLedColour(i, customColours_[static_cast<size_t>(i)] | 0xFF000000u);
+}
+
+void CVarnisKeyboardDevice::StoreCustomColours(int group) {
+  std::vector<CustomLightColor> colours(kPositions);
+  for (size_t i = 0; i < colours.size(); ++i) {
+    const uint32_t rgb = customColours_[i];
+    colours[i] = {static_cast<uint8_t>(rgb), static_cast<uint8_t>(rgb >> 8),
+                  static_cast<uint8_t>(rgb >> 16), 0xFF};
+  }
+  profile_.SetCustomLightColors(colours, group);
+}
+
+void CVarnisKeyboardDevice::SelectCustomGroup(int group) {
+  if (group < 0 || group >= CKeyboardProfiledata::kMaxCustomLightGroups)
+    return;
+  if (LightPanel() != nullptr)
+    LightPanel()->SelectCustomGroup(group);
+  profile_.SetCustomLightGroupIndex(group);
+  SaveProfile();
+  LightWords words = GetLightWords();
+  words.D = (words.D & ~0xFFu) | static_cast<uint32_t>(group);
+  SetLightInfo(words.A, words.B, words.C, words.D, words.E);
+  SaveProfile();
+  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  LoadCustomGroup();
+}
+
+void CVarnisKeyboardDevice::LoadCustomGroup() {
+  LoadCustomColours(static_cast<int>(GetLightWords().D & 0xFF));
+  WriteColourTable();
+}
+
+void CVarnisKeyboardDevice::PaintKey(int position) {
+  if (!IsCustomColourMode() || position < 0 || position >= kPositions)
+    return;
+  const LightInfo info = FromLightWords(GetLightWords());
+  customColours_[static_cast<size_t>(position)] =
+      info.Red | static_cast<uint32_t>(info.Green) << 8 | static_cast<uint32_t>(info.Blue) << 16;
+  SetLedColour(position, customColours_[static_cast<size_t>(position)] | 0xFF000000u);
+  const int group = LightPanel() != nullptr ? LightPanel()->GetCustomGroup() : -1;
+  if (group < 0)
+    return;
+  StoreCustomColours(group);
+  SaveProfile();
+  WriteColourTable();
+}
+
+void CVarnisKeyboardDevice::FillAllKeys(bool on) {
+  const LightInfo info = FromLightWords(GetLightWords());
+  const uint32_t colour =
+      on ? info.Red | static_cast<uint32_t>(info.Green) << 8 | static_cast<uint32_t>(info.Blue) << 16
+         : 0;
+  for (int i = 0; i < kKeyPositions; ++i) {
+    customColours_[static_cast<size_t>(i)] = colour;
+    SetLedColour(i, colour | 0xFF000000u);
+  }
+  WriteColourTable();
+  const int group = LightPanel() != nullptr ? LightPanel()->GetCustomGroup() : -1;
+  if (group < 0)
+    return;
+  StoreCustomColours(group);
+  SaveProfile();
+}
+
+int CVarnisKeyboardDevice::WriteColourTable() {
+  if (!Commands.IsOpen)
+    return 0;
+  std::array<uint8_t, kTableSize> table{};
+  const int slotCount = std::min<int>(info_[5], kTableSize / 3);
+  for (int i = 0; i < kPositions; ++i) {
+    const uint8_t key = positionToSlot_[static_cast<size_t>(i)];
+    if (key == kNoSlot || key >= slotCount)
+      continue;
+    const uint32_t rgb = customColours_[static_cast<size_t>(i)];
+    table[key * 3] = static_cast<uint8_t>(rgb);
+    table[key * 3 + 1] = static_cast<uint8_t>(rgb >> 8);
+    table[key * 3 + 2] = static_cast<uint8_t>(rgb >> 16);
+  }
+  const int group = static_cast<int>(GetLightWords().D & 0xFF);
+  const int result = Commands.WriteColorTable(std::span(table.data(), static_cast<size_t>(slotCount) * 3),
+                                              group, kTableSize);
+  if (result != 1) {
+    // The keyboard is busy or gone: give it a moment before the next write.
+    QThread::msleep(200);
+    return 0;
+  }
+  return 1;
 }

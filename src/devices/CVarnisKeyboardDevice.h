@@ -64,6 +64,7 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   // block carries neither byte 59 nor the screen size.
   int WriteParameterBlock(int slot, int byte0, int byte59, int width, int height) override;
   void LoadLightLists() override;
+  int ModeCount() const override { return modes_.Count(); }
   void ShowPage(int page) override;
   void LoadProfileFiles() override;
   QString ProfilePath() const override;
@@ -84,6 +85,18 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   // Every key button redrawn with its marks: unchanged, not selected.
   void RepaintKeyButtons();
   void MarkSavedKeyButtons();
+
+  // Custom per-key colours (lighting mode 20): one colour per light
+  // position, kept per group in the profile and written to the keyboard's
+  // colour table of that group.
+  void SelectCustomGroup(int group);
+  void LoadCustomGroup();
+  // Paints light position `position` with the panel's colour (mode 20 only).
+  void PaintKey(int position);
+  // The first 126 positions take the colour (on) or black.
+  void FillAllKeys(bool on);
+  int WriteColourTable();
+  uint32_t CustomColour(int position) const;
 
   // Behaviour settings of the page (report rate, lock flags, repeat, the Fn
   // layer switch, audio sensitivity): each change is saved in the profile
@@ -130,6 +143,9 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   uint16_t Half(int word, bool high) const;
   void SetHalf(int word, bool high, uint16_t value);
   QString DeviceFile(const QString& name) const;
+  void LoadCustomColours(int group);
+  void StoreCustomColours(int group);
+  bool IsCustomColourMode() const;
 
   CKeyboardProfiledata profile_;
   std::vector<KeyListEntry> keyList_;
@@ -146,6 +162,8 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   Block block_{};
   std::vector<std::string> macroNames_;
   std::vector<int> usedMacros_;
+  // Red | green << 8 | blue << 16 per light position.
+  std::array<uint32_t, kPositions> customColours_{};
   LightModeList modes_;
   toolkit::CControlUI* keyLightContainer_ = nullptr;
 

@@ -1,6 +1,8 @@
 #include "devices/CVarnisUSBDevice.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CMpDevicePowerUI.h"
@@ -109,6 +111,19 @@ QString CVarnisUSBDevice::DefaultDataDir() const { return platform::DataFolders:
 
 QString CVarnisUSBDevice::DefaultProfilePath() const {
   return DefaultDataDir() + kindName_ + ".Json";
+}
+
+QString CVarnisUSBDevice::LightConfigPath() const {
+  if (deviceFolder_.isEmpty() || lightConfigName_.isEmpty())
+    return {};
+  const QString path = deviceFolder_ + lightConfigName_ + QStringLiteral(".config");
+  if (!QFileInfo::exists(path)) {
+    const QString product =
+        DefaultDataDir() + lightConfigName_ + QLatin1Char('_') + kindName_ + QStringLiteral(".config");
+    if (QFileInfo::exists(product))
+      QFile::copy(product, path);
+  }
+  return path;
 }
 
 void CVarnisUSBDevice::SetIdentity(const InterfaceRecord& identity) {

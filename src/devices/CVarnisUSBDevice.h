@@ -18,6 +18,7 @@
 
 class CDeviceOptionUI;
 class CDeviceProfileUI;
+class CLightControlUI;
 class CMpDevicePowerUI;
 
 // Messages a device page sends its owner window.
@@ -98,12 +99,17 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   QString DefaultDataDir() const;
   QString DeviceFolder() const { return deviceFolder_; }
   QString DefaultProfilePath() const;
+  // The device's light configuration (user effects per mode) in its folder;
+  // the product's template for the device kind is copied there when missing.
+  QString LightConfigPath() const;
 
   // The profile the device works with (its file is DeviceFolder() + id +
   // ".Json"), and the page's profile panel ("DeviceProfileItem").
   void SetProfileId(const QString& id) { profileId_ = id; }
   const QString& GetProfileId() const { return profileId_; }
   CDeviceProfileUI* ProfilePanel() const { return profilePanel_; }
+  // The page's lighting panel ("LightControlItem"), once bound.
+  CLightControlUI* LightPanel() const { return lightPanel_; }
 
   // The page's controls.
   const std::vector<toolkit::CControlUI*>& KeyControls() const { return keyControls_; }
@@ -154,6 +160,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // The last steps of ReapplyProfile, once macros and keys are downloaded.
   virtual void CompleteReapply() {}
   virtual void LoadLightLists() {}
+  // Entries of the page's lighting mode list (0 without one).
+  virtual int ModeCount() const { return 0; }
   virtual void OnLightModeChanged();
   virtual void ShowPage(int kind);
   virtual int CurrentPage() const { return pageKind_; }
@@ -184,6 +192,7 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   void BindKeyControl(int index, toolkit::CControlUI* control);
   void BindLedControl(int index, toolkit::CControlUI* control);
   void SetPreviewPanel(toolkit::CControlUI* panel) { previewPanel_ = panel; }
+  void SetLightPanel(CLightControlUI* panel) { lightPanel_ = panel; }
   // A page without a layout has no keys and no lights.
   void ClearControlLists();
   // Each device class names its readers' exit line and stop limit.
@@ -227,7 +236,7 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   CMpDevicePowerUI* powerPanel_ = nullptr;
   CDeviceProfileUI* profilePanel_ = nullptr;
   QString profileId_;
-  toolkit::CControlUI* lightPanel_ = nullptr;
+  CLightControlUI* lightPanel_ = nullptr;
   int showPower_ = 0;
   int mouseOption_ = -1;
   std::atomic<int> trayHidden_{0};

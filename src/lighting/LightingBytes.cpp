@@ -22,6 +22,16 @@ void PutCommon(std::span<uint8_t, N> block, const LightInfo& info) {
 
 }  // namespace
 
+LightInfo ClampLightInfo(LightInfo info, const LightModeList& modes) {
+  info.Light = Level(info.Light);
+  info.Speed = Level(info.Speed);
+  info.Fx = Flag(info.Fx);
+  info.MultiColor = Flag(info.MultiColor);
+  if (!modes.Empty() && info.SelectItem >= modes.Count())
+    info.SelectItem = 0;
+  return info;
+}
+
 int ModeValue(const LightModeList& modes, int position, int firstInvalid) {
   if (position < 0 || position >= firstInvalid)
     position = 0;

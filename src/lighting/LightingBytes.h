@@ -19,8 +19,13 @@ inline constexpr int kScreenModeValue = 30;
 
 // The device value sent for list position `position`. Positions at or
 // beyond `firstInvalid` (or beyond the list) send the value of position 0;
-// without a list the position itself is sent.
+// without a list the position itself is sent, after the same cut-off.
 int ModeValue(const LightModeList& modes, int position, int firstInvalid);
+
+// The record with every value that indexes a table within its range:
+// brightness and speed 0..4, direction and multicolour 0 or 1, and a mode
+// position beyond the list (when there is one) replaced by position 0.
+LightInfo ClampLightInfo(LightInfo info, const LightModeList& modes);
 
 // Keyboard block (39 bytes): 1 mode (29 and 30 as 0xFE), 2 brightness,
 // 3 4 − speed, 4 direction, 5 multicolour, 6..8 colour, 16 zero,

@@ -1,6 +1,7 @@
 #include "toolkit/CComboUI.h"
 
 #include <QComboBox>
+#include <QListView>
 
 #include "toolkit/CListLabelElementUI.h"
 #include "toolkit/SkinValue.h"
@@ -122,6 +123,12 @@ bool CComboUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
   if (triggerEvent && current_ >= 0)
     SendNotify(DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(current_), old);
   return current_ >= 0;
+}
+
+void CComboUI::SetItemShown(int index, bool shown) {
+  auto* view = qobject_cast<QListView*>(box_->view());
+  if (view != nullptr && index >= 0 && index < GetCount())
+    view->setRowHidden(index, !shown);
 }
 
 void CComboUI::ItemTextChanged(CControlUI* item) {

@@ -37,6 +37,9 @@ class CComboUI : public CControlUI, public IListOwnerUI, public IControlHolder {
     return static_cast<int>(items_.indexOf(item));
   }
   void ItemTextChanged(CControlUI* item) override;
+  // Hides or shows an item's row in the drop-down list; it stays selectable
+  // by the program.
+  void SetItemShown(int index, bool shown);
 
   void SetManager(CPaintManagerUI* manager, bool init = true) override;
   void ReloadText() override;

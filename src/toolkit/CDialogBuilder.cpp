@@ -7,6 +7,7 @@
 #include "platform/DebugChannel.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CCheckBoxUI.h"
+#include "toolkit/CColorPaletteUI.h"
 #include "toolkit/CComboUI.h"
 #include "toolkit/CContainerUI.h"
 #include "toolkit/CControlFactory.h"
@@ -55,6 +56,7 @@ CControlUI* CDialogBuilder::CreateBuiltinControl(const QString& tag) {
       {"List", [] { return new CListUI; }},
       {"ListLabelElement", [] { return new CListLabelElementUI; }},
       {"Progress", [] { return new CProgressUI; }},
+      {"ColorPalette", [] { return new CColorPaletteUI; }},
   };
   auto it = kBuiltins.constFind(tag);
   return it == kBuiltins.constEnd() ? nullptr : (*it)();

@@ -41,7 +41,11 @@ void CEditUI::CreateEditor(bool multiLine) {
     line_->setText(current);
     line_->setFrame(false);
     connect(line_, &QLineEdit::textEdited, this, [this] { SendNotify(DUI_MSGTYPE_TEXTCHANGED); });
-    connect(line_, &QLineEdit::returnPressed, this, [this] { SendNotify(DUI_MSGTYPE_RETURN); });
+    connect(line_, &QLineEdit::returnPressed, this, [this] {
+      SendNotify(DUI_MSGTYPE_RETURN);
+      if (leaveOnReturn_ && line_ != nullptr)
+        line_->clearFocus();
+    });
     line_->installEventFilter(this);
   }
   SetInnerWidget(Editor());

@@ -27,6 +27,9 @@ class CEditUI : public CControlUI {
   // Selects the text from `start` to `end` (-1: to the end).
   void SetSel(int start, int end);
   void SetFocus();
+  // Enter leaves a single-line field (as a click elsewhere does), so the
+  // value is settled on Enter and on leaving alike.
+  void SetLeaveOnReturn(bool leave) { leaveOnReturn_ = leave; }
   bool IsMultiLine() const { return multi_ != nullptr; }
   void ReloadText() override;
 
@@ -47,6 +50,7 @@ class CEditUI : public CControlUI {
   QPlainTextEdit* multi_ = nullptr;
   TextLayout textLayout_;
   int maxChar_ = 255;
+  bool leaveOnReturn_ = false;
   bool readOnly_ = false;
   bool password_ = false;
   bool numberOnly_ = false;

@@ -8,6 +8,7 @@
 #include "ui/CCircleProgressUI.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
+#include "ui/CLightControlUI.h"
 #include "ui/CHandImgButtonUI.h"
 #include "ui/CHandImgSelectButtonUI.h"
 #include "ui/CRedioMacroButtonUI.h"
@@ -37,6 +38,7 @@ void RegisterUiControls() {
       {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
       {"CAudioRecordUI", &Make<CAudioRecordUI>},
       {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
+      {"CLightControlUI", &Make<CLightControlUI>},
   };
   auto* factory = toolkit::CControlFactory::GetInstance();
   for (const auto& [name, make] : kControls)
@@ -49,6 +51,7 @@ CControlUI* CreateUiControl(const QString& tag) {
       {"SelectPanel", &Make<CSelectPanelUI>},
       {"DeviceKeyButton", &Make<CDeviceKeyButtonUI>},
       {"DeviceProfile", &Make<CDeviceProfileUI>},
+      {"LightControl", &Make<CLightControlUI>},
       {"HandImgButton", &Make<CHandImgButtonUI>},
       {"AudioRecord", &Make<CAudioRecordUI>},
       {"HandImgSelectButton", &Make<CHandImgSelectButtonUI>},

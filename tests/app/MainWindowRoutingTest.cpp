@@ -138,7 +138,9 @@ TEST_F(Routing, IndexedAndExactNamesReachTheirFeatureWithTheirNumber) {
   Raise("click", "macro_btn_deleteall");
   EXPECT_EQ(Take(), (std::vector<Hit>{
                         {"click", "key_12", 12, RouteOwner::KeyAssignment},
+                        {"click", "key_12", 12, RouteOwner::Lighting},
                         {"click", "KEY_3", 3, RouteOwner::KeyAssignment},
+                        {"click", "KEY_3", 3, RouteOwner::Lighting},
                         {"click", "color_option_3", 3, RouteOwner::Lighting},
                         {"valuechanged", "DPI_slider_2", 2, RouteOwner::Dpi},
                         {"movevaluechanged", "DPI_slider_4", 4, RouteOwner::Dpi},
@@ -336,9 +338,9 @@ TEST_F(Routing, AGameEventWithoutASelectedDeviceStillStartsTheLightTimer) {
 }
 
 TEST_F(Routing, LayoutTagsAreBuiltFromTheirFilesAndFeaturesAddTheirControls) {
-  EXPECT_EQ(window_->CreateControl("LightControl"), nullptr) << "its panel is not built yet";
-  window_->SetControlCreator("LightControl", [] { return new CControlUI; });
-  std::unique_ptr<CControlUI> created(window_->CreateControl("lightcontrol"));
+  EXPECT_EQ(window_->CreateControl("MagicControl"), nullptr) << "its panel is not built yet";
+  window_->SetControlCreator("MagicControl", [] { return new CControlUI; });
+  std::unique_ptr<CControlUI> created(window_->CreateControl("magiccontrol"));
   EXPECT_NE(created, nullptr);
   // A layout tag gives the root of its file; one whose file the skin does
   // not have yet gives nothing.
@@ -358,7 +360,6 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "click skinbtn -> skin chooser",
     "click setbtn -> settings window",
     "click key_n -> key assignment",
-    "click color_option_n -> lighting",
     "click audiocolor_option_n -> audio lighting",
     "click DPI_color_option_n -> colour palette",
     "click key_butt_keysave -> key assignment",
@@ -390,10 +391,6 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "click shootdate_export_btn -> recoil",
     "click bullet_selected_prev -> recoil",
     "click bullet_selected_next -> recoil",
-    "click custom_bright_color_btn -> lighting",
-    "click custom_off_color_btn -> lighting",
-    "click deng_same_mode -> lighting",
-    "click Close_bkColor_btn -> lighting",
     "click music_setting_btn -> audio lighting",
     "click hs_EQ_btn_save -> headset audio",
     "click hs_EQ_btn_delete -> headset audio",
@@ -414,9 +411,6 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "selectchanged 6533_MicMoniter_option -> headset audio",
     "selectchanged key_ComBox_check_n -> key assignment",
     "selectchanged keyboard_key_n -> key assignment",
-    "selectchanged deng_FXL_check -> lighting",
-    "selectchanged deng_FXR_check -> lighting",
-    "selectchanged deng_7color_check -> lighting",
     "selectchanged deng_7audiocolor_check -> audio lighting",
     "selectchanged audio_BkColor_check -> audio lighting",
     "selectchanged audio_FgColor_check -> audio lighting",
@@ -425,26 +419,15 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "valuechanged pointer_speed_slider -> system mouse",
     "valuechanged scroll_speed_slider -> system mouse",
     "valuechanged double_click_slider -> system mouse",
-    "valuechanged deng_light_slider -> lighting",
-    "valuechanged deng_speed_slider -> lighting",
     "valuechanged 6533_MicIn_slider -> headset audio",
     "valuechanged 6533_MicMoniter_slider -> headset audio",
-    "valuechanged R_light_slider -> lighting",
-    "valuechanged G_light_slider -> lighting",
-    "valuechanged B_light_slider -> lighting",
     "movevaluechanged DPI_slider_n -> dpi",
-    "itemselect light_combo_modeSelect -> lighting",
-    "itemselect light_combo_custommodeSelect -> lighting",
-    "itemselect light_combo_ZZCCmodeSelect -> lighting",
     "itemselect light_combo_audiomodeSelect -> audio lighting",
     "itemselect keyset_function_combo -> key assignment",
     "itemselect keyset_macro_over_combo -> key assignment",
     "itemselect macro_name_list -> macros",
     "itemselect custom_eq_name_combo -> headset audio",
     "killfocus DPI_edit_n -> dpi",
-    "killfocus deng_edit_R -> lighting",
-    "killfocus deng_edit_G -> lighting",
-    "killfocus deng_edit_B -> lighting",
     "killfocus deng_audioedit_R -> audio lighting",
     "killfocus deng_audioedit_G -> audio lighting",
     "killfocus deng_audioedit_B -> audio lighting",
@@ -462,10 +445,7 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "killfocus keyset_mousefire_interval_edit -> key assignment",
     "killfocus keyset_mousefire_num_edit -> key assignment",
     "killfocus keyset_macro_cycle_edit -> key assignment",
-    "colorchanged deng_Color_Pallet -> lighting",
     "colorchanged deng_audioColor_Pallet -> audio lighting",
-    "click_select_end device_key_light -> lighting",
-    "click_select_end mouse_device_key_light -> lighting",
     "itemactivate macro_action -> macros",
     "setfocus keyset_keyboard_text_edit -> key assignment",
     "itemselect-refresh keyset_function_combo -> key assignment",
@@ -488,19 +468,13 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "message WM_HOOK_KEY_MSMACROSINGLE_MSG -> macros",
     "message WM_HOOK_KEY_MSMACROPREVIOUS_MSG -> macros",
     "message WM_HOOK_KEY_MSMACROLATER_MSG -> macros",
-    "message Game_Start -> lighting",
-    "message Game_End -> lighting",
-    "message Game_Kill -> lighting",
-    "message Game_Death -> lighting",
     "message WM_COPYDATA 1 -> audio lighting",
     "message 0x041E -> macros",
     "message 0x0479 -> macros",
     "message 0x0C11 -> language",
     "message 0x0C11 labels -> key labels",
     "message 0x0C15 -> settings window",
-    "timer 1066 -> lighting",
     "tag ComboEditContainerElement -> key assignment",
-    "tag LightControl -> lighting",
     "tag MagicControl -> headset audio",
     "tag Voice6533Control -> headset audio",
     "tag KeySetControl -> key assignment",

@@ -94,13 +94,14 @@ TEST(FirmwareModel, ParametersAreFlatMemoryReadBackWhereWritten) {
 
 TEST(FirmwareModel, BytesAfterTheDataAreNotChecked) {
   FirmwareModel pad(DeviceKind::Pad);
+  const uint8_t before = (*pad.Region("parameters"))[66];
   // The data area keeps the previous chunk's tail; only `length` bytes count.
   Report request = Request(0x06, 2, 64, {0x11, 0x22, 0x33, 0x44});
   EXPECT_EQ(One(pad, request)[7], 0);
   const auto parameters = *pad.Region("parameters");
   EXPECT_EQ(parameters[64], 0x11);
   EXPECT_EQ(parameters[65], 0x22);
-  EXPECT_EQ(parameters[66], 0x00);
+  EXPECT_EQ(parameters[66], before);
 }
 
 TEST(FirmwareModel, MalformedRequestsGetStatusFFOrNothing) {

@@ -1,0 +1,340 @@
+#include "app/LightingCommands.h"
+
+#include <algorithm>
+
+#include "app/DevicePageSet.h"
+#include "app/ShellState.h"
+#include "devices/CVarnisKeyboardDevice.h"
+#include "devices/CVarnisUSBDevice.h"
+#include "lighting/LightInfoWords.h"
+#include "lighting/LightPanelLayout.h"
+#include "lighting/LightingBytes.h"
+#include "platform/DebugChannel.h"
+#include "toolkit/COptionUI.h"
+#include "toolkit/CSliderUI.h"
+#include "ui/CDeviceKeyButtonUI.h"
+#include "ui/CLightControlUI.h"
+
+using toolkit::CControlUI;
+
+namespace {
+
+constexpr int kLightingPage = 1;
+
+bool Is(const QString& name, const char* text) {
+  return name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
+}
+
+bool SenderSelected(const CMainWnd::RouteCall& call) {
+  auto* option = call.notification != nullptr
+                     ? qobject_cast<toolkit::COptionUI*>(call.notification->pSender)
+                     : nullptr;
+  return option != nullptr && option->IsSelected();
+}
+
+uint32_t Argb(const LightInfo& info) {
+  return 0xFF000000u | static_cast<uint32_t>(info.Red) << 16 |
+         static_cast<uint32_t>(info.Green) << 8 | info.Blue;
+}
+
+}  // namespace
+
+LightingCommands::LightingCommands(CMainWnd& window) : window_(window) {
+  window_.SetRouteHandler(RouteOwner::Lighting,
+                          [this](const CMainWnd::RouteCall& call) { OnRoute(call); });
+}
+
+int LightingCommands::KindCode(const CVarnisUSBDevice* device) {
+  return device != nullptr ? device->GetKindType() : 0;
+}
+
+void LightingCommands::ChangeLight(CVarnisUSBDevice* device, bool clearFollower, bool apply,
+                                   const Change& change) {
+  if (clearFollower)
+    device->Commands.LightFollower = false;
+  LightInfo info = FromLightWords(device->GetLightWords());
+  change(info);
+  const LightWords words = ToLightWords(info);
+  device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
+  device->SaveProfile();
+  if (apply)
+    device->ApplyProfile();
+  device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+}
+
+void LightingCommands::OnRoute(const CMainWnd::RouteCall& call) {
+  if (call.type == QLatin1String("message")) {
+    OnGameEvent(call.wParam, call.lParam);
+    return;
+  }
+  if (call.type == QLatin1String("timer")) {
+    OnGameTimer();
+    return;
+  }
+  CVarnisUSBDevice* device = window_.CurrentDevice();
+  CLightControlUI* panel = device != nullptr ? device->LightPanel() : nullptr;
+  if (panel == nullptr)
+    return;
+  auto* keyboard = qobject_cast<CVarnisKeyboardDevice*>(device);
+  const QString& name = call.name;
+
+  if (call.type == QLatin1String("click")) {
+    if (name.startsWith(QLatin1String("color_option_"), Qt::CaseInsensitive)) {
+      SetColour(device, panel, panel->GetPresetColour(call.index), false);
+    } else if (Is(name, "custom_bright_color_btn") || Is(name, "custom_off_color_btn")) {
+      if (keyboard != nullptr)
+        keyboard->FillAllKeys(Is(name, "custom_bright_color_btn"));
+    } else if (Is(name, "deng_same_mode")) {
+      ApplySameMode();
+    } else if (Is(name, "Close_bkColor_btn")) {
+      // Closes the colour area the button sits in.
+      if (call.notification != nullptr && call.notification->pSender != nullptr)
+        if (CControlUI* area = call.notification->pSender->GetParent())
+          area->SetVisible(false);
+    } else if (name.startsWith(QLatin1String("key_"), Qt::CaseInsensitive)) {
+      // A key of the picture clicked while the lighting page is shown.
+      if (keyboard != nullptr && keyboard->CurrentPage() == kLightingPage)
+        keyboard->PaintKey(call.index);
+    }
+  } else if (call.type == QLatin1String("selectchanged")) {
+    if (Is(name, "deng_FXL_check") || Is(name, "deng_FXR_check")) {
+      if (!SenderSelected(call))
+        return;
+      const int fx = Is(name, "deng_FXL_check") ? 1 : 0;
+      panel->SetDirection(fx);
+      ChangeLight(device, true, true, [fx](LightInfo& info) { info.Fx = static_cast<uint8_t>(fx); });
+    } else if (Is(name, "deng_7color_check")) {
+      const bool on = panel->GetMultiColour();
+      ChangeLight(device, true, true, [on](LightInfo& info) { info.MultiColor = on ? 1 : 0; });
+    }
+  } else if (call.type == QLatin1String("valuechanged")) {
+    if (Is(name, "deng_light_slider")) {
+      const int value = std::clamp(panel->GetBrightness(), 0, lighting::kMaxLevel);
+      panel->SetBrightness(value);
+      ChangeLight(device, true, true, [value](LightInfo& info) { info.Light = static_cast<uint8_t>(value); });
+    } else if (Is(name, "deng_speed_slider")) {
+      const int value = std::clamp(panel->GetSpeed(), 0, lighting::kMaxLevel);
+      panel->SetSpeed(value);
+      ChangeLight(device, true, true, [value](LightInfo& info) { info.Speed = static_cast<uint8_t>(value); });
+    } else if (Is(name, "R_light_slider") || Is(name, "G_light_slider") || Is(name, "B_light_slider")) {
+      // The value is shown beside the slider, "R 120".
+      const QString channel = name.left(1).toUpper();
+      auto* slider = call.notification != nullptr
+                         ? qobject_cast<toolkit::CSliderUI*>(call.notification->pSender)
+                         : nullptr;
+      CControlUI* label = window_.FindControl(channel + QStringLiteral("_light_label"));
+      if (slider != nullptr && label != nullptr)
+        label->SetText(QStringLiteral("%1 %2").arg(channel).arg(slider->GetValue()));
+    }
+  } else if (call.type == QLatin1String("itemselect")) {
+    if (Is(name, "light_combo_modeSelect")) {
+      const int mode = panel->GetMode();
+      if (mode < 0)
+        return;
+      panel->SelectMode(mode);
+      ChangeLight(device, true, true, [mode](LightInfo& info) { info.SelectItem = static_cast<uint8_t>(mode); });
+    } else if (Is(name, "light_combo_custommodeSelect")) {
+      if (keyboard != nullptr)
+        keyboard->SelectCustomGroup(panel->GetCustomGroup());
+    } else if (Is(name, "light_combo_ZZCCmodeSelect")) {
+      if (keyboard == nullptr)
+        return;
+      const int zone = panel->GetSecondZoneMode();
+      if (zone < 0)
+        return;
+      panel->SelectSecondZoneMode(zone);
+      ChangeLight(device, false, true, [zone](LightInfo& info) { info.ZZCCLedMode = static_cast<uint8_t>(zone); });
+    }
+  } else if (call.type == QLatin1String("killfocus")) {
+    OnColourEdit(device, panel, name);
+  } else if (call.type == QLatin1String("colorchanged")) {
+    SetColour(device, panel, panel->GetColour(), true);
+  } else if (call.type == QLatin1String("click_select_end")) {
+    OnSelectionEnd(device);
+  }
+}
+
+void LightingCommands::SetColour(CVarnisUSBDevice* device, CLightControlUI* panel, uint32_t argb,
+                                 bool clearFollower) {
+  const uint8_t red = static_cast<uint8_t>(argb >> 16);
+  const uint8_t green = static_cast<uint8_t>(argb >> 8);
+  const uint8_t blue = static_cast<uint8_t>(argb);
+  panel->SetRedText(QString::number(red));
+  panel->SetGreenText(QString::number(green));
+  panel->SetBlueText(QString::number(blue));
+  panel->SetMultiColour(false);
+  panel->SetColour(0xFF000000u | (argb & 0xFFFFFF));
+  ChangeLight(device, clearFollower, true, [=](LightInfo& info) {
+    info.Red = red;
+    info.Green = green;
+    info.Blue = blue;
+    info.MultiColor = 0;
+  });
+}
+
+void LightingCommands::OnColourEdit(CVarnisUSBDevice* device, CLightControlUI* panel,
+                                    const QString& name) {
+  const int channel = Is(name, "deng_edit_R") ? 0 : Is(name, "deng_edit_G") ? 1 : 2;
+  const QString text = channel == 0 ? panel->GetRedText()
+                       : channel == 1 ? panel->GetGreenText()
+                                      : panel->GetBlueText();
+  bool rewrite = false;
+  const int value = CLightControlUI::ColourEditValue(text, &rewrite);
+  if (rewrite) {
+    const QString shown = QString::number(value);
+    if (channel == 0)
+      panel->SetRedText(shown);
+    else if (channel == 1)
+      panel->SetGreenText(shown);
+    else
+      panel->SetBlueText(shown);
+  }
+  panel->SetMultiColour(false);
+  LightInfo info = FromLightWords(device->GetLightWords());
+  (channel == 0 ? info.Red : channel == 1 ? info.Green : info.Blue) = static_cast<uint8_t>(value);
+  panel->SetColour(Argb(info));
+  ChangeLight(device, true, true, [channel, value](LightInfo& light) {
+    (channel == 0 ? light.Red : channel == 1 ? light.Green : light.Blue) = static_cast<uint8_t>(value);
+    light.MultiColor = 0;
+  });
+}
+
+void LightingCommands::OnSelectionEnd(CVarnisUSBDevice* device) {
+  // On the keyboard's custom colours a rubber band paints every light it
+  // covers; other modes have nothing to paint.
+  auto* keyboard = qobject_cast<CVarnisKeyboardDevice*>(device);
+  if (keyboard == nullptr)
+    return;
+  const auto& lights = keyboard->LedControls();
+  for (size_t i = 0; i < lights.size(); ++i) {
+    auto* button = qobject_cast<CDeviceKeyButtonUI*>(lights[i]);
+    if (button != nullptr && button->IsSelected() != 0)
+      keyboard->PaintKey(static_cast<int>(i));
+  }
+}
+
+// --- Same mode -------------------------------------------------------------
+
+int LightingCommands::CommonEffectPosition(int kindCode, CommonEffect effect) {
+  struct Row {
+    int breathing, staticColour, blink, cycle, off;
+  };
+  Row row{};
+  switch (kindCode) {
+    case lighting::kKindKeyboard: row = {5, 6, 34, 4, 21}; break;
+    case lighting::kKindMouse: row = {2, 3, 4, 1, 10}; break;
+    case lighting::kKindMousePad:
+    case lighting::kKindHeadset: row = {2, 3, 4, 1, 8}; break;
+    default: return -1;
+  }
+  switch (effect) {
+    case CommonEffect::Breathing: return row.breathing;
+    case CommonEffect::Static: return row.staticColour;
+    case CommonEffect::Blink: return row.blink;
+    case CommonEffect::ColourCycle: return row.cycle;
+    case CommonEffect::Off: return row.off;
+    case CommonEffect::None: break;
+  }
+  return -1;
+}
+
+LightingCommands::CommonEffect LightingCommands::CommonEffectOf(int kindCode, int position) {
+  for (CommonEffect effect : {CommonEffect::Breathing, CommonEffect::Static, CommonEffect::Blink,
+                              CommonEffect::ColourCycle, CommonEffect::Off})
+    if (CommonEffectPosition(kindCode, effect) == position)
+      return effect;
+  return CommonEffect::None;
+}
+
+bool LightingCommands::ApplySameMode() {
+  CVarnisUSBDevice* current = window_.CurrentDevice();
+  if (current == nullptr)
+    return false;
+  const LightInfo source = FromLightWords(current->GetLightWords());
+  const CommonEffect effect = CommonEffectOf(KindCode(current), source.SelectItem);
+  if (effect == CommonEffect::None)
+    return false;
+  commonEffect_ = effect;
+  commonSource_ = source;
+  const DevicePageSet& pages = window_.Pages();
+  for (DevicePageSet::Kind kind : {DevicePageSet::Keyboard, DevicePageSet::Mouse,
+                                   DevicePageSet::MousePad, DevicePageSet::Headset}) {
+    for (CVarnisUSBDevice* device : pages.Devices(kind)) {
+      if (!device->Commands.IsOpen)
+        continue;
+      const int position = CommonEffectPosition(KindCode(device), effect);
+      if (position < 0)
+        continue;
+      device->Commands.LightFollower = true;
+      LightInfo info = source;
+      info.SelectItem = static_cast<uint8_t>(position);
+      const LightWords words = ToLightWords(info);
+      if (CLightControlUI* panel = device->LightPanel())
+        panel->ShowLightInfo(words.A, words.B, words.C);
+      device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
+      device->SaveProfile();
+      device->ApplyProfile();
+      device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+    }
+  }
+  return true;
+}
+
+// --- Lighting events from other programs -----------------------------------
+
+void LightingCommands::OnGameEvent(platform::WParam wParam, platform::LParam lParam) {
+  CVarnisUSBDevice* device = window_.CurrentDevice();
+  if (device == nullptr || wParam > 2)
+    return;
+  CLightControlUI* panel = device->LightPanel();
+  const int modeCount = device->ModeCount();
+  // A mode position only names a mode of the page's list.
+  const uint32_t packed = static_cast<uint32_t>(lParam);
+  int mode = static_cast<int>(packed & 0xFF);
+  if (modeCount > 0 && mode >= modeCount)
+    mode = 0;
+  device->Commands.LightFollower = false;
+  if (panel != nullptr)
+    panel->SelectMode(mode);
+  LightInfo info = FromLightWords(device->GetLightWords());
+  if (wParam == 0) {
+    // The user's own mode is kept once, by the first event of a series: a
+    // second event before the timer would otherwise keep the game's mode.
+    if (gamePage_.isNull()) {
+      info.OldLedmode = (info.SelectItem == 0 || info.SelectItem > 20) ? 1 : info.SelectItem;
+      gamePage_ = device;
+    }
+    info.SelectItem = static_cast<uint8_t>(mode);
+    info.Light = static_cast<uint8_t>(std::min<uint32_t>((packed >> 8) & 0xFF, lighting::kMaxLevel));
+    info.Speed = static_cast<uint8_t>(std::min<uint32_t>((packed >> 16) & 0xFF, lighting::kMaxLevel));
+    info.Fx = ((packed >> 24) & 0xFF) != 0 ? 1 : 0;
+  } else {
+    info.SelectItem = static_cast<uint8_t>(mode);
+  }
+  const LightWords words = ToLightWords(info);
+  device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
+  device->SaveProfile();
+  device->ApplyProfile();
+  device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+}
+
+void LightingCommands::OnGameTimer() {
+  CVarnisUSBDevice* device = gamePage_.isNull() ? window_.CurrentDevice() : gamePage_.data();
+  gamePage_.clear();
+  if (device == nullptr)
+    return;
+  device->Commands.LightFollower = false;
+  LightInfo info = FromLightWords(device->GetLightWords());
+  int mode = info.OldLedmode;
+  const int modeCount = device->ModeCount();
+  if (modeCount > 0 && mode >= modeCount)
+    mode = 0;
+  if (CLightControlUI* panel = device->LightPanel())
+    panel->SelectMode(mode);
+  info.SelectItem = static_cast<uint8_t>(mode);
+  const LightWords words = ToLightWords(info);
+  device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
+  device->SaveProfile();
+  device->ApplyProfile();
+  device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QPointer>
+#include <functional>
+
+#include "app/CMainWnd.h"
+#include "profiles/LightInfo.h"
+
+class CVarnisUSBDevice;
+class CLightControlUI;
+
+// The main window's lighting commands: every control of a page's lighting
+// panel, the same effect on every device, the keyboard's custom per-key
+// colours, and the lighting events other programs send (a game starting, a
+// kill, ...), which switch the current page's mode for a few seconds.
+class LightingCommands {
+ public:
+  explicit LightingCommands(CMainWnd& window);
+
+  void OnRoute(const CMainWnd::RouteCall& call);
+
+  // The effects every kind of device can show.
+  enum class CommonEffect { None, Breathing, Static, Blink, ColourCycle, Off };
+  // The same-mode action: the current page's effect on every connected page.
+  // False when the current page's mode has no common effect.
+  bool ApplySameMode();
+  CommonEffect SameModeEffect() const { return commonEffect_; }
+  const LightInfo& SameModeSource() const { return commonSource_; }
+
+  // A lighting event from another program: wParam 0 sets mode, brightness,
+  // speed and direction from the bytes of lParam (after keeping the user's
+  // mode), 1 and 2 the mode from its low byte.
+  void OnGameEvent(platform::WParam wParam, platform::LParam lParam);
+  // Timer 1066: the page of the last event gets its own mode back.
+  void OnGameTimer();
+
+  // Mode positions of each common effect, by device kind code.
+  static int CommonEffectPosition(int kindCode, CommonEffect effect);
+  static CommonEffect CommonEffectOf(int kindCode, int position);
+
+ private:
+  using Change = std::function<void(LightInfo&)>;
+  // The sequence every control change follows.
+  void ChangeLight(CVarnisUSBDevice* device, bool clearFollower, bool apply, const Change& change);
+  void OnColourEdit(CVarnisUSBDevice* device, CLightControlUI* panel, const QString& name);
+  void SetColour(CVarnisUSBDevice* device, CLightControlUI* panel, uint32_t argb, bool clearFollower);
+  void OnSelectionEnd(CVarnisUSBDevice* device);
+  static int KindCode(const CVarnisUSBDevice* device);
+
+  CMainWnd& window_;
+  CommonEffect commonEffect_ = CommonEffect::None;
+  LightInfo commonSource_;
+  // The page whose mode a lighting event replaced, until timer 1066 gives it
+  // back; null while no event is pending.
+  QPointer<CVarnisUSBDevice> gamePage_;
+};
