@@ -105,6 +105,9 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   DevicePageSet& Pages() { return *pages_; }
   ProfileCommands& Profiles() { return *profiles_; }
   LightingCommands& Lighting() { return *lighting_; }
+  // How long a game's lighting stays before the page gets its own back
+  // (5 s; tests shorten it).
+  void SetGameLightDelay(int ms) { gameLightDelayMs_ = ms; }
   bool IsInitialised() const { return initialised_; }
   toolkit::CTrayIcon& Tray() { return tray_; }
 
@@ -185,6 +188,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   std::unique_ptr<ProfileCommands> profiles_;
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
   std::unique_ptr<LightingCommands> lighting_;
+  int gameLightDelayMs_ = 5000;
   QPointer<toolkit::CWindowWnd> settingsWindow_;
   toolkit::CTrayIcon tray_;
   ThreadSlotTable threads_;

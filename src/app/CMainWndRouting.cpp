@@ -358,7 +358,7 @@ bool CMainWnd::HandleRoutedMessage(uint32_t message, platform::WParam wParam,
       if (row.kind == "message" && row.name == name) {
         ReachMessage(name.data(), wParam, lParam, row.owner);
         if (name.substr(0, 5) == "Game_")
-          SetTimer(kTimerGameLight, 5000);
+          SetTimer(kTimerGameLight, gameLightDelayMs_);
         return true;
       }
   }

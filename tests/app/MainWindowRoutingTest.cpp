@@ -321,11 +321,12 @@ TEST_F(Routing, SmallMessagesOfTheMainWindow) {
 }
 
 TEST_F(Routing, AGameEventWithoutASelectedDeviceStillStartsTheLightTimer) {
+  window_->SetGameLightDelay(50);
   ASSERT_EQ(window_->CurrentDevice(), nullptr);
   const uint32_t gameStart = ShellMessages::Get().MainWindowList[20];
   Send(gameStart, 1, 2);
   EXPECT_EQ(Take(), (std::vector<Hit>{{"message", "Game_Start", -1, RouteOwner::Lighting}}));
-  // Timer 1066 gives the device its light mode back after 5 s.
+  // Timer 1066 gives the device its light mode back after 5 s (50 ms here).
   std::vector<Hit> later;
   ASSERT_TRUE(RunUntil(
       [&] {
@@ -333,7 +334,7 @@ TEST_F(Routing, AGameEventWithoutASelectedDeviceStillStartsTheLightTimer) {
           later.push_back(hit);
         return !later.empty();
       },
-      7000));
+      2000));
   EXPECT_EQ(later, (std::vector<Hit>{{"timer", "1066", -1, RouteOwner::Lighting}}));
 }
 
