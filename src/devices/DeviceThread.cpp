@@ -1,19 +1,21 @@
 #include "devices/DeviceThread.h"
 
 #include "platform/DebugChannel.h"
+#include "platform/TickClock.h"
 
 DeviceThread::DeviceThread(std::string exitLine, int stopLimitMs)
     : exitLine_(std::move(exitLine)), stopLimitMs_(stopLimitMs), thread_(exitLine_) {}
 
 DeviceThread::~DeviceThread() { Stop(); }
 
-void DeviceThread::Start(Pass pass) {
+void DeviceThread::Start(Pass pass, bool tickSteps) {
   Stop();
-  started_ = thread_.Start([pass = std::move(pass), line = exitLine_](const platform::Event& stop) {
-    while (!stop.Wait(1))
-      pass(stop);
-    platform::DebugOutput(line);
-  });
+  started_ = thread_.Start(
+      [pass = std::move(pass), line = exitLine_, tickSteps](const platform::Event& stop) {
+        while (!(tickSteps ? platform::WaitTickStep(stop) : stop.Wait(1)))
+          pass(stop);
+        platform::DebugOutput(line);
+      });
 }
 
 void DeviceThread::Configure(std::string exitLine, int stopLimitMs) {

@@ -27,8 +27,10 @@ class DeviceThread {
   DeviceThread(const DeviceThread&) = delete;
   DeviceThread& operator=(const DeviceThread&) = delete;
 
-  // Runs `pass` once per loop until the stop event is set.
-  void Start(Pass pass);
+  // Runs `pass` once per loop until the stop event is set. Between passes
+  // the thread waits 1 ms, or one step of the light tick count when
+  // `tickSteps` (the light threads).
+  void Start(Pass pass, bool tickSteps = false);
   // Sets the stop event without waiting (so its owner can cut a pending
   // transfer short before it waits).
   void SignalStop();
