@@ -129,12 +129,15 @@ void CMainWnd::OnWindowInit() {
   // 8. Stop events and parameter blocks of every thread slot.
   threads_.Create(this);
   // 9. The detection thread on slot 0; its first pass shows the window. The
-  //    same-mode animation (slot 8) comes with the light effect engine.
+  //    same-mode animation on slot 8.
   threads_.StartThread(ThreadSlotTable::kDetectionSlot,
                        [registry = registry_, window = GetHWND(),
                         instance = messages.InstanceMessage](const auto& block) {
                          DeviceDetector(*registry, window, instance).Run(*block.stop);
                        });
+  threads_.StartThread(ThreadSlotTable::kSameModeSlot, [lighting = lighting_.get()](const auto& block) {
+    lighting->RunSameModeAnimation(*block.stop);
+  });
   // 10.
   SetTimer(kTimerResize, 100);
   // 11. Audio-lighting settings: come with audio-reactive lighting.

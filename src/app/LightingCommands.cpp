@@ -10,6 +10,8 @@
 #include "lighting/LightPanelLayout.h"
 #include "lighting/LightingBytes.h"
 #include "platform/DebugChannel.h"
+#include "platform/TickClock.h"
+#include "lighting/LedCanvas.h"
 #include "toolkit/COptionUI.h"
 #include "toolkit/CSliderUI.h"
 #include "ui/CDeviceKeyButtonUI.h"
@@ -256,6 +258,7 @@ bool LightingCommands::ApplySameMode() {
     return false;
   commonEffect_ = effect;
   commonSource_ = source;
+  std::vector<CVarnisUSBDevice*> followers;
   const DevicePageSet& pages = window_.Pages();
   for (DevicePageSet::Kind kind : {DevicePageSet::Keyboard, DevicePageSet::Mouse,
                                    DevicePageSet::MousePad, DevicePageSet::Headset}) {
@@ -266,6 +269,7 @@ bool LightingCommands::ApplySameMode() {
       if (position < 0)
         continue;
       device->Commands.LightFollower = true;
+      followers.push_back(device);
       LightInfo info = source;
       info.SelectItem = static_cast<uint8_t>(position);
       const LightWords words = ToLightWords(info);
@@ -277,7 +281,53 @@ bool LightingCommands::ApplySameMode() {
       device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
     }
   }
+  lighting::LightParams common;
+  common.brightness = source.Light;
+  common.speed = source.Speed;
+  common.direction = source.Fx;
+  common.multiColour = source.MultiColor != 0;
+  common.colour = {source.Red, source.Green, source.Blue};
+  {
+    std::lock_guard lock(commonMutex_);
+    commonAnimation_.Set(static_cast<int>(effect) - 1, common);
+    followers_ = std::move(followers);
+  }
   return true;
+}
+
+void LightingCommands::RunSameModeAnimation(const platform::Event& stop) {
+  std::vector<CVarnisUSBDevice*> pages;
+  while (!platform::WaitTickStep(stop)) {
+    {
+      std::lock_guard lock(commonMutex_);
+      pages = followers_;
+    }
+    bool following = false;
+    for (CVarnisUSBDevice* page : pages)
+      following = following || (page->Commands.IsOpen && page->Commands.LightFollower);
+    if (!following) {
+      if (stop.Wait(1000))
+        break;
+      continue;
+    }
+    lighting::Rgb colour;
+    uint8_t level = 0;
+    bool draw = false;
+    {
+      std::lock_guard lock(commonMutex_);
+      draw = commonAnimation_.Tick(platform::TickCount(), colour, level);
+    }
+    if (!draw)
+      continue;
+    const uint32_t packed = lighting::PackLed(colour, level);
+    for (CVarnisUSBDevice* page : pages) {
+      if (!page->Commands.LightFollower)
+        continue;
+      for (int i = 0; i < page->GetLedCount(); ++i)
+        page->SetLedColour(i, packed);
+    }
+  }
+  platform::DebugOutput(kAnimationExitLine);
 }
 
 // --- Lighting events from other programs -----------------------------------

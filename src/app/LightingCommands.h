@@ -2,8 +2,12 @@
 
 #include <QPointer>
 #include <functional>
+#include <mutex>
+#include <vector>
 
 #include "app/CMainWnd.h"
+#include "lighting/SameModeEffect.h"
+#include "platform/Event.h"
 #include "profiles/LightInfo.h"
 
 class CVarnisUSBDevice;
@@ -34,6 +38,12 @@ class LightingCommands {
   // Timer 1066: the page of the last event gets its own mode back.
   void OnGameTimer();
 
+  // The same-mode animation (a thread of the main window): while pages
+  // follow the common effect, it paints them; otherwise it sleeps in 1 s
+  // steps. Returns when `stop` is set.
+  void RunSameModeAnimation(const platform::Event& stop);
+  static constexpr const char* kAnimationExitLine = "同步灯光线程设定退出";
+
   // Mode positions of each common effect, by device kind code.
   static int CommonEffectPosition(int kindCode, CommonEffect effect);
   static CommonEffect CommonEffectOf(int kindCode, int position);
@@ -50,6 +60,10 @@ class LightingCommands {
   CMainWnd& window_;
   CommonEffect commonEffect_ = CommonEffect::None;
   LightInfo commonSource_;
+  // Shared with the animation thread.
+  std::mutex commonMutex_;
+  lighting::SameModeEffect commonAnimation_;
+  std::vector<CVarnisUSBDevice*> followers_;
   // The page whose mode a lighting event replaced, until timer 1066 gives it
   // back; null while no event is pending.
   QPointer<CVarnisUSBDevice> gamePage_;

@@ -23,6 +23,9 @@
 #include "ui/CDeviceProfileUI.h"
 #include "ui/CLightControlUI.h"
 #include "lighting/LightPanelLayout.h"
+#include "lighting/KeyboardFrame.h"
+#include "devices/DeviceLedCanvas.h"
+#include "platform/TickClock.h"
 #include <QThread>
 
 using toolkit::CControlUI;
@@ -84,8 +87,10 @@ CVarnisKeyboardDevice::CVarnisKeyboardDevice(QWidget* parent) : CVarnisUSBDevice
   kindType_ = DeviceTypes::Keyboard;
   SetLightThreadStyle("KB灯光线程设定退出", 1000);
   SetEventThreadStyle("MS 设备同步线程设定退出", 500);
-  positionToSlot_.fill(kNoSlot);
+  for (auto& slot : positionToSlot_)
+    slot = kNoSlot;
   positionToLed_.fill(kNoSlot);
+  effect_.StartChase();
 }
 
 CVarnisKeyboardDevice::~CVarnisKeyboardDevice() { StopThreads(); }
@@ -241,7 +246,17 @@ void CVarnisKeyboardDevice::ApplyProfile() {
   CVarnisUSBDevice::SetAudioLightInfo(record);
   profile_.LoadLightConfig(profile_.GetLightConfigPath());
   LoadCustomColours(info.CustomGroup);
-  if (info.SelectItem != previousMode)
+  DeviceLedCanvas canvas(*this);
+  {
+    std::lock_guard lock(listMutex_);
+    lightList_.SetList(profile_.GetLightList());
+    lightList_.Run(canvas, platform::TickCount(), true);
+  }
+  {
+    std::lock_guard lock(stepMutex_);
+    userSteps_.SetSteps(profile_.GetLightEffectSteps());
+  }
+  if (info.SelectItem != previousMode || info.SelectItem == kCustomColourMode)
     OnLightModeChanged();
 }
 
@@ -287,7 +302,7 @@ void CVarnisKeyboardDevice::InitialRead() {
   LoadProfileState();
   ReadParameterBlock();
   RefreshView();
-  // The light thread starts here once the effect engine exists.
+  StartLightThread();
 }
 
 bool CVarnisKeyboardDevice::ReadKeysFromDevice() {
@@ -315,7 +330,8 @@ bool CVarnisKeyboardDevice::ReadKeysFromDevice() {
   if (attributesRead)
     keyAttributes_ = attributes;
 
-  positionToSlot_.fill(kNoSlot);
+  for (auto& slot : positionToSlot_)
+    slot = kNoSlot;
   positionToLed_.fill(kNoSlot);
   for (int position = 0; position < kPositions; ++position) {
     // Positions without a printed key would all land on any unused slot.
@@ -373,7 +389,7 @@ CVarnisKeyboardDevice::Block CVarnisKeyboardDevice::LastBlock() const {
 }
 
 uint8_t CVarnisKeyboardDevice::PositionToSlot(int position) const {
-  return position >= 0 && position < kPositions ? positionToSlot_[static_cast<size_t>(position)]
+  return position >= 0 && position < kPositions ? positionToSlot_[static_cast<size_t>(position)].load()
                                                 : kNoSlot;
 }
 
@@ -539,7 +555,7 @@ void CVarnisKeyboardDevice::OnDeviceEvent(uint16_t code, bool /*receiver*/) {
     return;
   }
   if (code >= 0x0500 && code <= 0x06FF) {
-    // Key presses and releases reach the reactive lighting once it exists.
+    OnKeyEvent(code & 0xFF, code < 0x0600 ? 1 : 2);
     return;
   }
   if (code >= 0x1000 && code <= 0x11FF) {
@@ -878,4 +894,122 @@ int CVarnisKeyboardDevice::WriteColourTable() {
     return 0;
   }
   return 1;
+}
+
+// --- Light effects -------------------------------------------------------------
+
+lighting::LightParams CVarnisKeyboardDevice::CurrentLightParams() const {
+  const LightInfo info = FromLightWords(GetLightWords());
+  lighting::LightParams light;
+  light.mode = info.SelectItem;
+  light.brightness = std::min<int>(info.Light, lighting::kMaxLevel);
+  light.speed = std::min<int>(info.Speed, lighting::kMaxLevel);
+  light.direction = info.Fx != 0 ? 1 : 0;
+  light.multiColour = info.MultiColor != 0;
+  light.colour = {info.Red, info.Green, info.Blue};
+  light.secondZone = info.ZZCCLedMode;
+  return light;
+}
+
+void CVarnisKeyboardDevice::StartLightThread() {
+  LightThread().Stop();
+  tickLast_ = platform::TickCount();
+  tickCounter_ = 0;
+  LightThread().Start(
+      [this](const platform::Event& stop) {
+        if (!Commands.IsOpen) {
+          stop.Wait(100);
+          return;
+        }
+        LightPass();
+      },
+      /*tickSteps=*/true);
+}
+
+void CVarnisKeyboardDevice::LightPass() {
+  // While the page follows the common effect, that effect paints it.
+  if (Commands.LightFollower)
+    return;
+  const uint32_t now = platform::TickCount();
+  if (now - tickLast_ >= 2) {
+    tickLast_ = now;
+    ++tickCounter_;
+  }
+  const lighting::LightParams light = CurrentLightParams();
+  DeviceLedCanvas canvas(*this);
+  const int threshold = lighting::KeyboardEffects::Threshold(light.mode, light.speed);
+  if (threshold < 0) {
+    std::lock_guard lock(stepMutex_);
+    userSteps_.Play(canvas, light.speed, now);
+  } else if (tickCounter_ >= static_cast<uint32_t>(threshold)) {
+    std::lock_guard lock(effectMutex_);
+    keyEffects_.RunStep(effect_, light, canvas, now, [this] { return static_cast<uint32_t>(random_()); });
+    tickCounter_ = 0;
+  }
+  std::lock_guard lock(listMutex_);
+  lightList_.Run(canvas, now, false);
+}
+
+void CVarnisKeyboardDevice::OnLightModeChanged() {
+  CVarnisUSBDevice::OnLightModeChanged();
+  const int mode = static_cast<int>(GetLightWords().A & 0xFF);
+  bool customColours = false;
+  {
+    std::lock_guard lock(effectMutex_);
+    effect_.ClearChase();
+    customColours = keyEffects_.ResetKeyEffects(effect_, mode);
+  }
+  if (customColours)
+    LoadCustomColours(static_cast<int>(GetLightWords().D & 0xFF));
+}
+
+void CVarnisKeyboardDevice::OnKeyEvent(int slot, int type) {
+  if (slot < 0 || slot >= kNoSlot)
+    return;
+  int position = -1;
+  for (int p = 0; p < kPositions; ++p)
+    if (positionToSlot_[static_cast<size_t>(p)] == slot) {
+      position = p;
+      break;
+    }
+  if (position < 0)
+    return;
+  const int mode = static_cast<int>(GetLightWords().A & 0xFF);
+  std::lock_guard lock(effectMutex_);
+  keyEffects_.DispatchKeyEvent(effect_, position, type, mode,
+                               [this] { return static_cast<uint32_t>(random_()); });
+}
+
+void CVarnisKeyboardDevice::SetScreenColour(const int* values, int count) {
+  std::lock_guard lock(effectMutex_);
+  keyEffects_.SetScreenColour(values, count);
+}
+
+void CVarnisKeyboardDevice::OutputLightFrame() {
+  if (!IsLightControlEnabled())
+    return;
+  const bool lightingPage = CurrentPage() == 1;
+  const auto& lights = LedControls();
+  for (size_t i = 0; i < lights.size(); ++i) {
+    auto* button = qobject_cast<CDeviceKeyButtonUI*>(lights[i]);
+    if (button == nullptr)
+      continue;
+    if (!lightingPage || !button->IsVisible()) {
+      button->SetLightState(0, 0, 1);
+      continue;
+    }
+    const uint32_t led = GetLedColour(static_cast<int>(i));
+    const uint32_t red = led & 0xFF;
+    const uint32_t green = (led >> 8) & 0xFF;
+    const uint32_t blue = (led >> 16) & 0xFF;
+    button->SetLightState(red | blue << 8 | green << 16, static_cast<int>(led >> 24), 1);
+  }
+  const int mode = static_cast<int>(GetLightWords().A & 0xFF);
+  if ((mode != lighting::kAudioModeValue && mode != lighting::kScreenModeValue) || !Commands.IsOpen)
+    return;
+  DeviceLedCanvas canvas(*this);
+  const auto frame = lighting::BuildKeyboardFrame(canvas, positionToLed_);
+  const size_t bytes = std::min<size_t>(static_cast<size_t>(info_[5]) * 3, frame.size());
+  if (Commands.StreamLightFrame(std::span(frame.data(), bytes)) != 1)
+    QThread::msleep(200);
 }

@@ -8,7 +8,12 @@
 #include <vector>
 
 #include "devices/CVarnisUSBDevice.h"
+#include "lighting/EffectState.h"
+#include "lighting/EffectStepPlayer.h"
+#include "lighting/KeyboardEffects.h"
+#include "lighting/LightListPlayer.h"
 #include "lighting/LightModeList.h"
+#include <random>
 #include "profiles/CKeyboardProfiledata.h"
 
 namespace toolkit {
@@ -71,6 +76,19 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void SaveProfile() override;
   void SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t e) override;
   void SelectKey(int position) override;
+  void SetScreenColour(const int* values, int count) override;
+  // The preview of the lighting page, and on the host-drawn modes (audio,
+  // screen colour) the frame streamed to the keyboard.
+  void OutputLightFrame() override;
+  void OnLightModeChanged() override;
+
+  // Light effects. The light thread runs one pass per tick step; tests run
+  // passes directly.
+  void StartLightThread();
+  void LightPass();
+  // A key slot pressed (1) or released (2), as the keyboard reports it.
+  void OnKeyEvent(int slot, int type);
+  lighting::LightParams CurrentLightParams() const;
 
   // Keyboard-only operations.
   void BuildLayout();
@@ -154,7 +172,8 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   std::array<uint8_t, kInfoSize> info_{};
   std::array<uint8_t, kTableSize> keyTable_{};
   std::array<uint8_t, kTableSize> keyAttributes_{};
-  std::array<uint8_t, kPositions> positionToSlot_{};
+  // Read by the event readers too.
+  std::array<std::atomic<uint8_t>, kPositions> positionToSlot_{};
   std::array<uint8_t, kPositions> positionToLed_{};
   std::atomic<uint8_t> activeProfile_{0};
   // The last block read; byte 17 is also set by the event readers.
@@ -166,6 +185,22 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   std::array<uint32_t, kPositions> customColours_{};
   LightModeList modes_;
   toolkit::CControlUI* keyLightContainer_ = nullptr;
+
+  // Effect state: the light thread steps it, key events (reader threads)
+  // and profile changes (UI thread) restart or mark it.
+  mutable std::mutex effectMutex_;
+  lighting::EffectState effect_;
+  lighting::KeyboardEffects keyEffects_;
+  std::minstd_rand random_;
+  // The per-light-point effects and the user's effect steps, each under
+  // its lock.
+  std::mutex listMutex_;
+  lighting::LightListPlayer lightList_;
+  std::mutex stepMutex_;
+  lighting::EffectStepPlayer userSteps_;
+  // Tick counting of the light thread (its own).
+  uint32_t tickLast_ = 0;
+  uint32_t tickCounter_ = 0;
 
   static std::atomic<uint16_t> pendingReset_;
 };

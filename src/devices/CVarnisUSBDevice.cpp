@@ -277,7 +277,7 @@ void CVarnisUSBDevice::ShowPage(int kind) {
 }
 
 void CVarnisUSBDevice::SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t e) {
-  lightInfo_ = LightWords{a, b, c, d, e};
+  SetLightWords(LightWords{a, b, c, d, e});
 }
 
 void CVarnisUSBDevice::SetAudioLightInfo(const AudioLightRecord& record) {

@@ -28,13 +28,6 @@ inline constexpr uint32_t PowerStatusMessage = 0x0D01;     // wParam: status byt
 // Per-light-point effect state.
 using LedEffectState = std::array<uint8_t, 17>;
 
-// The effect step state that goes with the page's lighting record.
-struct LightStepState {
-  int phase = 0;
-  int colourIndex = 0;
-  int blinkToggle = 0;
-  uint32_t timeStamp = 0;
-};
 
 // The audio-lighting settings of a page.
 using AudioLightRecord = std::array<uint8_t, 9>;
@@ -116,7 +109,13 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   const std::vector<toolkit::CControlUI*>& LedControls() const { return ledControls_; }
   toolkit::CControlUI* PreviewPanel() const { return previewPanel_; }
   const std::vector<LedEffectState>& LedLightState() const { return ledLightState_; }
-  const LightWords& GetLightWords() const { return lightInfo_; }
+  // The page's lighting record; the light threads read it while the UI
+  // thread changes it, word by word.
+  LightWords GetLightWords() const {
+    return {lightA_.load(std::memory_order_relaxed), lightB_.load(std::memory_order_relaxed),
+            lightC_.load(std::memory_order_relaxed), lightD_.load(std::memory_order_relaxed),
+            lightE_.load(std::memory_order_relaxed)};
+  }
   int GetLightTableIndex() const { return lightTableIndex_; }
   int GetSelectedKey() const { return selectedKey_; }
 
@@ -187,7 +186,13 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // Hands the profile panel the device's folders and fills it.
   void BindProfilePanel();
   // The page's copy of the lighting record, without touching the profile.
-  void SetLightWords(const LightWords& words) { lightInfo_ = words; }
+  void SetLightWords(const LightWords& words) {
+    lightA_ = words.A;
+    lightB_ = words.B;
+    lightC_ = words.C;
+    lightD_ = words.D;
+    lightE_ = words.E;
+  }
   // Binding the page's controls; out-of-range indices are ignored.
   void BindKeyControl(int index, toolkit::CControlUI* control);
   void BindLedControl(int index, toolkit::CControlUI* control);
@@ -246,8 +251,11 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   int pageKind_ = 1;
   int selectedKey_ = -1;
   AudioLightRecord audioLightInfo_{};
-  LightWords lightInfo_;
-  LightStepState lightStep_;
+  std::atomic<uint32_t> lightA_{0};
+  std::atomic<uint32_t> lightB_{0};
+  std::atomic<uint32_t> lightC_{0};
+  std::atomic<uint32_t> lightD_{0};
+  std::atomic<uint8_t> lightE_{0};
 
   // The worker threads; destroyed (stopped) before the channels.
   DeviceThread lightThread_;
