@@ -2,6 +2,8 @@
 
 #include "app/LightingCommands.h"
 #include "lighting/LightInfoWords.h"
+#include "lighting/LedCanvas.h"
+#include "lighting/LightTables.h"
 #include "platform/WindowMessages.h"
 #include "support/SimulatedKeyboardPage.h"
 #include "toolkit/CButtonUI.h"
@@ -255,4 +257,64 @@ TEST_F(LightingPage, GameEventsArriveAsWindowMessagesAndTheTimerEndsThem) {
   EXPECT_EQ(Light().SelectItem, 5);
   ASSERT_TRUE(RunUntil([&] { return Light().SelectItem == 6; }, 2000));
   EXPECT_EQ(Block()[1], 6);
+}
+
+TEST_F(LightingPage, AKeyPressFromTheKeyboardLightsItsKeyInTheFadeMode) {
+  Start();
+  ASSERT_TRUE(RunUntil([&] { return keyboard_->IsEventInterfaceOpen(false); }));
+  SelectMode(7);
+  const int slot = keyboard_->PositionToSlot(kPositionA);
+  ASSERT_LT(slot, 255);
+  RunFor(100);
+  EXPECT_EQ(lighting::UnpackLevel(keyboard_->GetLedColour(kPositionA)), 0) << "dark before the press";
+  ASSERT_TRUE(simulator_->SendEvent(sim::DeviceKind::Keyboard, static_cast<uint16_t>(0x0500 + slot)));
+  ASSERT_TRUE(RunUntil([&] { return lighting::UnpackLevel(keyboard_->GetLedColour(kPositionA)) > 0; }, 3000));
+  // Its neighbour stays dark.
+  EXPECT_EQ(lighting::UnpackLevel(keyboard_->GetLedColour(kPositionA + 1)), 0);
+}
+
+TEST_F(LightingPage, TheScreenColourIsStreamedOnlyWhileTheProgramControlsTheLights) {
+  Start();
+  SelectMode(30);
+  const int values[6] = {10, 200, 30, 0, 0, 0};
+  keyboard_->SetScreenColour(values, 6);
+  keyboard_->LightPass();
+  const int streamsBefore = CommandCount(0x12);
+  keyboard_->OutputLightFrame();
+  EXPECT_GT(CommandCount(0x12), streamsBefore);
+  const auto frame = Memory("light_frame");
+  const int led = keyboard_->PositionToLed(kPositionA);
+  ASSERT_LT(led, 255);
+  const int level = lighting::LevelTable[Light().Light];
+  EXPECT_EQ(frame[led * 3], lighting::Scale(10, level));
+  EXPECT_EQ(frame[led * 3 + 1], lighting::Scale(200, level));
+  EXPECT_EQ(frame[led * 3 + 2], lighting::Scale(30, level));
+
+  keyboard_->SetLightControl(0);
+  const int streams = CommandCount(0x12);
+  keyboard_->OutputLightFrame();
+  EXPECT_EQ(CommandCount(0x12), streams) << "nothing is streamed while light control is off";
+  keyboard_->SetLightControl(1);
+
+  // An ordinary mode runs on the keyboard itself: nothing is streamed.
+  SelectMode(6);
+  const int streamsStatic = CommandCount(0x12);
+  keyboard_->OutputLightFrame();
+  EXPECT_EQ(CommandCount(0x12), streamsStatic);
+}
+
+TEST_F(LightingPage, FollowersArePaintedByTheCommonEffect) {
+  ASSERT_TRUE(simulator_->Plug("pad"));
+  Start();
+  SelectMode(6);  // static
+  ASSERT_TRUE(RunUntil([&] { return Panel()->IsSameModeAvailable() != 0; }));
+  // The page's own effect stops drawing; the common one paints black first.
+  for (int i = 0; i < keyboard_->GetLedCount(); ++i)
+    keyboard_->SetLedColour(i, 0);
+  ASSERT_TRUE(window_->Lighting().ApplySameMode());
+  ASSERT_TRUE(keyboard_->Commands.LightFollower);
+  const LightInfo light = Light();
+  const uint32_t expected = lighting::PackLed({light.Red, light.Green, light.Blue},
+                                             lighting::LevelTable[light.Light]);
+  EXPECT_TRUE(RunUntil([&] { return keyboard_->GetLedColour(kPositionA) == expected; }, 3000));
 }
