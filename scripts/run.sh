@@ -22,7 +22,7 @@ done
 
 scripts/install-deps.sh run
 scripts/build.sh default
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found. Start Travix from a desktop session, or under Xvfb:" >&2
   echo "  Xvfb :99 -screen 0 1280x800x24 & DISPLAY=:99 $0" >&2
   exit 1

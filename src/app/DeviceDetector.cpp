@@ -9,6 +9,15 @@
 #include "platform/WindowMessages.h"
 
 bool DeviceDetector::Pass() {
+  // Nothing came, went or was rebound since the last full look (and no
+  // hotplug event woke us): the nodes need not be read again this time.
+  const std::string signature = hid::SysfsEnumerator::NodeSignature();
+  const bool changed = signature != lastSignature_ || woken_ || ++quietPasses_ >= kFullPassEvery;
+  woken_ = false;
+  if (!changed && enumerations_ > 0)
+    return true;
+  quietPasses_ = 0;
+  lastSignature_ = signature;
   if (registry_.AnyFree()) {
     hid::HidDevice probe;
     ++enumerations_;
@@ -49,8 +58,11 @@ void DeviceDetector::CheckRemovals() {
       const auto info = hid::SysfsEnumerator::ReadNode(node);
       present = info && info->hidDeviceDir == registry_.DeviceDirOf(i);
     }
-    if (!present && registry_.Unbind(i))
+    if (!present && registry_.Unbind(i)) {
       platform::SendWindowMessage(window_, DeviceRemovedMessage, static_cast<platform::WParam>(i), 0);
+      // A freed slot is filled by the next pass (the device may be back).
+      lastSignature_.clear();
+    }
   }
 }
 
@@ -73,10 +85,12 @@ void DeviceDetector::Run(const platform::Event& stop) {
     }
     if (!ok)
       break;
-    if (platform::WaitForEvents(waits, false, kPassIntervalMs) == 0) {
+    const int woke = platform::WaitForEvents(waits, false, kPassIntervalMs);
+    if (woke == 0) {
       platform::DebugOutput("抓取设备线程设定退出");
       break;
     }
+    woken_ = woke == 1;
   }
   monitor.Stop();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/Event.h"
 #include "platform/WindowMessageTypes.h"
@@ -19,6 +20,10 @@ inline constexpr uint32_t DeviceRemovedMessage = 0x0C13;  // wParam: slot
 class DeviceDetector {
  public:
   static constexpr int kPassIntervalMs = 100;
+  // While the kernel's list of nodes stays the same, the nodes are read
+  // fully only every this many passes (a node may become usable without
+  // changing, e.g. when its permissions change).
+  static constexpr int kFullPassEvery = 20;
 
   DeviceDetector(DeviceRegistry& registry, platform::WindowHandle window, uint32_t instanceMessage)
       : registry_(registry), window_(window), instanceMessage_(instanceMessage) {}
@@ -37,4 +42,7 @@ class DeviceDetector {
   platform::WindowHandle window_;
   uint32_t instanceMessage_;
   int enumerations_ = 0;
+  std::string lastSignature_;
+  int quietPasses_ = 0;
+  bool woken_ = false;
 };

@@ -156,10 +156,16 @@ void CDeviceOptionUI::OnConnectTimer() {
 
 void CDeviceOptionUI::OnPreviewTimer() {
   device_->OutputLightFrame();
-  if (IsSelected() && device_->IsWindowActive() && device_->PreviewPanel() != nullptr)
-    device_->PreviewPanel()->Invalidate();
+  // Only a preview someone can see is drawn again (not while the window is
+  // hidden in the tray or minimised).
+  toolkit::CControlUI* preview = device_->PreviewPanel();
+  const bool seen = preview != nullptr && preview->isVisible() && !preview->window()->isMinimized();
+  if (IsSelected() && device_->IsWindowActive() && seen)
+    preview->Invalidate();
+  // Nobody sees the preview of a hidden window: it is refreshed slowly then,
+  // unless the device takes its frames from here.
   if (device_->Commands.IsOpen)
-    StartTimer(kTimerPreview, 50);
+    StartTimer(kTimerPreview, seen || device_->StreamsFrames() ? 50 : kHiddenPreviewMs);
 }
 
 void CDeviceOptionUI::OnPowerTimer() {

@@ -23,6 +23,8 @@ class CDeviceOptionUI : public toolkit::CHorizontalLayoutUI {
   static constexpr toolkit::UINT kTimerResync = 1002;
   static constexpr toolkit::UINT kTimerPower = 1005;
   static constexpr toolkit::UINT kTimerLink = 1007;
+  // Preview refresh while nobody can see it.
+  static constexpr toolkit::UINT kHiddenPreviewMs = 500;
 
   explicit CDeviceOptionUI(QWidget* parent = nullptr);
   QString GetClass() const override { return QStringLiteral("DeviceOption"); }

@@ -922,6 +922,11 @@ void CVarnisKeyboardDevice::StartLightThread() {
           return;
         }
         LightPass();
+        // The loop waits one step; sleep through the others with nothing to
+        // draw.
+        for (int idle = IdleSteps(); idle > 1; --idle)
+          if (platform::WaitTickStep(stop))
+            return;
       },
       /*tickSteps=*/true);
 }
@@ -932,8 +937,10 @@ void CVarnisKeyboardDevice::LightPass() {
     return;
   const uint32_t now = platform::TickCount();
   if (now - tickLast_ >= 2) {
+    // Every step of the tick count is a pass (the loop may have slept
+    // through several).
+    tickCounter_ += std::max<uint32_t>(1, static_cast<uint32_t>((now - tickLast_) / platform::kTickStepMs + 0.5));
     tickLast_ = now;
-    ++tickCounter_;
   }
   const lighting::LightParams light = CurrentLightParams();
   DeviceLedCanvas canvas(*this);
@@ -948,6 +955,22 @@ void CVarnisKeyboardDevice::LightPass() {
   }
   std::lock_guard lock(listMutex_);
   lightList_.Run(canvas, now, false);
+}
+
+int CVarnisKeyboardDevice::IdleSteps() const {
+  // Passes with nothing to draw need not wake the thread: a mode with a
+  // step of its own draws only when its threshold is reached, as long as
+  // no per-light-point effect runs on every pass.
+  const lighting::LightParams light = CurrentLightParams();
+  const int threshold = lighting::KeyboardEffects::Threshold(light.mode, light.speed);
+  if (threshold <= 1 || Commands.LightFollower)
+    return 1;
+  {
+    std::lock_guard lock(listMutex_);
+    if (!lightList_.List().empty())
+      return 1;
+  }
+  return std::max(1, threshold - static_cast<int>(tickCounter_));
 }
 
 void CVarnisKeyboardDevice::OnLightModeChanged() {
@@ -983,6 +1006,11 @@ void CVarnisKeyboardDevice::OnKeyEvent(int slot, int type) {
 void CVarnisKeyboardDevice::SetScreenColour(const int* values, int count) {
   std::lock_guard lock(effectMutex_);
   keyEffects_.SetScreenColour(values, count);
+}
+
+bool CVarnisKeyboardDevice::StreamsFrames() const {
+  const int mode = static_cast<int>(GetLightWords().A & 0xFF);
+  return mode == lighting::kAudioModeValue || mode == lighting::kScreenModeValue;
 }
 
 void CVarnisKeyboardDevice::OutputLightFrame() {

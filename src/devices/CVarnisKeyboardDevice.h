@@ -81,6 +81,7 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   // screen colour) the frame streamed to the keyboard.
   void OutputLightFrame() override;
   void OnLightModeChanged() override;
+  bool StreamsFrames() const override;
 
   // Light effects. The light thread runs one pass per tick step; tests run
   // passes directly.
@@ -89,6 +90,8 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   // A key slot pressed (1) or released (2), as the keyboard reports it.
   void OnKeyEvent(int slot, int type);
   lighting::LightParams CurrentLightParams() const;
+  // Steps of the tick count until the light thread has something to draw.
+  int IdleSteps() const;
 
   // Keyboard-only operations.
   void BuildLayout();
@@ -194,7 +197,7 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   std::minstd_rand random_;
   // The per-light-point effects and the user's effect steps, each under
   // its lock.
-  std::mutex listMutex_;
+  mutable std::mutex listMutex_;
   lighting::LightListPlayer lightList_;
   std::mutex stepMutex_;
   lighting::EffectStepPlayer userSteps_;

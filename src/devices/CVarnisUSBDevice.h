@@ -131,6 +131,9 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual void AttachToWindow();
   virtual void ApplyProfile() {}
   virtual void OutputLightFrame();
+  // Whether the page sends its frames to the device (its preview timer then
+  // keeps its pace while the window is hidden).
+  virtual bool StreamsFrames() const { return false; }
   virtual void SetLedColour(int index, uint32_t colour);
   virtual uint32_t GetLedColour(int index) const;
   virtual void InitialRead() {}

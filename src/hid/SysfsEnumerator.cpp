@@ -101,6 +101,22 @@ std::optional<HidrawNodeInfo> SysfsEnumerator::ReadNode(const std::string& node)
   return info;
 }
 
+std::string SysfsEnumerator::NodeSignature() {
+  std::error_code ec;
+  const fs::path folder = fs::path(SysfsRoot()) / "class" / "hidraw";
+  std::vector<std::string> entries;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code linkError;
+    const fs::path target = fs::read_symlink(it->path(), linkError);
+    entries.push_back(it->path().filename().string() + "=" + (linkError ? std::string() : target.string()));
+  }
+  std::sort(entries.begin(), entries.end());
+  std::string signature;
+  for (const std::string& entry : entries)
+    signature += entry + "\n";
+  return signature;
+}
+
 std::vector<HidrawNodeInfo> SysfsEnumerator::ListNodes() {
   std::vector<HidrawNodeInfo> nodes;
   std::error_code ec;

@@ -39,6 +39,10 @@ class SysfsEnumerator {
   // Every USB hidraw node, in node-number order. A missing class folder is an
   // empty list. Nodes of other buses (Bluetooth, I2C) are left out.
   static std::vector<HidrawNodeInfo> ListNodes();
+  // The hidraw nodes as the kernel lists them, each with the device it links
+  // to: changes whenever a node comes, goes or is bound to another device.
+  // Much cheaper than reading the nodes.
+  static std::string NodeSignature();
   static std::optional<HidrawNodeInfo> ReadNode(const std::string& node);
   // One path per top-level collection of the node's descriptor.
   static std::vector<std::string> InterfacePathsOf(const HidrawNodeInfo& node);

@@ -27,7 +27,7 @@ class LightListPlayer {
   // Elements naming points at or beyond the canvas are skipped.
   void Run(LedCanvas& canvas, uint32_t nowMs, bool reset);
 
-  // Breathing position of element i (0..127), for inspection.
+  // Breathing position of element i (0..127).
   uint8_t Phase(std::size_t i) const { return i < state_.size() ? state_[i].phase : 0; }
 
  private:

@@ -1,5 +1,7 @@
 #include "toolkit/CRenderEngine.h"
 
+#include <QHash>
+
 #include <QPainter>
 #include <QPixmapCache>
 
@@ -12,11 +14,19 @@ namespace toolkit {
 QPixmap CRenderEngine::LoadImage(const QString& file) {
   if (file.isEmpty())
     return {};
+  // Painting asks for the same few images many times a second: where each
+  // one lies is looked up on disk once per skin folder.
+  static QHash<QString, QString> located;
   QString name = file;
   const QString indexed = CResourceManager::GetInstance()->GetImagePath(file);
   if (!indexed.isEmpty())
     name = indexed;
-  const QString path = SkinFileLocator::Locate(CPaintManagerUI::GetResourcePath(), name);
+  const QString folder = CPaintManagerUI::GetResourcePath();
+  const QString key = folder + QLatin1Char('\n') + name;
+  auto found = located.constFind(key);
+  if (found == located.constEnd())
+    found = located.insert(key, SkinFileLocator::Locate(folder, name));
+  const QString path = *found;
   if (path.isEmpty())
     return {};
   QPixmap pixmap;

@@ -151,3 +151,19 @@ TEST_F(Detection, WithEverySlotBoundOnlyTheRemovalCheckRuns) {
   ASSERT_TRUE(detector.Pass());
   EXPECT_EQ(detector.EnumeratingPasses(), 2);
 }
+
+TEST_F(Detection, UnchangedNodesAreReadFullyOnlyNowAndThen) {
+  ASSERT_TRUE(simulator_->Plug("pad"));
+  DeviceDetector detector(registry_, queue_.Handle(), kInstance);
+  ASSERT_TRUE(detector.Pass());
+  EXPECT_EQ(detector.EnumeratingPasses(), 1);
+  for (int i = 1; i < DeviceDetector::kFullPassEvery; ++i)
+    ASSERT_TRUE(detector.Pass());
+  EXPECT_EQ(detector.EnumeratingPasses(), 1) << "the same nodes: nothing read again";
+  ASSERT_TRUE(detector.Pass());
+  EXPECT_EQ(detector.EnumeratingPasses(), 2) << "but now and then anyway";
+  // A new node is read at once.
+  ASSERT_TRUE(simulator_->Plug("keyboard"));
+  ASSERT_TRUE(detector.Pass());
+  EXPECT_EQ(detector.EnumeratingPasses(), 3);
+}
