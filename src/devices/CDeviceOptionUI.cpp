@@ -1,5 +1,7 @@
 #include "devices/CDeviceOptionUI.h"
 
+#include "ui/CDeviceKeyButtonUI.h"
+
 #include "devices/CVarnisUSBDevice.h"
 #include "platform/DebugChannel.h"
 #include "toolkit/COptionUI.h"
@@ -160,8 +162,12 @@ void CDeviceOptionUI::OnPreviewTimer() {
   // hidden in the tray or minimised).
   toolkit::CControlUI* preview = device_->PreviewPanel();
   const bool seen = preview != nullptr && preview->isVisible() && !preview->window()->isMinimized();
-  if (IsSelected() && device_->IsWindowActive() && seen)
-    preview->Invalidate();
+  if (IsSelected() && device_->IsWindowActive() && seen) {
+    // Only the lights that changed since the last frame are drawn again.
+    for (toolkit::CControlUI* light : device_->LedControls())
+      if (auto* button = qobject_cast<CDeviceKeyButtonUI*>(light); button != nullptr && button->TakeLightChanged())
+        button->Invalidate();
+  }
   // Nobody sees the preview of a hidden window: it is refreshed slowly then,
   // unless the device takes its frames from here.
   if (device_->Commands.IsOpen)

@@ -924,9 +924,8 @@ void CVarnisKeyboardDevice::StartLightThread() {
         LightPass();
         // The loop waits one step; sleep through the others with nothing to
         // draw.
-        for (int idle = IdleSteps(); idle > 1; --idle)
-          if (platform::WaitTickStep(stop))
-            return;
+        if (const int idle = IdleSteps(); idle > 1)
+          platform::WaitTickSteps(stop, idle - 1);
       },
       /*tickSteps=*/true);
 }

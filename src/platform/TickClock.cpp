@@ -16,10 +16,10 @@ double NowMs() {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Milliseconds until the next step boundary, at least 1.
-int MsToNextStep() {
+// Milliseconds until the `steps`-th next step boundary, at least 1.
+int MsToNextStep(int steps = 1) {
   const double now = NowMs();
-  const double next = (std::floor(now / kTickStepMs) + 1.0) * kTickStepMs;
+  const double next = (std::floor(now / kTickStepMs) + std::max(1, steps)) * kTickStepMs;
   return std::max(1, static_cast<int>(std::ceil(next - now)));
 }
 
@@ -31,6 +31,8 @@ uint32_t TickCount() {
 }
 
 bool WaitTickStep(const Event& stop) { return stop.Wait(MsToNextStep()); }
+
+bool WaitTickSteps(const Event& stop, int steps) { return stop.Wait(MsToNextStep(steps)); }
 
 void SleepTickStep() { std::this_thread::sleep_for(std::chrono::milliseconds(MsToNextStep())); }
 

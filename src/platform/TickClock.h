@@ -20,6 +20,9 @@ uint32_t TickCount();
 // Waits until the next step of the tick count or until `stop` is set;
 // true when it was set.
 bool WaitTickStep(const Event& stop);
+// Waits until `steps` steps of the tick count have begun (in one wait), or
+// until `stop` is set; true when it was set.
+bool WaitTickSteps(const Event& stop, int steps);
 // Sleeps until the next step of the tick count.
 void SleepTickStep();
 

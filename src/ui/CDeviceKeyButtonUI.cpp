@@ -47,9 +47,17 @@ bool CDeviceKeyButtonUI::SetKeyUnsetImage(const QString& image) {
 }
 
 void CDeviceKeyButtonUI::SetLightState(uint32_t colour, int level, int on) {
+  if (lightColour_ != colour || lightLevel_ != level || lightOn_ != on)
+    lightChanged_ = true;
   lightColour_ = colour;
   lightLevel_ = level;
   lightOn_ = on;
+}
+
+bool CDeviceKeyButtonUI::TakeLightChanged() {
+  const bool changed = lightChanged_;
+  lightChanged_ = false;
+  return changed;
 }
 
 QColor CDeviceKeyButtonUI::LightColourToQColor(uint32_t colour) {

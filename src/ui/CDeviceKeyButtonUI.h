@@ -33,6 +33,9 @@ class CDeviceKeyButtonUI : public toolkit::CButtonUI {
   uint32_t GetLightColour() const { return lightColour_; }
   int GetLightLevel() const { return lightLevel_; }
   int GetLightOn() const { return lightOn_; }
+  // Whether the light state changed since the last call (the preview draws
+  // only what changed).
+  bool TakeLightChanged();
   // The light colour as Qt sees it.
   static QColor LightColourToQColor(uint32_t colour);
 
@@ -74,6 +77,7 @@ class CDeviceKeyButtonUI : public toolkit::CButtonUI {
   int keyUnsetHidden_ = 1;
   int selected_ = 0;
   int chosen_ = 0;
+  bool lightChanged_ = true;
   int redrawCount_ = 0;
   ControlOverlay* overlay_;
 };
