@@ -7,6 +7,7 @@
 #include "platform/WindowMessages.h"
 #include "support/SimulatedKeyboardPage.h"
 #include "toolkit/CButtonUI.h"
+#include "toolkit/CColorPaletteUI.h"
 #include "toolkit/CComboUI.h"
 #include "toolkit/CEditUI.h"
 #include "toolkit/COptionUI.h"
@@ -317,4 +318,29 @@ TEST_F(LightingPage, FollowersArePaintedByTheCommonEffect) {
   const uint32_t expected = lighting::PackLed({light.Red, light.Green, light.Blue},
                                              lighting::LevelTable[light.Light]);
   EXPECT_TRUE(RunUntil([&] { return keyboard_->GetLedColour(kPositionA) == expected; }, 3000));
+}
+
+TEST_F(LightingPage, ThePaletteAndTheSecondZoneReachTheProfileAndTheBlock) {
+  Start();
+  SelectMode(1);
+  auto* palette = Control<CColorPaletteUI>("deng_Color_Pallet");
+  ASSERT_NE(palette, nullptr);
+  palette->SetSelectColor(0xFF123456);
+  TNotifyUI msg;
+  msg.sType = QStringLiteral("colorchanged");
+  msg.pSender = palette;
+  window_->Notify(msg);
+  RunFor(10);
+  EXPECT_EQ(Block()[6], 0x12);
+  EXPECT_EQ(Block()[7], 0x34);
+  EXPECT_EQ(Block()[8], 0x56);
+  EXPECT_EQ(Control<CEditUI>("deng_edit_R")->GetText(), "18");
+  EXPECT_EQ(ProfileSection()["LightInfo"]["Blue"].asInt(), 0x56);
+
+  SelectMode(17);
+  Control<CComboUI>("light_combo_ZZCCmodeSelect")->SelectItem(2, false, true);
+  RunFor(10);
+  EXPECT_EQ(Light().ZZCCLedMode, 2);
+  EXPECT_EQ(Block()[18], 2);
+  EXPECT_EQ(ProfileSection()["LightInfo"]["ZZCCLedMode"].asInt(), 2);
 }
