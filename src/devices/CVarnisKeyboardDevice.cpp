@@ -915,19 +915,15 @@ void CVarnisKeyboardDevice::StartLightThread() {
   LightThread().Stop();
   tickLast_ = platform::TickCount();
   tickCounter_ = 0;
-  LightThread().Start(
-      [this](const platform::Event& stop) {
-        if (!Commands.IsOpen) {
-          stop.Wait(100);
-          return;
-        }
-        LightPass();
-        // The loop waits one step; sleep through the others with nothing to
-        // draw.
-        if (const int idle = IdleSteps(); idle > 1)
-          platform::WaitTickSteps(stop, idle - 1);
-      },
-      /*tickSteps=*/true);
+  LightThread().StartStepped([this](const platform::Event& stop) {
+    if (!Commands.IsOpen) {
+      stop.Wait(100);
+      return 1;
+    }
+    LightPass();
+    // Sleep through the steps with nothing to draw.
+    return IdleSteps();
+  });
 }
 
 void CVarnisKeyboardDevice::LightPass() {

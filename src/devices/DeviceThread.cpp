@@ -3,6 +3,8 @@
 #include "platform/DebugChannel.h"
 #include "platform/TickClock.h"
 
+#include <algorithm>
+
 DeviceThread::DeviceThread(std::string exitLine, int stopLimitMs)
     : exitLine_(std::move(exitLine)), stopLimitMs_(stopLimitMs), thread_(exitLine_) {}
 
@@ -16,6 +18,16 @@ void DeviceThread::Start(Pass pass, bool tickSteps) {
           pass(stop);
         platform::DebugOutput(line);
       });
+}
+
+void DeviceThread::StartStepped(SteppedPass pass) {
+  Stop();
+  started_ = thread_.Start([pass = std::move(pass), line = exitLine_](const platform::Event& stop) {
+    int steps = 1;
+    while (!platform::WaitTickSteps(stop, steps))
+      steps = std::max(1, pass(stop));
+    platform::DebugOutput(line);
+  });
 }
 
 void DeviceThread::Configure(std::string exitLine, int stopLimitMs) {

@@ -31,6 +31,10 @@ class DeviceThread {
   // the thread waits 1 ms, or one step of the light tick count when
   // `tickSteps` (the light threads).
   void Start(Pass pass, bool tickSteps = false);
+  // A light thread's loop: each pass returns how many steps of the light
+  // tick count to wait before the next one (at least one).
+  using SteppedPass = std::function<int(const platform::Event& stop)>;
+  void StartStepped(SteppedPass pass);
   // Sets the stop event without waiting (so its owner can cut a pending
   // transfer short before it waits).
   void SignalStop();
