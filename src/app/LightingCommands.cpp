@@ -56,6 +56,10 @@ void LightingCommands::ChangeLight(CVarnisUSBDevice* device, bool clearFollower,
     device->Commands.LightFollower = false;
   LightInfo info = FromLightWords(device->GetLightWords());
   change(info);
+  StoreLight(device, info, apply);
+}
+
+void LightingCommands::StoreLight(CVarnisUSBDevice* device, const LightInfo& info, bool apply) {
   const LightWords words = ToLightWords(info);
   device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
   device->SaveProfile();
@@ -192,13 +196,12 @@ void LightingCommands::OnColourEdit(CVarnisUSBDevice* device, CLightControlUI* p
       panel->SetBlueText(shown);
   }
   panel->SetMultiColour(false);
+  device->Commands.LightFollower = false;
   LightInfo info = FromLightWords(device->GetLightWords());
   (channel == 0 ? info.Red : channel == 1 ? info.Green : info.Blue) = static_cast<uint8_t>(value);
+  info.MultiColor = 0;
   panel->SetColour(Argb(info));
-  ChangeLight(device, true, true, [channel, value](LightInfo& light) {
-    (channel == 0 ? light.Red : channel == 1 ? light.Green : light.Blue) = static_cast<uint8_t>(value);
-    light.MultiColor = 0;
-  });
+  StoreLight(device, info, true);
 }
 
 void LightingCommands::OnSelectionEnd(CVarnisUSBDevice* device) {
@@ -272,13 +275,11 @@ bool LightingCommands::ApplySameMode() {
       followers.push_back(device);
       LightInfo info = source;
       info.SelectItem = static_cast<uint8_t>(position);
-      const LightWords words = ToLightWords(info);
-      if (CLightControlUI* panel = device->LightPanel())
+      if (CLightControlUI* panel = device->LightPanel()) {
+        const LightWords words = ToLightWords(info);
         panel->ShowLightInfo(words.A, words.B, words.C);
-      device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
-      device->SaveProfile();
-      device->ApplyProfile();
-      device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+      }
+      StoreLight(device, info, true);
     }
   }
   lighting::LightParams common;
@@ -361,11 +362,7 @@ void LightingCommands::OnGameEvent(platform::WParam wParam, platform::LParam lPa
   } else {
     info.SelectItem = static_cast<uint8_t>(mode);
   }
-  const LightWords words = ToLightWords(info);
-  device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
-  device->SaveProfile();
-  device->ApplyProfile();
-  device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  StoreLight(device, info, true);
 }
 
 void LightingCommands::OnGameTimer() {
@@ -382,9 +379,5 @@ void LightingCommands::OnGameTimer() {
   if (CLightControlUI* panel = device->LightPanel())
     panel->SelectMode(mode);
   info.SelectItem = static_cast<uint8_t>(mode);
-  const LightWords words = ToLightWords(info);
-  device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
-  device->SaveProfile();
-  device->ApplyProfile();
-  device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  StoreLight(device, info, true);
 }

@@ -52,6 +52,8 @@ class LightingCommands {
   using Change = std::function<void(LightInfo&)>;
   // The sequence every control change follows.
   void ChangeLight(CVarnisUSBDevice* device, bool clearFollower, bool apply, const Change& change);
+  // Keeps the record on the page and in its profile and writes the block.
+  static void StoreLight(CVarnisUSBDevice* device, const LightInfo& info, bool apply);
   void OnColourEdit(CVarnisUSBDevice* device, CLightControlUI* panel, const QString& name);
   void SetColour(CVarnisUSBDevice* device, CLightControlUI* panel, uint32_t argb, bool clearFollower);
   void OnSelectionEnd(CVarnisUSBDevice* device);

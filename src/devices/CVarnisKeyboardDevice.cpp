@@ -66,19 +66,6 @@ QString Text(const char* id) {
   return toolkit::CResourceManager::GetInstance()->GetText(QString::fromLatin1(id));
 }
 
-void CollectDescendants(CControlUI* root, std::vector<CControlUI*>& out) {
-  auto* container = qobject_cast<toolkit::CContainerUI*>(root);
-  if (container == nullptr)
-    return;
-  for (int i = 0; i < container->GetCount(); ++i) {
-    CControlUI* item = container->GetItemAt(i);
-    out.push_back(item);
-    CollectDescendants(item, out);
-  }
-}
-
-bool SameFunction(const KeyFunctionRecord& a, const KeyFunctionRecord& b) { return a == b; }
-
 }  // namespace
 
 std::atomic<uint16_t> CVarnisKeyboardDevice::pendingReset_{0};
@@ -117,7 +104,7 @@ void CVarnisKeyboardDevice::BuildLayout() {
   if (keyLightContainer_ == nullptr)
     return;
   std::vector<CControlUI*> children;
-  CollectDescendants(keyLightContainer_, children);
+  CollectControls(keyLightContainer_, children);
   auto bindLight = [this](int index, CControlUI* child) {
     if (index >= GetLedCount())
       return;
@@ -461,7 +448,7 @@ int CVarnisKeyboardDevice::WriteKeyTables(int arg, std::vector<KeyListEntry> lis
       }
     }
     uint8_t* fnEntry = fn.data() + slot * 3;
-    if (SameFunction(entry.Fn, entry.Default)) {
+    if (entry.Fn == entry.Default) {
       fnEntry[0] = fnEntry[1] = fnEntry[2] = 0;
     } else {
       fnEntry[0] = entry.Fn.Type;
@@ -1017,15 +1004,10 @@ void CVarnisKeyboardDevice::OutputLightFrame() {
     auto* button = qobject_cast<CDeviceKeyButtonUI*>(lights[i]);
     if (button == nullptr)
       continue;
-    if (!lightingPage || !button->IsVisible()) {
+    if (!lightingPage || !button->IsVisible())
       button->SetLightState(0, 0, 1);
-      continue;
-    }
-    const uint32_t led = GetLedColour(static_cast<int>(i));
-    const uint32_t red = led & 0xFF;
-    const uint32_t green = (led >> 8) & 0xFF;
-    const uint32_t blue = (led >> 16) & 0xFF;
-    button->SetLightState(red | blue << 8 | green << 16, static_cast<int>(led >> 24), 1);
+    else
+      PaintLightButton(button, static_cast<int>(i));
   }
   const int mode = static_cast<int>(GetLightWords().A & 0xFF);
   if ((mode != lighting::kAudioModeValue && mode != lighting::kScreenModeValue) || !Commands.IsOpen)

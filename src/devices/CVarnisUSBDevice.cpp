@@ -18,10 +18,7 @@
 using toolkit::CControlUI;
 using toolkit::CContainerUI;
 
-namespace {
-
-// Every control inside `root`, depth first, in the order of its containers.
-void CollectControls(CControlUI* root, std::vector<CControlUI*>& out) {
+void CVarnisUSBDevice::CollectControls(CControlUI* root, std::vector<CControlUI*>& out) {
   auto* container = qobject_cast<CContainerUI*>(root);
   if (container == nullptr)
     return;
@@ -31,8 +28,6 @@ void CollectControls(CControlUI* root, std::vector<CControlUI*>& out) {
     CollectControls(item, out);
   }
 }
-
-}  // namespace
 
 CVarnisUSBDevice::CVarnisUSBDevice(QWidget* parent)
     : toolkit::CHorizontalLayoutUI(parent),
@@ -215,16 +210,21 @@ void CVarnisUSBDevice::OutputLightFrame() {
   // stream frames to the hardware.
   if (!IsLightControlEnabled())
     return;
-  for (size_t i = 0; i < ledControls_.size(); ++i) {
-    auto* button = qobject_cast<CDeviceKeyButtonUI*>(ledControls_[i]);
-    if (button == nullptr || !button->IsVisible())
-      continue;
-    const uint32_t colour = ledColours_[i];
-    const uint32_t red = colour & 0xFF;
-    const uint32_t green = (colour >> 8) & 0xFF;
-    const uint32_t blue = (colour >> 16) & 0xFF;
-    button->SetLightState(red | blue << 8 | green << 16, static_cast<int>(colour >> 24), 1);
-  }
+  for (size_t i = 0; i < ledControls_.size(); ++i)
+    if (ledControls_[i] != nullptr && ledControls_[i]->IsVisible())
+      PaintLightButton(ledControls_[i], static_cast<int>(i));
+}
+
+void CVarnisUSBDevice::PaintLightButton(CControlUI* control, int index) const {
+  auto* button = qobject_cast<CDeviceKeyButtonUI*>(control);
+  if (button == nullptr)
+    return;
+  // The button takes its colour as red | blue << 8 | green << 16.
+  const uint32_t colour = GetLedColour(index);
+  const uint32_t red = colour & 0xFF;
+  const uint32_t green = (colour >> 8) & 0xFF;
+  const uint32_t blue = (colour >> 16) & 0xFF;
+  button->SetLightState(red | blue << 8 | green << 16, static_cast<int>(colour >> 24), 1);
 }
 
 void CVarnisUSBDevice::SetLedColour(int index, uint32_t colour) {

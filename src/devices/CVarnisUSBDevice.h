@@ -203,6 +203,10 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   void SetLightPanel(CLightControlUI* panel) { lightPanel_ = panel; }
   // A page without a layout has no keys and no lights.
   void ClearControlLists();
+  // Every control inside `root`, depth first, in the order of its containers.
+  static void CollectControls(toolkit::CControlUI* root, std::vector<toolkit::CControlUI*>& out);
+  // Shows light point `index` on its preview button (drawing on).
+  void PaintLightButton(toolkit::CControlUI* button, int index) const;
   // Each device class names its readers' exit line and stop limit.
   void SetEventThreadStyle(const std::string& exitLine, int stopLimitMs);
   void SetLightThreadStyle(const std::string& exitLine, int stopLimitMs);
