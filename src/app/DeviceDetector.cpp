@@ -12,23 +12,30 @@ bool DeviceDetector::Pass() {
   // Nothing came, went or was rebound since the last full look (and no
   // hotplug event woke us): the nodes need not be read again this time.
   const std::string signature = hid::SysfsEnumerator::NodeSignature();
-  const bool changed = signature != lastSignature_ || woken_ || ++quietPasses_ >= kFullPassEvery;
+  if (signature != lastSignature_)
+    retriesLeft_ = kOpenRetries;
+  const bool changed = signature != lastSignature_ || woken_ || retrying_ ||
+                       ++quietPasses_ >= FullPassEvery();
   woken_ = false;
   if (!changed && enumerations_ > 0)
     return true;
   quietPasses_ = 0;
   lastSignature_ = signature;
+  retrying_ = false;
   if (registry_.AnyFree()) {
     hid::HidDevice probe;
     ++enumerations_;
     if (!probe.EnumerateInterfaces())
       return false;
+    bool openFailed = false;
     while (auto path = probe.NextPath()) {
       if (!registry_.IsCandidate(*path))
         continue;
       hid::HidDevice device;
-      if (!device.Open(*path, true, false, true, false))
+      if (!device.Open(*path, true, false, true, false)) {
+        openFailed = true;
         continue;
+      }
       InterfaceRecord record = DeviceMatcher::FromPath(*path);
       // What the device says about itself wins over the path.
       record.VendorId = device.Attributes.VendorID;
@@ -40,6 +47,11 @@ bool DeviceDetector::Pass() {
       if (slot >= 0)
         platform::SendWindowMessage(window_, DeviceArrivedMessage, static_cast<platform::WParam>(slot), 0);
     }
+    // A node announced before its device can be opened (its permissions
+    // not set yet, say) is tried again soon, a few times.
+    retrying_ = openFailed && retriesLeft_ > 0;
+    if (retrying_)
+      --retriesLeft_;
   }
   CheckRemovals();
   return true;
@@ -69,7 +81,7 @@ void DeviceDetector::CheckRemovals() {
 void DeviceDetector::Run(const platform::Event& stop) {
   platform::Event hotplug(platform::Event::Mode::AutoReset);
   hid::HotplugMonitor monitor;
-  monitor.Start(hotplug);
+  SetWatched(monitor.Start(hotplug));
   bool first = true;
   const platform::Event* waits[] = {&stop, &hotplug};
   for (;;) {
@@ -85,7 +97,7 @@ void DeviceDetector::Run(const platform::Event& stop) {
     }
     if (!ok)
       break;
-    const int woke = platform::WaitForEvents(waits, false, kPassIntervalMs);
+    const int woke = platform::WaitForEvents(waits, false, retrying_ ? kPassIntervalMs : intervalMs_);
     if (woke == 0) {
       platform::DebugOutput("抓取设备线程设定退出");
       break;

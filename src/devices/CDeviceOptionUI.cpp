@@ -1,6 +1,7 @@
 #include "devices/CDeviceOptionUI.h"
 
 #include "ui/CDeviceKeyButtonUI.h"
+#include "ui/LightPreviewLayer.h"
 
 #include "devices/CVarnisUSBDevice.h"
 #include "platform/DebugChannel.h"
@@ -162,16 +163,41 @@ void CDeviceOptionUI::OnPreviewTimer() {
   // hidden in the tray or minimised).
   toolkit::CControlUI* preview = device_->PreviewPanel();
   const bool seen = preview != nullptr && preview->isVisible() && !preview->window()->isMinimized();
-  if (IsSelected() && device_->IsWindowActive() && seen) {
-    // Only the lights that changed since the last frame are drawn again.
-    for (toolkit::CControlUI* light : device_->LedControls())
-      if (auto* button = qobject_cast<CDeviceKeyButtonUI*>(light); button != nullptr && button->TakeLightChanged())
-        button->Invalidate();
-  }
+  if (IsSelected() && device_->IsWindowActive() && seen)
+    RefreshPreview();
+  else if (layer_ != nullptr)
+    layer_->Suspend();  // the buttons draw themselves meanwhile
   // Nobody sees the preview of a hidden window: it is refreshed slowly then,
   // unless the device takes its frames from here.
   if (device_->Commands.IsOpen)
     StartTimer(kTimerPreview, seen || device_->StreamsFrames() ? 50 : kHiddenPreviewMs);
+}
+
+void CDeviceOptionUI::RefreshPreview() {
+  const std::vector<CControlUI*>& lights = device_->LedControls();
+  if (layer_ == nullptr || lights != layerLights_) {
+    // The lights are drawn in one layer over the panel they sit on.
+    std::vector<CDeviceKeyButtonUI*> buttons;
+    QWidget* host = nullptr;
+    for (CControlUI* light : lights) {
+      auto* button = qobject_cast<CDeviceKeyButtonUI*>(light);
+      if (button == nullptr)
+        continue;
+      if (host == nullptr)
+        host = button->parentWidget();
+      buttons.push_back(button);
+    }
+    if (host == nullptr)
+      return;
+    if (layer_ != nullptr && layer_->parentWidget() != host)
+      delete layer_;
+    if (layer_ == nullptr)
+      layer_ = new LightPreviewLayer(host);
+    layer_->SetLights(buttons);
+    layerLights_ = lights;
+  }
+  // Only the lights that changed since the last frame are drawn again.
+  layer_->Refresh();
 }
 
 void CDeviceOptionUI::OnPowerTimer() {

@@ -1,14 +1,18 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <vector>
 
 #include "toolkit/CHorizontalLayoutUI.h"
+#include "ui/LightPreviewLayer.h"
 
 namespace toolkit {
 class COptionUI;
 class CControlUI;
 }  // namespace toolkit
 class CVarnisUSBDevice;
+
 
 // A device's selector in the main window's device bar: its tile
 // ("device_select", an option bound to the device's page), its lighting
@@ -73,6 +77,9 @@ class CDeviceOptionUI : public toolkit::CHorizontalLayoutUI {
 
   // Times the connect timer has run since the device last answered.
   int RetryCount() const { return retryCount_; }
+  // The layer the device's preview lights are drawn in (null before the
+  // preview was first seen).
+  LightPreviewLayer* PreviewLayer() const { return layer_; }
 
  private:
   toolkit::CControlUI* Sub(const char* name) const;
@@ -81,6 +88,7 @@ class CDeviceOptionUI : public toolkit::CHorizontalLayoutUI {
   void OnPowerTimer();
   void OnLinkTimer();
   void RequestPage(bool show);
+  void RefreshPreview();
 
   CVarnisUSBDevice* device_ = nullptr;
   int deviceType_ = 0;
@@ -91,4 +99,6 @@ class CDeviceOptionUI : public toolkit::CHorizontalLayoutUI {
   int powerTabIndex_ = -1;
   bool shown_ = false;
   int retryCount_ = 0;
+  QPointer<LightPreviewLayer> layer_;
+  std::vector<toolkit::CControlUI*> layerLights_;
 };

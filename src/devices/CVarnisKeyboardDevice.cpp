@@ -999,12 +999,13 @@ void CVarnisKeyboardDevice::OutputLightFrame() {
   if (!IsLightControlEnabled())
     return;
   const bool lightingPage = CurrentPage() == 1;
-  const auto& lights = LedControls();
+  const auto& lights = LightButtons();
+  LightShown shown;
   for (size_t i = 0; i < lights.size(); ++i) {
-    auto* button = qobject_cast<CDeviceKeyButtonUI*>(lights[i]);
+    CDeviceKeyButtonUI* button = lights[i];
     if (button == nullptr)
       continue;
-    if (!lightingPage || !button->IsVisible())
+    if (!lightingPage || !shown(button))
       button->SetLightState(0, 0, 1);
     else
       PaintLightButton(button, static_cast<int>(i));

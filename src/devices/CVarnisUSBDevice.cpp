@@ -210,15 +210,37 @@ void CVarnisUSBDevice::OutputLightFrame() {
   // stream frames to the hardware.
   if (!IsLightControlEnabled())
     return;
-  for (size_t i = 0; i < ledControls_.size(); ++i)
-    if (ledControls_[i] != nullptr && ledControls_[i]->IsVisible())
-      PaintLightButton(ledControls_[i], static_cast<int>(i));
+  LightShown shown;
+  const auto& buttons = LightButtons();
+  for (size_t i = 0; i < buttons.size(); ++i)
+    if (buttons[i] != nullptr && shown(buttons[i]))
+      PaintLightButton(buttons[i], static_cast<int>(i));
 }
 
-void CVarnisUSBDevice::PaintLightButton(CControlUI* control, int index) const {
-  auto* button = qobject_cast<CDeviceKeyButtonUI*>(control);
-  if (button == nullptr)
-    return;
+const std::vector<CDeviceKeyButtonUI*>& CVarnisUSBDevice::LightButtons() {
+  if (lightButtonsOf_ != ledControls_) {
+    lightButtonsOf_ = ledControls_;
+    lightButtons_.clear();
+    for (CControlUI* control : ledControls_)
+      lightButtons_.push_back(qobject_cast<CDeviceKeyButtonUI*>(control));
+  }
+  return lightButtons_;
+}
+
+bool CVarnisUSBDevice::LightShown::operator()(const CControlUI* light) {
+  if (!light->IsOwnVisible())
+    return false;
+  const QWidget* panel = light->parentWidget();
+  if (panel != panel_ || !looked_) {
+    panel_ = panel;
+    looked_ = true;
+    const CControlUI* control = light->GetParent();
+    panelShown_ = control == nullptr || control->IsVisible();
+  }
+  return panelShown_;
+}
+
+void CVarnisUSBDevice::PaintLightButton(CDeviceKeyButtonUI* button, int index) const {
   // The button takes its colour as red | blue << 8 | green << 16.
   const uint32_t colour = GetLedColour(index);
   const uint32_t red = colour & 0xFF;

@@ -16,6 +16,7 @@
 #include "toolkit/CHorizontalLayoutUI.h"
 #include "toolkit/CNotifyPump.h"
 
+class CDeviceKeyButtonUI;
 class CDeviceOptionUI;
 class CDeviceProfileUI;
 class CLightControlUI;
@@ -108,6 +109,9 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   const std::vector<toolkit::CControlUI*>& KeyControls() const { return keyControls_; }
   const std::vector<toolkit::CControlUI*>& LedControls() const { return ledControls_; }
   toolkit::CControlUI* PreviewPanel() const { return previewPanel_; }
+  // The light controls as light buttons (null where a control is none),
+  // index for index.
+  const std::vector<CDeviceKeyButtonUI*>& LightButtons();
   const std::vector<LedEffectState>& LedLightState() const { return ledLightState_; }
   // The page's lighting record; the light threads read it while the UI
   // thread changes it, word by word.
@@ -206,7 +210,18 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // Every control inside `root`, depth first, in the order of its containers.
   static void CollectControls(toolkit::CControlUI* root, std::vector<toolkit::CControlUI*>& out);
   // Shows light point `index` on its preview button (drawing on).
-  void PaintLightButton(toolkit::CControlUI* button, int index) const;
+  void PaintLightButton(CDeviceKeyButtonUI* button, int index) const;
+  // Whether a light button is shown; the panel the lights share is looked up
+  // once, not for every light of every frame.
+  class LightShown {
+   public:
+    bool operator()(const toolkit::CControlUI* light);
+
+   private:
+    const QWidget* panel_ = nullptr;
+    bool looked_ = false;
+    bool panelShown_ = false;
+  };
   // Each device class names its readers' exit line and stop limit.
   void SetEventThreadStyle(const std::string& exitLine, int stopLimitMs);
   void SetLightThreadStyle(const std::string& exitLine, int stopLimitMs);
@@ -239,6 +254,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   int ledCount_ = 0;
   std::vector<toolkit::CControlUI*> keyControls_;
   std::vector<toolkit::CControlUI*> ledControls_;
+  std::vector<toolkit::CControlUI*> lightButtonsOf_;
+  std::vector<CDeviceKeyButtonUI*> lightButtons_;
   // Red | green << 8 | blue << 16 | level << 24 per light point; written by
   // the light threads, read by the preview.
   std::vector<std::atomic<uint32_t>> ledColours_;

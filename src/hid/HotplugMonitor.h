@@ -6,10 +6,14 @@
 
 namespace hid {
 
-// Watches the kernel's hidraw add and remove events (through udev) and sets
-// an event when one arrives, so a polling detection loop can look at once
-// instead of at its next pass. Without udev (containers, tests) it simply
-// does not start; the loop's own interval still finds every change.
+// Watches hidraw nodes come and go and sets an event when one does, so a
+// detection loop looks at once instead of at its next pass.
+//
+// On the system's device tree the kernel's add and remove events come
+// through udev; on another tree (TRAVIX_SYSFS_ROOT, the device simulator's)
+// its class/hidraw folder is watched with inotify. Without either (udev not
+// running, as in containers) it does not start, and the loop's own interval
+// finds every change.
 class HotplugMonitor {
  public:
   HotplugMonitor();
@@ -17,8 +21,8 @@ class HotplugMonitor {
   HotplugMonitor(const HotplugMonitor&) = delete;
   HotplugMonitor& operator=(const HotplugMonitor&) = delete;
 
-  // Starts watching; `wake` is set on every hidraw add or remove. False when
-  // udev cannot be reached.
+  // Starts watching; `wake` is set on every node added or removed. False
+  // when no source of events can be had.
   bool Start(platform::Event& wake);
   void Stop();
   bool IsRunning() const;

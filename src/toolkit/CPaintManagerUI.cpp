@@ -312,7 +312,8 @@ void CPaintManagerUI::RemoveAllTimers() {
 }
 
 bool CPaintManagerUI::HasTimer(CControlUI* control, UINT id) const {
-  return timers_.count({control, id}) != 0;
+  const auto it = timers_.find({control, id});
+  return it != timers_.end() && it->second->isActive();
 }
 
 void CPaintManagerUI::StartTimerNow(CControlUI* control, UINT id, UINT elapseMs) {
@@ -331,10 +332,9 @@ void CPaintManagerUI::KillTimerNow(CControlUI* control, UINT id) {
   auto it = timers_.find({control, id});
   if (it == timers_.end())
     return;
-  // The timer may be the one whose timeout is running right now.
+  // Stopped and kept: controls that run a timer once and start it again
+  // from its timeout (twenty times a second for a preview) reuse it.
   it->second->stop();
-  it->second->deleteLater();
-  timers_.erase(it);
 }
 
 bool CPaintManagerUI::AddOptionGroup(const QString& group, CControlUI* control) {

@@ -84,27 +84,6 @@ bool CRenderEngine::DrawImage(QPainter& painter, const QRect& rc, const SkinImag
   return true;
 }
 
-bool CRenderEngine::DrawImageTinted(QPainter& painter, const QRect& rc, const SkinImage& image,
-                                    const QColor& colour, int level) {
-  const QPixmap pixmap = LoadImage(image.file);
-  if (pixmap.isNull())
-    return false;
-  const QRect source = image.source.value_or(pixmap.rect()).intersected(pixmap.rect());
-  QPixmap tinted(source.size());
-  tinted.fill(Qt::transparent);
-  {
-    QPainter p(&tinted);
-    p.drawPixmap(QPoint(0, 0), pixmap, source);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(tinted.rect(), colour);
-  }
-  painter.save();
-  painter.setOpacity(painter.opacity() * std::clamp(level, 0, 255) / 255.0 * image.fade / 255.0);
-  DrawNineSlice(painter, TargetRect(rc, image), tinted, tinted.rect(), image.corner);
-  painter.restore();
-  return true;
-}
-
 void CRenderEngine::DrawColor(QPainter& painter, const QRect& rc, const QColor& colour) {
   painter.fillRect(rc, colour);
 }

@@ -22,10 +22,6 @@ class CRenderEngine {
   // Draws the image into `rc` (or its `dest` part): the source part, corners
   // kept, the rest stretched, with the image's fade as opacity.
   static bool DrawImage(QPainter& painter, const QRect& rc, const SkinImage& image);
-  // The same, with every opaque pixel of the image painted in `colour` and the
-  // result drawn at opacity level / 255.
-  static bool DrawImageTinted(QPainter& painter, const QRect& rc, const SkinImage& image,
-                              const QColor& colour, int level);
 
   static void DrawColor(QPainter& painter, const QRect& rc, const QColor& colour);
   static void DrawRect(QPainter& painter, const QRect& rc, int size, const QColor& colour);

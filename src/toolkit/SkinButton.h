@@ -36,13 +36,14 @@ class SkinButton : public QPushButton {
   bool HasSkinLook() const;
   // The control behind paints a skin background: draw no native bevel.
   void SetBackgroundFromSkin(bool fromSkin) { backgroundFromSkin_ = fromSkin; update(); }
+  // The state whose look is drawn now (hover, pressed, selected, disabled ...).
+  State CurrentState() const;
 
  protected:
   void nextCheckState() override {}
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  State CurrentState() const;
   static std::span<const State> FallbackOrder(State state);
   const Look* FirstWith(std::span<const State> states, bool image) const;
 

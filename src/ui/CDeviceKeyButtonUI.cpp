@@ -11,7 +11,10 @@ using namespace toolkit;
 
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent)
     : CButtonUI(parent),
-      overlay_(new ControlOverlay(this, [this](QPainter& painter) { PaintMarks(painter); })) {
+      overlay_(new ControlOverlay(this, [this](QPainter& painter) {
+        if (!drawnByLayer_)
+          PaintOver(painter, QPoint(0, 0), devicePixelRatioF());
+      })) {
   // Double clicks reach the inner button; the key reports them itself.
   Button()->installEventFilter(this);
 }
@@ -28,21 +31,21 @@ bool CDeviceKeyButtonUI::ParseImage(const QString& text, QString& keptText, Skin
 bool CDeviceKeyButtonUI::SetLightImage(const QString& image) {
   if (!ParseImage(image, lightImageText_, lightImage_))
     return false;
-  overlay_->update();
+  LookChanged();
   return true;
 }
 
 bool CDeviceKeyButtonUI::SetKeySetImage(const QString& image) {
   if (!ParseImage(image, keySetImageText_, keySetImage_))
     return false;
-  overlay_->update();
+  LookChanged();
   return true;
 }
 
 bool CDeviceKeyButtonUI::SetKeyUnsetImage(const QString& image) {
   if (!ParseImage(image, keyUnsetImageText_, keyUnsetImage_))
     return false;
-  overlay_->update();
+  LookChanged();
   return true;
 }
 
@@ -83,18 +86,41 @@ void CDeviceKeyButtonUI::SetKeyUnsetHidden(int hidden) {
 
 void CDeviceKeyButtonUI::Redraw() {
   ++redrawCount_;
+  ++lookGeneration_;
   Invalidate();
 }
 
-void CDeviceKeyButtonUI::PaintMarks(QPainter& painter) {
-  const QRect rc = rect();
-  if (lightOn_ != 0 && !lightImage_.IsEmpty())
-    CRenderEngine::DrawImageTinted(painter, rc, lightImage_, LightColourToQColor(lightColour_),
-                                   lightLevel_);
-  if (keyUnsetHidden_ == 0 && !keyUnsetImage_.IsEmpty())
-    CRenderEngine::DrawImage(painter, rc, keyUnsetImage_);
-  if (keySetHidden_ == 0 && !keySetImage_.IsEmpty())
-    CRenderEngine::DrawImage(painter, rc, keySetImage_);
+void CDeviceKeyButtonUI::LookChanged() {
+  ++lookGeneration_;
+  overlay_->update();
+}
+
+void CDeviceKeyButtonUI::SetDrawnByLayer(bool drawnByLayer) {
+  if (drawnByLayer_ == drawnByLayer)
+    return;
+  drawnByLayer_ = drawnByLayer;
+  overlay_->update();
+}
+
+CDeviceKeyButtonUI::Look CDeviceKeyButtonUI::CurrentLook() const {
+  return Look{Button()->CurrentState(), isEnabled(), Button()->text(), lookGeneration_};
+}
+
+void CDeviceKeyButtonUI::PaintOver(QPainter& painter, QPoint origin, qreal ratio) {
+  // Laid out for the button's size once; drawn as they are afterwards.
+  const QSize size = this->size();
+  if (lightOn_ != 0 && lightLevel_ > 0 &&
+      glow_.Prepare(lightImage_, lightImageText_, size, ratio))
+    glow_.DrawTinted(painter, origin, LightColourToQColor(lightColour_), lightLevel_);
+  if (keyUnsetHidden_ == 0 && keyUnsetMark_.Prepare(keyUnsetImage_, keyUnsetImageText_, size, ratio))
+    keyUnsetMark_.Draw(painter, origin);
+  if (keySetHidden_ == 0 && keySetMark_.Prepare(keySetImage_, keySetImageText_, size, ratio))
+    keySetMark_.Draw(painter, origin);
+  PaintChosenFrame(painter, origin);
+}
+
+void CDeviceKeyButtonUI::PaintChosenFrame(QPainter& painter, QPoint origin) {
+  const QRect rc = rect().translated(origin);
   if (chosen_ != 0) {
     // The key being assigned: a frame in the selection colour.
     QPen pen(QColor(0x3D, 0x9B, 0xFF));

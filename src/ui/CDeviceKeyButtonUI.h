@@ -4,6 +4,7 @@
 
 #include "toolkit/CButtonUI.h"
 #include "toolkit/SkinImage.h"
+#include "ui/LaidOutImage.h"
 
 class ControlOverlay;
 
@@ -56,13 +57,33 @@ class CDeviceKeyButtonUI : public toolkit::CButtonUI {
 
   bool SetAttribute(const QString& name, const QString& value) override;
 
+  // A light preview layer over the button's panel draws the light and the
+  // marks (see LightPreviewLayer); the button then draws only itself.
+  void SetDrawnByLayer(bool drawnByLayer);
+  bool IsDrawnByLayer() const { return drawnByLayer_; }
+  // Draws what lies over the button (the light, the marks, the chosen frame)
+  // with the button's top left corner at `origin`, on a device of `ratio`
+  // device pixels per pixel.
+  void PaintOver(QPainter& painter, QPoint origin, qreal ratio);
+  // What the button looks like without its light, as far as it can change
+  // while the program runs: equal looks draw the same pixels.
+  struct Look {
+    int state = 0;
+    bool enabled = true;
+    QString text;
+    int generation = 0;
+    bool operator==(const Look&) const = default;
+  };
+  Look CurrentLook() const;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   static bool ParseImage(const QString& text, QString& keptText, toolkit::SkinImage& kept);
   void Redraw();
-  void PaintMarks(QPainter& painter);
+  void PaintChosenFrame(QPainter& painter, QPoint origin);
+  void LookChanged();
 
   QString lightImageText_;
   QString keySetImageText_;
@@ -79,5 +100,10 @@ class CDeviceKeyButtonUI : public toolkit::CButtonUI {
   int chosen_ = 0;
   bool lightChanged_ = true;
   int redrawCount_ = 0;
+  int lookGeneration_ = 0;
+  bool drawnByLayer_ = false;
+  LaidOutImage glow_;
+  LaidOutImage keySetMark_;
+  LaidOutImage keyUnsetMark_;
   ControlOverlay* overlay_;
 };

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
 #include "app/DeviceDetector.h"
 #include "app/DeviceRegistry.h"
+#include "hid/HotplugMonitor.h"
 #include "platform/WindowMessageQueue.h"
 #include "platform/WindowMessages.h"
 #include "platform/WorkerThread.h"
@@ -157,7 +159,8 @@ TEST_F(Detection, UnchangedNodesAreReadFullyOnlyNowAndThen) {
   DeviceDetector detector(registry_, queue_.Handle(), kInstance);
   ASSERT_TRUE(detector.Pass());
   EXPECT_EQ(detector.EnumeratingPasses(), 1);
-  for (int i = 1; i < DeviceDetector::kFullPassEvery; ++i)
+  EXPECT_EQ(detector.FullPassEvery(), 20) << "two seconds of 100 ms passes";
+  for (int i = 1; i < detector.FullPassEvery(); ++i)
     ASSERT_TRUE(detector.Pass());
   EXPECT_EQ(detector.EnumeratingPasses(), 1) << "the same nodes: nothing read again";
   ASSERT_TRUE(detector.Pass());
@@ -166,4 +169,59 @@ TEST_F(Detection, UnchangedNodesAreReadFullyOnlyNowAndThen) {
   ASSERT_TRUE(simulator_->Plug("keyboard"));
   ASSERT_TRUE(detector.Pass());
   EXPECT_EQ(detector.EnumeratingPasses(), 3);
+}
+
+TEST_F(Detection, NodesComingAndGoingWakeTheLoopSoItCanPassRarely) {
+  // The simulated tree is watched: plugging and unplugging set the event.
+  platform::Event wake(platform::Event::Mode::ManualReset);
+  hid::HotplugMonitor monitor;
+  ASSERT_TRUE(monitor.Start(wake));
+  ASSERT_TRUE(simulator_->Plug("pad"));
+  EXPECT_TRUE(wake.Wait(5000)) << "plugged";
+  wake.Reset();
+  ASSERT_TRUE(simulator_->Unplug("pad"));
+  EXPECT_TRUE(wake.Wait(5000)) << "unplugged";
+  monitor.Stop();
+
+  DeviceDetector detector(registry_, queue_.Handle(), kInstance);
+  detector.SetWatched(true);
+  EXPECT_EQ(detector.PassIntervalMs(), DeviceDetector::kWatchedPassIntervalMs);
+  EXPECT_EQ(detector.FullPassEvery(), 2) << "still a full read every two seconds";
+
+  // Woken by the event, the loop binds a device long before its next pass
+  // would come.
+  Start();
+  ASSERT_TRUE(RunUntil([&] { return window_.instances == 1; }));
+  ASSERT_TRUE(simulator_->Plug("pad"));
+  EXPECT_TRUE(RunUntil([&] { return Arrived().size() == 2; }, 900));
+}
+
+TEST_F(Detection, ANodeThatCannotBeOpenedYetIsTriedAgainSoonAFewTimes) {
+  ASSERT_TRUE(simulator_->Plug("pad"));
+  // The nodes are announced, their devices not there yet.
+  const std::filesystem::path dev(simulator_->DevRoot());
+  std::vector<std::filesystem::path> moved;
+  for (const auto& entry : std::filesystem::directory_iterator(dev)) {
+    moved.push_back(entry.path());
+    std::filesystem::rename(entry.path(), entry.path().string() + ".away");
+  }
+  ASSERT_FALSE(moved.empty());
+  DeviceDetector detector(registry_, queue_.Handle(), kInstance);
+  int retries = 0;
+  for (int pass = 0; pass < 3 * DeviceDetector::kOpenRetries; ++pass) {
+    ASSERT_TRUE(detector.Pass());
+    retries += detector.Retrying() ? 1 : 0;
+  }
+  EXPECT_EQ(retries, DeviceDetector::kOpenRetries) << "a few times, not for ever";
+  EXPECT_TRUE(Arrived().empty());
+
+  // Back before the retries ran out: bound at the next pass.
+  DeviceDetector again(registry_, queue_.Handle(), kInstance);
+  ASSERT_TRUE(again.Pass());
+  EXPECT_TRUE(again.Retrying());
+  for (const auto& path : moved)
+    std::filesystem::rename(path.string() + ".away", path);
+  ASSERT_TRUE(again.Pass());
+  EXPECT_FALSE(again.Retrying());
+  EXPECT_EQ(Arrived().size(), 2u);
 }

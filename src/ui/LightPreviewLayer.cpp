@@ -1,0 +1,250 @@
+#include "ui/LightPreviewLayer.h"
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+LightPreviewLayer::LightPreviewLayer(QWidget* host) : QWidget(host) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  // Opaque: what lies under the lights is not painted while the layer is.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setFocusPolicy(Qt::NoFocus);
+  setGeometry(host->rect());
+  host->installEventFilter(this);
+  hide();
+}
+
+LightPreviewLayer::~LightPreviewLayer() {
+  Detach();
+}
+
+void LightPreviewLayer::Detach() {
+  for (Light& light : lights_)
+    if (light.button != nullptr)
+      light.button->SetDrawnByLayer(false);
+}
+
+void LightPreviewLayer::Attach() {
+  for (Light& light : lights_) {
+    if (light.button == nullptr)
+      continue;
+    light.button->SetDrawnByLayer(true);
+    light.pictureValid = false;
+  }
+}
+
+void LightPreviewLayer::SetLights(const std::vector<CDeviceKeyButtonUI*>& lights) {
+  Detach();
+  for (Light& light : lights_)
+    if (light.button != nullptr)
+      for (QObject* watched : light.button->findChildren<QWidget*>())
+        watched->removeEventFilter(this);
+  lights_.clear();
+  QWidget* host = parentWidget();
+  for (CDeviceKeyButtonUI* button : lights) {
+    if (button == nullptr || !host->isAncestorOf(button))
+      continue;
+    Light light;
+    light.button = button;
+    lights_.push_back(light);
+    // The mouse and the focus change a button's look: looked at at once.
+    for (QWidget* inner : button->findChildren<QWidget*>())
+      inner->installEventFilter(this);
+  }
+  suspended_ = false;
+  Attach();
+  raise();
+  UpdateGeometry();
+  UpdateShape();
+}
+
+bool LightPreviewLayer::UpdateGeometry() {
+  QWidget* host = parentWidget();
+  bool changed = false;
+  for (Light& light : lights_) {
+    if (light.button == nullptr) {
+      changed = changed || light.visible;
+      light.visible = false;
+      continue;
+    }
+    const QRect rect(light.button->mapTo(host, QPoint(0, 0)), light.button->size());
+    const bool visible = light.button->isVisibleTo(host);
+    if (rect != light.rect || visible != light.visible) {
+      light.rect = rect;
+      light.visible = visible;
+      light.pictureValid = false;
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+void LightPreviewLayer::UpdateShape() {
+  QWidget* host = parentWidget();
+  if (geometry() != host->rect())
+    setGeometry(host->rect());
+  const qreal ratio = devicePixelRatioF();
+  const QSize pixels = (QSizeF(size()) * ratio).toSize();
+  if (pictures_.size() != pixels || pictures_.devicePixelRatio() != ratio) {
+    pictures_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    pictures_.setDevicePixelRatio(ratio);
+    for (Light& light : lights_)
+      light.pictureValid = false;
+  }
+  QRegion shape;
+  for (const Light& light : lights_)
+    if (light.visible)
+      shape += light.rect;
+  // An empty mask would mean no mask at all: with no light shown (or while
+  // suspended) the layer steps aside.
+  if (shape.isEmpty() || suspended_) {
+    hide();
+    return;
+  }
+  setMask(shape);
+  show();
+}
+
+void LightPreviewLayer::Suspend() {
+  if (suspended_)
+    return;
+  suspended_ = true;
+  hide();
+  Detach();
+}
+
+int LightPreviewLayer::CheckLooks() {
+  int count = 0;
+  for (Light& light : lights_) {
+    if (light.button == nullptr || !light.visible)
+      continue;
+    const CDeviceKeyButtonUI::Look look = light.button->CurrentLook();
+    if (!(look == light.look)) {
+      light.look = look;
+      light.pictureValid = false;
+    }
+    if (!light.pictureValid && !light.queued) {
+      light.queued = true;
+      update(light.rect);
+      ++count;
+    }
+  }
+  return count;
+}
+
+int LightPreviewLayer::Refresh() {
+  if (suspended_) {
+    suspended_ = false;
+    Attach();
+    UpdateShape();
+  }
+  if (UpdateGeometry())
+    UpdateShape();
+  int count = CheckLooks();
+  int changed = 0;
+  int shown = 0;
+  for (Light& light : lights_) {
+    if (light.button == nullptr || !light.visible)
+      continue;
+    ++shown;
+    if (light.button->TakeLightChanged() && !light.queued) {
+      light.queued = true;
+      ++changed;
+    }
+  }
+  if (changed == 0)
+    return count;
+  if (changed + count == shown) {
+    // A moving effect: the whole layer, without building a region light by
+    // light.
+    update();
+  } else {
+    for (const Light& light : lights_)
+      if (light.queued)
+        update(light.rect);
+  }
+  return count + changed;
+}
+
+void LightPreviewLayer::TakePicture(Light& light) {
+  CDeviceKeyButtonUI* button = light.button;
+  QWidget* host = parentWidget();
+  {
+    QPainter clear(&pictures_);
+    clear.setCompositionMode(QPainter::CompositionMode_Source);
+    clear.fillRect(light.rect, Qt::transparent);
+  }
+  // What lies under the button (the host and every panel between them,
+  // without their other children), then the button itself.
+  std::vector<QWidget*> chain;
+  for (QWidget* w = button->parentWidget(); w != nullptr && w != host; w = w->parentWidget())
+    chain.push_back(w);
+  chain.push_back(host);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    QWidget* under = *it;
+    const QPoint origin = under->mapTo(host, QPoint(0, 0));
+    const QRect source = light.rect.translated(-origin);
+    under->render(&pictures_, light.rect.topLeft(), QRegion(source), QWidget::RenderFlags());
+  }
+  button->render(&pictures_, light.rect.topLeft(), QRegion(), QWidget::DrawChildren);
+  light.pictureValid = true;
+  light.look = button->CurrentLook();
+  ++pictureCount_;
+}
+
+void LightPreviewLayer::paintEvent(QPaintEvent* event) {
+  const QRegion region = event->region();
+  QPainter painter(this);
+  const qreal ratio = pictures_.devicePixelRatio();
+  for (Light& light : lights_) {
+    const bool queued = light.queued;
+    light.queued = false;
+    if (light.button == nullptr || !light.visible || (!queued && !region.intersects(light.rect)))
+      continue;
+    if (!light.pictureValid)
+      TakePicture(light);
+    const QRectF source(QPointF(light.rect.topLeft()) * ratio, QSizeF(light.rect.size()) * ratio);
+    // The picture is all there is under the light: copied, not blended.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRectF(light.rect), pictures_, source);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    light.button->PaintOver(painter, light.rect.topLeft(), ratio);
+  }
+}
+
+bool LightPreviewLayer::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parentWidget()) {
+    if (event->type() == QEvent::Resize) {
+      UpdateGeometry();
+      UpdateShape();
+    }
+    return false;
+  }
+  switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::EnabledChange:
+      // After the button has taken the event: its look is known then.
+      if (!lookCheckPosted_ && !suspended_) {
+        lookCheckPosted_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              lookCheckPosted_ = false;
+              if (!suspended_)
+                CheckLooks();
+            },
+            Qt::QueuedConnection);
+      }
+      break;
+    default:
+      break;
+  }
+  return false;
+}
