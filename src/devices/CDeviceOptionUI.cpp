@@ -32,7 +32,10 @@ CControlUI* CDeviceOptionUI::Sub(const char* name) const {
 }
 
 COptionUI* CDeviceOptionUI::SelectOption() const {
-  return qobject_cast<COptionUI*>(Sub("device_select"));
+  // Asked for on every preview frame: looked up once.
+  if (selectOption_ == nullptr)
+    selectOption_ = qobject_cast<COptionUI*>(Sub("device_select"));
+  return selectOption_;
 }
 COptionUI* CDeviceOptionUI::SynchroOption() const {
   return qobject_cast<COptionUI*>(Sub("synchro_device_select"));

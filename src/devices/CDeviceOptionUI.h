@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "toolkit/CHorizontalLayoutUI.h"
+#include "toolkit/COptionUI.h"
 #include "ui/LightPreviewLayer.h"
 
 namespace toolkit {
@@ -100,5 +101,6 @@ class CDeviceOptionUI : public toolkit::CHorizontalLayoutUI {
   bool shown_ = false;
   int retryCount_ = 0;
   QPointer<LightPreviewLayer> layer_;
+  mutable QPointer<toolkit::COptionUI> selectOption_;
   std::vector<toolkit::CControlUI*> layerLights_;
 };

@@ -1,5 +1,7 @@
 #include "platform/WorkerThread.h"
 
+#include <pthread.h>
+
 #include "platform/DebugChannel.h"
 
 namespace platform {
@@ -24,7 +26,14 @@ bool WorkerThread::Start(Body body) {
   }
   // The thread keeps its own reference to the events, so a detached thread
   // never touches freed memory of this object.
-  thread_ = std::thread([shared = shared_, body = std::move(body)] {
+  // The kernel keeps 15 bytes of a thread's name; cut at a character.
+  std::string name = name_.substr(0, 15);
+  if (name.size() < name_.size())
+    while (!name.empty() && (static_cast<unsigned char>(name_[name.size()]) & 0xC0) == 0x80)
+      name.pop_back();
+  thread_ = std::thread([shared = shared_, body = std::move(body), name = std::move(name)] {
+    // Named for top, perf and the debugger.
+    pthread_setname_np(pthread_self(), name.c_str());
     body(shared->stop);
     shared->finished.Set();
   });

@@ -4,8 +4,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QSize>
-#include <array>
-#include <vector>
+#include <memory>
 
 #include "toolkit/SkinImage.h"
 
@@ -16,17 +15,19 @@ class QPainter;
 // drawn as it is or tinted: tinted, every pixel takes one colour at the
 // image's opacity there times level / 255 (how a light point glows).
 //
-// A moving effect changes the colour of every light twenty times a second;
-// tinting the laid-out alpha through a table is one look-up a pixel, where
-// tinting on a painter makes a pixmap and two compositions each time.
+// A moving effect changes the colour of every light twenty times a second.
+// Controls of one size share the laid-out image and the tints made of it
+// (keys in one column of a wave glow in the same colour), and a tint is one
+// table look-up a pixel, where tinting on a painter makes a pixmap and two
+// compositions each time.
 class LaidOutImage {
  public:
   // Lays the image out for `size` (logical pixels) on a screen of
   // `pixelRatio`; nothing is done when these are unchanged. False when the
-  // image cannot be loaded (it then draws nothing).
+  // image cannot be loaded or shows nothing (it then draws nothing).
   bool Prepare(const toolkit::SkinImage& image, const QString& imageText, QSize size,
                qreal pixelRatio);
-  bool IsEmpty() const { return image_.isNull(); }
+  bool IsEmpty() const { return shared_ == nullptr; }
 
   // Draws it with its top left corner at `at`.
   void Draw(QPainter& painter, QPoint at) const;
@@ -34,18 +35,15 @@ class LaidOutImage {
 
   // The tinted image as drawn (premultiplied) and where it lies in the
   // control; exposed for tests.
-  QPointF Offset() const { return offset_; }
-  const QImage& Tinted(const QColor& colour, int level);
+  QImage Tinted(const QColor& colour, int level);
+  QPointF Offset() const;
 
  private:
+  struct Shared;
+  static std::shared_ptr<Shared> Lay(const toolkit::SkinImage& image, QSize size, qreal pixelRatio);
+
   QString imageText_;
   QSize size_;
   qreal pixelRatio_ = 0;
-  // The part of the laid-out image that is not transparent, and where it lies.
-  QImage image_;
-  QPointF offset_;
-  std::vector<uint8_t> alpha_;
-  QImage tinted_;
-  QRgb tintColour_ = 0;
-  int tintLevel_ = -1;
+  std::shared_ptr<Shared> shared_;
 };

@@ -141,21 +141,26 @@ int LightPreviewLayer::Refresh() {
   }
   if (UpdateGeometry())
     UpdateShape();
-  int count = CheckLooks();
-  int changed = 0;
+  // What the program changes on a button is seen within two refreshes; what
+  // the mouse and the focus change, at once (see eventFilter).
+  if (++refreshes_ % kLookEvery == 0)
+    CheckLooks();
+  int queued = 0;
   int shown = 0;
   for (Light& light : lights_) {
     if (light.button == nullptr || !light.visible)
       continue;
     ++shown;
-    if (light.button->TakeLightChanged() && !light.queued) {
+    // Both are taken: the light's change flag is cleared on every pass.
+    const bool changed = light.button->TakeLightChanged();
+    if (changed || !light.pictureValid || light.queued) {
       light.queued = true;
-      ++changed;
+      ++queued;
     }
   }
-  if (changed == 0)
-    return count;
-  if (changed + count == shown) {
+  if (queued == 0)
+    return 0;
+  if (4 * queued >= 3 * shown) {
     // A moving effect: the whole layer, without building a region light by
     // light.
     update();
@@ -164,7 +169,7 @@ int LightPreviewLayer::Refresh() {
       if (light.queued)
         update(light.rect);
   }
-  return count + changed;
+  return queued;
 }
 
 void LightPreviewLayer::TakePicture(Light& light) {

@@ -73,5 +73,7 @@ class LightPreviewLayer : public QWidget {
   QImage pictures_;
   bool suspended_ = false;
   bool lookCheckPosted_ = false;
+  static constexpr int kLookEvery = 2;
+  int refreshes_ = 0;
   int pictureCount_ = 0;
 };
