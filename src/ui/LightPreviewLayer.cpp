@@ -37,9 +37,15 @@ void LightPreviewLayer::Attach() {
 void LightPreviewLayer::SetLights(const std::vector<CDeviceKeyButtonUI*>& lights) {
   Detach();
   for (Light& light : lights_)
-    if (light.button != nullptr)
+    if (light.button != nullptr) {
+      light.button->disconnect(this);
       for (QObject* watched : light.button->findChildren<QWidget*>())
         watched->removeEventFilter(this);
+    }
+  for (QWidget* watched : placeWatched_)
+    if (watched != nullptr)
+      watched->removeEventFilter(this);
+  placeWatched_.clear();
   lights_.clear();
   QWidget* host = parentWidget();
   for (CDeviceKeyButtonUI* button : lights) {
@@ -51,6 +57,13 @@ void LightPreviewLayer::SetLights(const std::vector<CDeviceKeyButtonUI*>& lights
     // The mouse and the focus change a button's look: looked at at once.
     for (QWidget* inner : button->findChildren<QWidget*>())
       inner->installEventFilter(this);
+    // Where it lies and whether it shows change with it and with the panels
+    // between it and the host.
+    for (QWidget* w = button; w != nullptr && w != host; w = w->parentWidget()) {
+      w->installEventFilter(this);
+      placeWatched_.insert(w);
+    }
+    connect(button, &QObject::destroyed, this, [this] { placeChanged_ = true; });
   }
   suspended_ = false;
   Attach();
@@ -89,6 +102,8 @@ void LightPreviewLayer::UpdateShape() {
   if (pictures_.size() != pixels || pictures_.devicePixelRatio() != ratio) {
     pictures_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     pictures_.setDevicePixelRatio(ratio);
+    frame_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    frame_.setDevicePixelRatio(ratio);
     for (Light& light : lights_)
       light.pictureValid = false;
   }
@@ -139,9 +154,12 @@ int LightPreviewLayer::Refresh() {
     Attach();
     UpdateShape();
   }
-  if (UpdateGeometry())
-    UpdateShape();
-  // What the program changes on a button is seen within two refreshes; what
+  if (placeChanged_) {
+    placeChanged_ = false;
+    if (UpdateGeometry())
+      UpdateShape();
+  }
+  // What the program changes on a button is seen within four refreshes; what
   // the mouse and the focus change, at once (see eventFilter).
   if (++refreshes_ % kLookEvery == 0)
     CheckLooks();
@@ -194,27 +212,37 @@ void LightPreviewLayer::TakePicture(Light& light) {
   }
   button->render(&pictures_, light.rect.topLeft(), QRegion(), QWidget::DrawChildren);
   light.pictureValid = true;
+  light.framed = false;
   light.look = button->CurrentLook();
   ++pictureCount_;
 }
 
 void LightPreviewLayer::paintEvent(QPaintEvent* event) {
   const QRegion region = event->region();
-  QPainter painter(this);
+  // The lights are drawn into the frame first: its painter has no clip to
+  // follow, where every drawing on the widget's painter is clipped to the
+  // lights' region (slow). The widget then takes each light in one copy.
   const qreal ratio = pictures_.devicePixelRatio();
+  QPainter frame(&frame_);
+  QPainter painter(this);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
   for (Light& light : lights_) {
     const bool queued = light.queued;
     light.queued = false;
     if (light.button == nullptr || !light.visible || (!queued && !region.intersects(light.rect)))
       continue;
-    if (!light.pictureValid)
-      TakePicture(light);
     const QRectF source(QPointF(light.rect.topLeft()) * ratio, QSizeF(light.rect.size()) * ratio);
-    // The picture is all there is under the light: copied, not blended.
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QRectF(light.rect), pictures_, source);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    light.button->PaintOver(painter, light.rect.topLeft(), ratio);
+    if (queued || !light.framed || !light.pictureValid) {
+      if (!light.pictureValid)
+        TakePicture(light);
+      // The picture is all there is under the light: copied, not blended.
+      frame.setCompositionMode(QPainter::CompositionMode_Source);
+      frame.drawImage(QRectF(light.rect), pictures_, source);
+      frame.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      light.button->PaintOver(frame, light.rect.topLeft(), ratio);
+      light.framed = true;
+    }
+    painter.drawImage(QRectF(light.rect), frame_, source);
   }
 }
 
@@ -227,6 +255,14 @@ bool LightPreviewLayer::eventFilter(QObject* watched, QEvent* event) {
     return false;
   }
   switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ParentChange:
+      if (placeWatched_.contains(static_cast<QWidget*>(watched)))
+        placeChanged_ = true;
+      break;
     case QEvent::Enter:
     case QEvent::Leave:
     case QEvent::MouseButtonPress:

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 #include <vector>
 
@@ -58,6 +59,8 @@ class LightPreviewLayer : public QWidget {
     bool pictureValid = false;
     // To be drawn at the next paint.
     bool queued = false;
+    // Drawn into the frame as it is now.
+    bool framed = false;
   };
 
   void Detach();
@@ -70,10 +73,17 @@ class LightPreviewLayer : public QWidget {
   void TakePicture(Light& light);
 
   std::vector<Light> lights_;
+  // The buttons as they look without their lights, and the lights drawn
+  // over them (both as large as the host).
   QImage pictures_;
+  QImage frame_;
   bool suspended_ = false;
   bool lookCheckPosted_ = false;
-  static constexpr int kLookEvery = 2;
+  // The buttons and the panels between them and the host, watched for moves
+  // and visibility.
+  QSet<QWidget*> placeWatched_;
+  bool placeChanged_ = true;
+  static constexpr int kLookEvery = 4;
   int refreshes_ = 0;
   int pictureCount_ = 0;
 };

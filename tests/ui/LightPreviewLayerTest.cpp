@@ -152,8 +152,10 @@ TEST_F(LightLayer, AButtonThatLooksDifferentIsPicturedAgain) {
   keys[0]->SetText("Q");
   keys[1]->SetEnabled(false);
   keys[2]->SetKeyUnsetHidden(0);
-  layer->Refresh();
-  EXPECT_EQ(layer->Refresh(), 3) << "within two refreshes";
+  int queued = 0;
+  for (int refresh = 0; refresh < 4; ++refresh)
+    queued = std::max(queued, layer->Refresh());
+  EXPECT_EQ(queued, 3) << "within four refreshes";
   Shown();
   EXPECT_EQ(layer->PictureCount(), pictures + 3);
   pictures = layer->PictureCount();
@@ -163,7 +165,8 @@ TEST_F(LightLayer, AButtonThatLooksDifferentIsPicturedAgain) {
   keys[3]->SetText("Z");
   EXPECT_EQ(layer->Refresh(), 1);
   Shown();
-  layer->Refresh();
+  for (int refresh = 0; refresh < 4; ++refresh)
+    layer->Refresh();
   Shown();
   EXPECT_EQ(layer->PictureCount(), pictures + 1);
   pictures = layer->PictureCount();
