@@ -42,10 +42,11 @@ void LightPreviewLayer::SetLights(const std::vector<CDeviceKeyButtonUI*>& lights
       for (QObject* watched : light.button->findChildren<QWidget*>())
         watched->removeEventFilter(this);
     }
-  for (QWidget* watched : placeWatched_)
+  for (const QPointer<QWidget>& watched : placeWatched_)
     if (watched != nullptr)
       watched->removeEventFilter(this);
   placeWatched_.clear();
+  placeWatchedSet_.clear();
   lights_.clear();
   QWidget* host = parentWidget();
   for (CDeviceKeyButtonUI* button : lights) {
@@ -61,7 +62,10 @@ void LightPreviewLayer::SetLights(const std::vector<CDeviceKeyButtonUI*>& lights
     // between it and the host.
     for (QWidget* w = button; w != nullptr && w != host; w = w->parentWidget()) {
       w->installEventFilter(this);
-      placeWatched_.insert(w);
+      if (!placeWatchedSet_.contains(w)) {
+        placeWatchedSet_.insert(w);
+        placeWatched_.emplace_back(w);
+      }
     }
     connect(button, &QObject::destroyed, this, [this] { placeChanged_ = true; });
   }
@@ -260,7 +264,7 @@ bool LightPreviewLayer::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Show:
     case QEvent::Hide:
     case QEvent::ParentChange:
-      if (placeWatched_.contains(static_cast<QWidget*>(watched)))
+      if (placeWatchedSet_.contains(watched))
         placeChanged_ = true;
       break;
     case QEvent::Enter:

@@ -81,7 +81,9 @@ class LightPreviewLayer : public QWidget {
   bool lookCheckPosted_ = false;
   // The buttons and the panels between them and the host, watched for moves
   // and visibility.
-  QSet<QWidget*> placeWatched_;
+  std::vector<QPointer<QWidget>> placeWatched_;
+  // The same, to look up (compared, never followed: one may be gone).
+  QSet<const QObject*> placeWatchedSet_;
   bool placeChanged_ = true;
   static constexpr int kLookEvery = 4;
   int refreshes_ = 0;

@@ -219,11 +219,13 @@ TEST_F(LightLayer, HiddenMovedAndDeletedButtons) {
   EXPECT_EQ(Shown().pixelColor(11, 42), QColor(0x20, 0x30, 0x40)) << "not where it was";
   EXPECT_EQ(Shown().pixelColor(30, 52), QColor(Qt::white));
 
-  // A deleted key is forgotten.
+  // A deleted key is forgotten, also when the lights are given again.
   delete keys[3];
   keys.pop_back();
   layer->Refresh();
   EXPECT_EQ(Shown().pixelColor(65, 50), QColor(0x20, 0x30, 0x40));
+  layer->SetLights(keys);
+  layer->Refresh();
   EXPECT_EQ(DifferenceFromSelfDrawn(), 0);
 
   // With no light shown the layer steps aside.
