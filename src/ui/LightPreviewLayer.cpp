@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 LightPreviewLayer::LightPreviewLayer(QWidget* host) : QWidget(host) {
   setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -111,10 +112,18 @@ void LightPreviewLayer::UpdateShape() {
     for (Light& light : lights_)
       light.pictureValid = false;
   }
+  rowOrder_.clear();
+  for (size_t i = 0; i < lights_.size(); ++i)
+    if (lights_[i].visible)
+      rowOrder_.push_back(i);
+  std::sort(rowOrder_.begin(), rowOrder_.end(), [this](size_t a, size_t b) {
+    const QRect& one = lights_[a].rect;
+    const QRect& other = lights_[b].rect;
+    return std::pair(one.top(), one.left()) < std::pair(other.top(), other.left());
+  });
   QRegion shape;
-  for (const Light& light : lights_)
-    if (light.visible)
-      shape += light.rect;
+  for (const size_t index : rowOrder_)
+    shape += lights_[index].rect;
   // An empty mask would mean no mask at all: with no light shown (or while
   // suspended) the layer steps aside.
   if (shape.isEmpty() || suspended_) {
@@ -187,9 +196,13 @@ int LightPreviewLayer::Refresh() {
     // light.
     update();
   } else {
-    for (const Light& light : lights_)
-      if (light.queued)
-        update(light.rect);
+    // One region, its rectangles added row by row (each one then extends the
+    // region's last band instead of merging into all of it).
+    QRegion dirty;
+    for (const size_t index : rowOrder_)
+      if (lights_[index].queued)
+        dirty += lights_[index].rect;
+    update(dirty);
   }
   return queued;
 }

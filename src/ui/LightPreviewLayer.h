@@ -73,6 +73,8 @@ class LightPreviewLayer : public QWidget {
   void TakePicture(Light& light);
 
   std::vector<Light> lights_;
+  // The shown lights, top to bottom and left to right.
+  std::vector<size_t> rowOrder_;
   // The buttons as they look without their lights, and the lights drawn
   // over them (both as large as the host).
   QImage pictures_;
