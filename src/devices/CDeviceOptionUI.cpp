@@ -1,5 +1,7 @@
 #include "devices/CDeviceOptionUI.h"
 
+#include <algorithm>
+
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/LightPreviewLayer.h"
 
@@ -177,26 +179,19 @@ void CDeviceOptionUI::OnPreviewTimer() {
 }
 
 void CDeviceOptionUI::RefreshPreview() {
-  const std::vector<CControlUI*>& lights = device_->LedControls();
+  const std::vector<CDeviceKeyButtonUI*>& lights = device_->LightButtons();
   if (layer_ == nullptr || lights != layerLights_) {
     // The lights are drawn in one layer over the panel they sit on.
-    std::vector<CDeviceKeyButtonUI*> buttons;
-    QWidget* host = nullptr;
-    for (CControlUI* light : lights) {
-      auto* button = qobject_cast<CDeviceKeyButtonUI*>(light);
-      if (button == nullptr)
-        continue;
-      if (host == nullptr)
-        host = button->parentWidget();
-      buttons.push_back(button);
-    }
-    if (host == nullptr)
+    const auto first = std::find_if(lights.begin(), lights.end(),
+                                    [](const CDeviceKeyButtonUI* b) { return b != nullptr; });
+    if (first == lights.end())
       return;
+    QWidget* host = (*first)->parentWidget();
     if (layer_ != nullptr && layer_->parentWidget() != host)
       delete layer_;
     if (layer_ == nullptr)
       layer_ = new LightPreviewLayer(host);
-    layer_->SetLights(buttons);
+    layer_->SetLights(lights);
     layerLights_ = lights;
   }
   // Only the lights that changed since the last frame are drawn again.

@@ -8,12 +8,7 @@
 #include "toolkit/COptionUI.h"
 #include "ui/LightPreviewLayer.h"
 
-namespace toolkit {
-class COptionUI;
-class CControlUI;
-}  // namespace toolkit
 class CVarnisUSBDevice;
-
 
 // A device's selector in the main window's device bar: its tile
 // ("device_select", an option bound to the device's page), its lighting
@@ -78,9 +73,6 @@ class CDeviceOptionUI : public toolkit::CHorizontalLayoutUI {
 
   // Times the connect timer has run since the device last answered.
   int RetryCount() const { return retryCount_; }
-  // The layer the device's preview lights are drawn in (null before the
-  // preview was first seen).
-  LightPreviewLayer* PreviewLayer() const { return layer_; }
 
  private:
   toolkit::CControlUI* Sub(const char* name) const;
@@ -102,5 +94,5 @@ class CDeviceOptionUI : public toolkit::CHorizontalLayoutUI {
   int retryCount_ = 0;
   QPointer<LightPreviewLayer> layer_;
   mutable QPointer<toolkit::COptionUI> selectOption_;
-  std::vector<toolkit::CControlUI*> layerLights_;
+  std::vector<CDeviceKeyButtonUI*> layerLights_;
 };

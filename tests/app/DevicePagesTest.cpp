@@ -16,6 +16,7 @@
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
 #include "support/MainWindowEnvironment.h"
+#include "support/SimulatedMainWindow.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CPaintManagerUI.h"
 #include "toolkit/CResourceManager.h"
@@ -31,20 +32,8 @@ namespace {
 
 // The main window on the shipped skin, finding simulated devices through
 // the real HID layer.
-class DevicePages : public ::testing::Test {
+class DevicePages : public testing_support::SimulatedMainWindow {
  protected:
-  void SetUp() override {
-    simulator_ = std::make_unique<sim::DeviceSimulator>(devices_.path().toStdString());
-    environment_ = std::make_unique<testing_support::MainWindowEnvironment>(
-        runtime_.path(), QString::fromStdString(simulator_->SysRoot()),
-        QString::fromStdString(simulator_->DevRoot()));
-    ASSERT_TRUE(environment_->SkinLoaded());
-  }
-  void TearDown() override {
-    window_.reset();
-    simulator_.reset();
-    environment_.reset();
-  }
   void Start() {
     window_ = std::make_unique<CMainWnd>();
     ASSERT_TRUE(testing_support::MainWindowEnvironment::Create(*window_));
@@ -68,11 +57,6 @@ class DevicePages : public ::testing::Test {
       count += entry.toDevice && entry.report[3] == 0xAA ? 1 : 0;
     return count;
   }
-
-  QTemporaryDir runtime_, devices_;
-  std::unique_ptr<testing_support::MainWindowEnvironment> environment_;
-  std::unique_ptr<sim::DeviceSimulator> simulator_;
-  std::unique_ptr<CMainWnd> window_;
 };
 
 }  // namespace

@@ -14,25 +14,14 @@
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
 #include "support/MainWindowEnvironment.h"
+#include "support/SimulatedMainWindow.h"
 
 namespace testing_support {
 
 // The main window on the shipped skin and templates with a simulated
 // keyboard, reached through the real HID layer and detection.
-class SimulatedKeyboardPage : public ::testing::Test {
+class SimulatedKeyboardPage : public testing_support::SimulatedMainWindow {
  protected:
-  void SetUp() override {
-    simulator_ = std::make_unique<sim::DeviceSimulator>(devices_.path().toStdString());
-    environment_ = std::make_unique<testing_support::MainWindowEnvironment>(
-        runtime_.path(), QString::fromStdString(simulator_->SysRoot()),
-        QString::fromStdString(simulator_->DevRoot()));
-    ASSERT_TRUE(environment_->SkinLoaded());
-  }
-  void TearDown() override {
-    window_.reset();
-    simulator_.reset();
-    environment_.reset();
-  }
   // Starts the window and waits for the keyboard's first contact.
   void Start(const char* connection = "keyboard") {
     if (!simulator_->NodeOf(connection)) {
@@ -87,10 +76,6 @@ class SimulatedKeyboardPage : public ::testing::Test {
     ASSERT_EQ(file.WriteJson(keyboard_->DeviceFolder() + "macro.config", list), 0);
   }
 
-  QTemporaryDir runtime_, devices_;
-  std::unique_ptr<testing_support::MainWindowEnvironment> environment_;
-  std::unique_ptr<sim::DeviceSimulator> simulator_;
-  std::unique_ptr<CMainWnd> window_;
   CVarnisKeyboardDevice* keyboard_ = nullptr;
 };
 
