@@ -325,7 +325,7 @@ void CMainWnd::OpenDesktopSettings(int which) {
                  : platform::DesktopSettings::Panel::Mouse);
   if (!launch.started) {
     DebugPrint("desktop settings: %s", launch.error.toUtf8().constData());
-    ShowMessageBox(this, {}, launch.error, 96, false, 0);
+    ShowMessageBox(this, {}, launch.error, m_pm.GetDPI(), false, 0);
   }
 }
 

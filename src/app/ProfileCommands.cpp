@@ -25,13 +25,19 @@ ProfileCommands::ProfileCommands(CMainWnd& window) : window_(window) {
     return save ? QFileDialog::getSaveFileName(&window_, {}, {}, filter)
                 : QFileDialog::getOpenFileName(&window_, {}, {}, filter);
   };
-  question_ = [this](const QString& text, bool isLanguageId, int buttons) {
-    return ShowMessageBox(&window_, {}, text, 96, isLanguageId, buttons);
-  };
   window_.SetRouteHandler(RouteOwner::Profiles,
                           [this](const CMainWnd::RouteCall& call) { OnRoute(call); });
   window_.SetRouteHandler(RouteOwner::ProfilePanelTab,
                           [this](const CMainWnd::RouteCall& call) { OnTab(call); });
+}
+
+int ProfileCommands::Ask(const QString& text, bool isLanguageId, int buttons) {
+  if (question_)
+    return question_(text, isLanguageId, buttons);
+  // The box sets every window to the DPI it is given: the main window's
+  // own, which follows the screen, keeps the windows as they are.
+  return ShowMessageBox(&window_, {}, text, window_.PaintManager().GetDPI(), isLanguageId,
+                        buttons);
 }
 
 CDeviceProfileUI* ProfileCommands::PanelOf(CVarnisUSBDevice* device) const {
@@ -39,11 +45,11 @@ CDeviceProfileUI* ProfileCommands::PanelOf(CVarnisUSBDevice* device) const {
 }
 
 bool ProfileCommands::Confirm(const char* languageId) {
-  return question_(QString::fromLatin1(languageId), true, 1) == 1;
+  return Ask(QString::fromLatin1(languageId), true, 1) == 1;
 }
 
 void ProfileCommands::Tell(const QString& text, bool isLanguageId) {
-  question_(text, isLanguageId, 0);
+  Ask(text, isLanguageId, 0);
 }
 
 void ProfileCommands::OnRoute(const CMainWnd::RouteCall& call) {

@@ -23,6 +23,7 @@ class ProfileCommands {
 
   // Seams for tests; the defaults are the file dialogs and the message box.
   void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+  // Replaces the message box (tests); an empty one brings the box back.
   void SetQuestion(Question question) { question_ = std::move(question); }
 
   static constexpr const char* kFileFilter = "Profile Files(*.json)";
@@ -41,6 +42,8 @@ class ProfileCommands {
   CDeviceProfileUI* PanelOf(CVarnisUSBDevice* device) const;
 
   CMainWnd& window_;
+  int Ask(const QString& text, bool isLanguageId, int buttons);
+
   FileChooser chooser_;
   Question question_;
 };

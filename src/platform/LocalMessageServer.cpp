@@ -3,13 +3,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "platform/DebugChannel.h"
@@ -69,8 +76,22 @@ QString LocalMessageServer::SocketPath() {
   return dir.isEmpty() ? QString() : dir + kSocketName;
 }
 
+struct LocalMessageServer::Client {
+  QPointer<QLocalSocket> socket;  // null once deleted
+  bool connected = true;
+  QByteArray buffer;        // the line being received
+  bool discarding = false;  // inside a line that was too long
+  QElapsedTimer lastData;   // when the client last sent anything
+  std::deque<QByteArray> lines;  // complete lines waiting to be handled
+  bool dispatchPosted = false;
+  int handling = 0;  // lines of this client whose handler runs now
+  bool waitingForAnswer = false;  // the last line taken is neither answered nor done
+
+  bool HasUnfinishedLine() const { return !buffer.isEmpty() || discarding; }
+};
+
 LocalMessageServer::StartResult LocalMessageServer::Start() {
-  if (server_ != nullptr)
+  if (listenFd_ >= 0)
     return StartResult::Listening;
   QString error;
   const QString dir = SocketDirectory(&error);
@@ -90,36 +111,70 @@ LocalMessageServer::StartResult LocalMessageServer::Start() {
     return StartResult::OtherInstance;
   }
 
-  // We own the lock: whatever socket file is there was left by an instance
-  // that is gone.
-  socketPath_ = dir + kSocketName;
-  QLocalServer::removeServer(socketPath_);
-  server_ = new QLocalServer(this);
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_->listen(socketPath_)) {
-    Debug(QStringLiteral("cannot listen on %1: %2").arg(socketPath_, server_->errorString()));
+  // The listening socket is our own rather than QLocalServer's: that one
+  // closes and unlinks its socket when a single accept fails (out of file
+  // descriptors, say), and the program could never be reached again.
+  const QString path = dir + kSocketName;
+  const QByteArray native = QFile::encodeName(path);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (static_cast<size_t>(native.size()) >= sizeof(address.sun_path)) {
+    Debug(QStringLiteral("the socket path %1 is too long").arg(path));
     Stop();
     return StartResult::Failed;
   }
-  chmod(QFile::encodeName(socketPath_).constData(), 0600);
-  connect(server_, &QLocalServer::newConnection, this, &LocalMessageServer::Accept);
+  std::memcpy(address.sun_path, native.constData(), static_cast<size_t>(native.size()));
+  // We own the lock: whatever socket file is there was left by an instance
+  // that is gone.
+  ::unlink(native.constData());
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+      ::chmod(native.constData(), 0600) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+    Debug(QStringLiteral("cannot listen on %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
+    if (fd >= 0)
+      ::close(fd);
+    Stop();
+    return StartResult::Failed;
+  }
+  listenFd_ = fd;
+  socketPath_ = path;
+  acceptNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  connect(acceptNotifier_, &QSocketNotifier::activated, this, &LocalMessageServer::AcceptPending);
+  acceptPause_ = new QTimer(this);
+  acceptPause_->setSingleShot(true);
+  connect(acceptPause_, &QTimer::timeout, this, [this] {
+    acceptNotifier_->setEnabled(true);
+    AcceptPending();
+  });
+  unfinishedCheck_ = new QTimer(this);
+  unfinishedCheck_->setSingleShot(true);
+  connect(unfinishedCheck_, &QTimer::timeout, this, &LocalMessageServer::CheckUnfinishedLines);
   return StartResult::Listening;
 }
 
-bool LocalMessageServer::IsListening() const { return server_ != nullptr && server_->isListening(); }
+bool LocalMessageServer::IsListening() const { return listenFd_ >= 0; }
 
 void LocalMessageServer::Stop() {
-  for (QLocalSocket* socket : clients_.keys()) {
-    socket->disconnect(this);
-    socket->abort();
-    socket->deleteLater();
+  for (const ClientPtr& client : clients_.values()) {
+    client->connected = false;
+    client->lines.clear();
+    if (client->socket) {
+      client->socket->disconnect(this);
+      client->socket->abort();
+      client->socket->deleteLater();
+    }
   }
   clients_.clear();
-  if (server_ != nullptr) {
-    server_->close();
-    delete server_;
-    server_ = nullptr;
-    QFile::remove(socketPath_);
+  delete acceptNotifier_;
+  acceptNotifier_ = nullptr;
+  delete acceptPause_;
+  acceptPause_ = nullptr;
+  delete unfinishedCheck_;
+  unfinishedCheck_ = nullptr;
+  if (listenFd_ >= 0) {
+    ::close(listenFd_);
+    listenFd_ = -1;
+    ::unlink(QFile::encodeName(socketPath_).constData());
   }
   if (lockFd_ >= 0) {
     flock(lockFd_, LOCK_UN);
@@ -128,66 +183,187 @@ void LocalMessageServer::Stop() {
   }
 }
 
-void LocalMessageServer::Accept() {
-  while (QLocalSocket* socket = server_->nextPendingConnection()) {
-    struct ucred peer {};
-    socklen_t length = sizeof(peer);
-    const int fd = static_cast<int>(socket->socketDescriptor());
-    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
-        peer.uid != getuid()) {
-      Debug(QStringLiteral("refused a connection from user %1").arg(peer.uid));
-      socket->abort();
-      socket->deleteLater();
+void LocalMessageServer::AcceptPending() {
+  while (listenFd_ >= 0) {
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd >= 0) {
+      AddClient(fd);
       continue;
     }
-    clients_.insert(socket, Client{});
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-      // Take what arrived with the hang-up.
-      Read(socket);
-      clients_.remove(socket);
-      socket->deleteLater();
-    });
-    if (socket->bytesAvailable() > 0)
-      Read(socket);
+    if (errno == EINTR || errno == ECONNABORTED)
+      continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK)
+      return;
+    // Out of descriptors or memory: the connection stays queued in the
+    // kernel and is taken when accepting resumes. The socket stays.
+    Debug(QStringLiteral("accept failed (%1); accepting again in %2 ms")
+              .arg(QString::fromLocal8Bit(strerror(errno)))
+              .arg(limits_.acceptPauseMs));
+    acceptNotifier_->setEnabled(false);
+    acceptPause_->start(limits_.acceptPauseMs);
+    return;
   }
 }
 
-void LocalMessageServer::Read(QLocalSocket* socket) {
-  auto it = clients_.find(socket);
-  if (it == clients_.end())
+void LocalMessageServer::AddClient(int fd) {
+  struct ucred peer {};
+  socklen_t length = sizeof(peer);
+  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != getuid()) {
+    Debug(QStringLiteral("refused a connection from user %1").arg(peer.uid));
+    ::close(fd);
     return;
-  it->buffer += socket->readAll();
-  for (;;) {
-    it = clients_.find(socket);
-    if (it == clients_.end())
-      return;
-    Client& client = *it;
-    const qsizetype end = client.buffer.indexOf('\n');
-    if (end < 0) {
-      if (client.buffer.size() > SocketMessage::kMaxLineBytes) {
-        if (!client.discarding)
-          Debug(QStringLiteral("dropped a line longer than %1 bytes")
-                    .arg(SocketMessage::kMaxLineBytes));
-        client.discarding = true;
-        client.buffer.clear();
-      }
-      return;
-    }
-    QByteArray line = client.buffer.left(end);
-    client.buffer.remove(0, end + 1);
-    if (client.discarding) {
+  }
+  if (clients_.size() >= limits_.maxClients) {
+    Debug(QStringLiteral("refused a connection: %1 clients are connected already")
+              .arg(clients_.size()));
+    ::close(fd);
+    return;
+  }
+  auto* socket = new QLocalSocket(this);
+  if (!socket->setSocketDescriptor(fd, QLocalSocket::ConnectedState, QIODevice::ReadWrite)) {
+    Debug(QStringLiteral("cannot take a connection: %1").arg(socket->errorString()));
+    ::close(fd);
+    delete socket;
+    return;
+  }
+  auto client = std::make_shared<Client>();
+  client->socket = socket;
+  client->lastData.start();
+  clients_.insert(socket, client);
+  // The slots only move bytes and post; no handler ever runs inside them.
+  connect(socket, &QLocalSocket::readyRead, this, [this, client] { Read(client); });
+  connect(socket, &QLocalSocket::disconnected, this, [this, client] { OnHangUp(client); });
+}
+
+void LocalMessageServer::Read(const ClientPtr& client) {
+  if (!client->connected || client->socket.isNull())
+    return;
+  const QByteArray data = client->socket->readAll();
+  if (data.isEmpty())
+    return;
+  client->lastData.start();
+  client->buffer += data;
+  qsizetype start = 0;
+  for (qsizetype end; (end = client->buffer.indexOf('\n', start)) >= 0; start = end + 1) {
+    if (client->discarding) {
       // The tail of a line already dropped.
-      client.discarding = false;
+      client->discarding = false;
       continue;
     }
+    QByteArray line = client->buffer.mid(start, end - start);
     if (line.endsWith('\r'))
       line.chop(1);
+    if (line.size() > SocketMessage::kMaxLineBytes) {
+      Debug(QStringLiteral("dropped a line longer than %1 bytes").arg(SocketMessage::kMaxLineBytes));
+      continue;
+    }
     if (line.trimmed().isEmpty())
       continue;
-    // The handler may run a nested event loop; keep no reference across it.
-    HandleLine(socket, line);
+    if (static_cast<int>(client->lines.size()) >= limits_.maxQueuedLines) {
+      Close(client, QStringLiteral("closed a client with %1 lines waiting").arg(client->lines.size()));
+      return;
+    }
+    client->lines.push_back(std::move(line));
   }
+  client->buffer.remove(0, start);
+  if (client->buffer.size() > SocketMessage::kMaxLineBytes) {
+    if (!client->discarding)
+      Debug(QStringLiteral("dropped a line longer than %1 bytes").arg(SocketMessage::kMaxLineBytes));
+    client->discarding = true;
+    client->buffer.clear();
+  }
+  if (client->HasUnfinishedLine() && !unfinishedCheck_->isActive())
+    unfinishedCheck_->start(limits_.unfinishedLineMs);
+  PostDispatch(client);
+}
+
+void LocalMessageServer::OnHangUp(const ClientPtr& client) {
+  // Take what arrived with the hang-up: a message written just before
+  // closing (a second start, travix-send) must not be lost.
+  Read(client);
+  if (!client->buffer.isEmpty() && !client->discarding)
+    Debug(QStringLiteral("dropped an unfinished line of %1 bytes at hang-up").arg(client->buffer.size()));
+  client->buffer.clear();
+  client->discarding = false;
+  client->connected = false;
+  if (client->socket) {
+    clients_.remove(client->socket.data());
+    client->socket->disconnect(this);
+  }
+  ReleaseSocketWhenDone(client);
+}
+
+void LocalMessageServer::Close(const ClientPtr& client, const QString& why) {
+  Debug(why);
+  client->connected = false;
+  client->lines.clear();
+  client->buffer.clear();
+  if (client->socket) {
+    clients_.remove(client->socket.data());
+    client->socket->disconnect(this);
+    client->socket->abort();
+  }
+  ReleaseSocketWhenDone(client);
+}
+
+void LocalMessageServer::ReleaseSocketWhenDone(const ClientPtr& client) {
+  // A client is never destroyed while one of its lines is handled or waits.
+  if (!client->connected && client->handling == 0 && client->lines.empty() && client->socket)
+    client->socket->deleteLater();
+}
+
+void LocalMessageServer::PostDispatch(const ClientPtr& client) {
+  if (client->dispatchPosted || client->waitingForAnswer || client->lines.empty())
+    return;
+  client->dispatchPosted = true;
+  QMetaObject::invokeMethod(this, [this, client] { Dispatch(client); }, Qt::QueuedConnection);
+}
+
+void LocalMessageServer::Dispatch(const ClientPtr& client) {
+  client->dispatchPosted = false;
+  if (client->lines.empty()) {
+    ReleaseSocketWhenDone(client);
+    return;
+  }
+  const QByteArray line = std::move(client->lines.front());
+  client->lines.pop_front();
+  ++client->handling;
+  client->waitingForAnswer = true;
+  auto released = std::make_shared<bool>(false);
+  const QPointer<LocalMessageServer> self(this);
+  // The client's next line waits until this one is answered or done. A
+  // handler that runs a nested event loop (a modal window that a later line
+  // closes) answers first, and that loop then handles the next line; the
+  // answers keep the order of the lines.
+  const auto releaseNext = [self, client, released] {
+    if (*released || self.isNull())
+      return;
+    *released = true;
+    client->waitingForAnswer = false;
+    self->PostDispatch(client);
+  };
+  HandleLine(client, line, releaseNext);
+  --client->handling;
+  releaseNext();
+  if (!self.isNull())
+    ReleaseSocketWhenDone(client);
+}
+
+void LocalMessageServer::CheckUnfinishedLines() {
+  qint64 next = -1;
+  for (const ClientPtr& client : clients_.values()) {
+    if (!client->HasUnfinishedLine())
+      continue;
+    const qint64 idle = client->lastData.elapsed();
+    if (idle >= limits_.unfinishedLineMs) {
+      Close(client, QStringLiteral("closed a client that left a line unfinished for %1 ms").arg(idle));
+      continue;
+    }
+    const qint64 left = limits_.unfinishedLineMs - idle;
+    next = next < 0 ? left : std::min(next, left);
+  }
+  if (next >= 0)
+    unfinishedCheck_->start(static_cast<int>(next));
 }
 
 void LocalMessageServer::SetRequestHandler(const QString& name, RequestHandler handler) {
@@ -197,7 +373,8 @@ void LocalMessageServer::SetRequestHandler(const QString& name, RequestHandler h
     requestHandlers_.remove(name);
 }
 
-void LocalMessageServer::HandleLine(QLocalSocket* socket, const QByteArray& line) {
+void LocalMessageServer::HandleLine(const ClientPtr& client, const QByteArray& line,
+                                    const std::function<void()>& answered) {
   QString error;
   auto message = SocketMessage::Decode(line, &error);
   if (!message) {
@@ -208,8 +385,11 @@ void LocalMessageServer::HandleLine(QLocalSocket* socket, const QByteArray& line
       request != requestHandlers_.constEnd()) {
     // A copy: the handler may replace itself while it runs.
     const RequestHandler handler = *request;
-    handler(*message, [this, client = QPointer<QLocalSocket>(socket)](const SocketMessage& answer) {
-      SendReply(client, answer);
+    handler(*message, [self = QPointer<LocalMessageServer>(this), weak = std::weak_ptr<Client>(client),
+                       answered](const SocketMessage& answer) {
+      if (!self.isNull())
+        self->SendReply(weak, answer);
+      answered();
     });
     return;
   }
@@ -221,38 +401,36 @@ void LocalMessageServer::HandleLine(QLocalSocket* socket, const QByteArray& line
     handler_(*message);
 }
 
-void LocalMessageServer::SendReply(const QPointer<QLocalSocket>& socket,
-                                   const SocketMessage& message) {
-  if (socket.isNull() || !clients_.contains(socket.data()) ||
-      socket->state() != QLocalSocket::ConnectedState) {
+void LocalMessageServer::SendReply(const std::weak_ptr<Client>& weak, const SocketMessage& message) {
+  const ClientPtr client = weak.lock();
+  if (!client || !client->connected || client->socket.isNull() ||
+      client->socket->state() != QLocalSocket::ConnectedState) {
     Debug(QStringLiteral("no client left for the answer \"%1\"").arg(message.name));
     return;
   }
-  socket->write(message.Encode());
-  socket->flush();
-  // A handler may answer and then run a nested event loop (a modal window)
-  // until a later line of the same client ends it. Lines that arrived
-  // together with the one being handled would wait for the handler to return;
-  // reading on from the event loop lets them through, in order. Otherwise
-  // this finds nothing left to do. (A failed write may have ended the client.)
-  if (auto it = clients_.constFind(socket.data());
-      it != clients_.constEnd() && it->buffer.contains('\n')) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, socket] {
-          if (!socket.isNull())
-            Read(socket.data());
-        },
-        Qt::QueuedConnection);
+  Send(client, message.Encode());
+}
+
+bool LocalMessageServer::Send(const ClientPtr& client, const QByteArray& line) {
+  QLocalSocket* socket = client->socket.data();
+  if (!client->connected || socket == nullptr)
+    return false;
+  socket->write(line);
+  socket->flush();  // as much as the socket takes now, without blocking
+  // The write may have found the client gone.
+  if (!client->connected || client->socket.isNull())
+    return false;
+  if (socket->bytesToWrite() > limits_.maxUnreadBytes) {
+    Close(client, QStringLiteral("closed a client that left %1 bytes unread").arg(socket->bytesToWrite()));
+    return false;
   }
+  return true;
 }
 
 void LocalMessageServer::Broadcast(const SocketMessage& message) {
   const QByteArray line = message.Encode();
-  for (QLocalSocket* socket : clients_.keys()) {
-    socket->write(line);
-    socket->flush();
-  }
+  for (const ClientPtr& client : clients_.values())
+    Send(client, line);
 }
 
 bool LocalMessageServer::SendToRunningInstance(const SocketMessage& message, int timeoutMs) {

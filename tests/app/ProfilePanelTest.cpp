@@ -20,6 +20,10 @@
 #include "toolkit/CPaintManagerUI.h"
 #include "toolkit/CResourceManager.h"
 #include "ui/CDeviceProfileUI.h"
+#include "ui/CMsgWnd.h"
+
+#include <QApplication>
+#include <QTimer>
 
 using namespace toolkit;
 using testing_support::RunUntil;
@@ -168,4 +172,27 @@ TEST_F(ProfilePanel, ResetAsksFirstAndOnlyThenForgetsTheStoredColours) {
   Click("device_reset_btn");
   EXPECT_FALSE(QFile::exists(palette));
   EXPECT_EQ(asked_, (std::vector<QString>{"message_text_22", "message_text_22"}));
+}
+
+// The real message box, not the test's answers: it sets every window to the
+// DPI it is given, so it must be given the main window's own.
+TEST_F(ProfilePanel, AConfirmationKeepsTheMainWindowAtItsDpi) {
+  window_->Profiles().SetQuestion({});
+  CPaintManagerUI::SetAllDPI(144);
+  const QSize before = window_->size();
+  ASSERT_EQ(window_->PaintManager().GetDPI(), 144);
+  int boxDpi = 0;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<CMsgWnd*>(w); box != nullptr && box->isVisible()) {
+        boxDpi = box->Dpi();
+        static_cast<CButtonUI*>(box->FindControl("confirm_btn"))->Activate();
+      }
+  });
+  Click("device_add_btn");
+  EXPECT_EQ(boxDpi, 144);
+  EXPECT_EQ(ComboNames().size(), 2u) << "confirmed";
+  EXPECT_EQ(window_->PaintManager().GetDPI(), 144);
+  EXPECT_EQ(window_->size(), before);
+  CPaintManagerUI::SetAllDPI(96);
 }

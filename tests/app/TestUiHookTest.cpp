@@ -243,6 +243,33 @@ TEST_F(Hook, AClickThatOpensAModalBoxIsAnsweredWhileTheBoxRuns) {
   EXPECT_FALSE(client_.canReadLine()) << "one answer per line";
 }
 
+// As a test script does it: waits for the answer of the click that opened
+// the box, then clicks the box's button on the same connection.
+TEST_F(Hook, TheClientThatOpenedABoxIsAnsweredAgainAndClosesIt) {
+  platform::DebugCapture capture;
+  int result = -1;
+  window_.onNotify = [&](TNotifyUI& msg) {
+    if (msg.pSender->GetName() == "ask")
+      result = ShowMessageBox(&window_, {}, "sure?", 96, false, 1);
+  };
+  std::vector<QJsonObject> answers;
+  // Reacts inside the box's event loop, where the test's own code does not run.
+  QObject::connect(&client_, &QLocalSocket::readyRead, [&] {
+    while (client_.canReadLine()) {
+      answers.push_back(QJsonDocument::fromJson(client_.readLine()).object());
+      if (answers.size() == 1)
+        Send(Request("click", "confirm_btn"));
+    }
+  });
+  Send(Request("click", "ask"));
+  ASSERT_TRUE(RunUntil([&] { return result != -1 && answers.size() == 2; }));
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(answers[0], kOk);
+  EXPECT_EQ(answers[1], kOk);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_FALSE(capture.Contains("no client left"));
+}
+
 TEST_F(HookWindow, WithoutTheHookTheLineIsAnUnknownMessage) {
   platform::DebugCapture capture;
   Send(Request("click", "okbtn"));
