@@ -285,11 +285,43 @@ void CVarnisKeyboardDevice::CompleteReapply() {
 // --- Device reads ---------------------------------------------------------
 
 void CVarnisKeyboardDevice::InitialRead() {
-  ReadKeysFromDevice();
+  if (firstContactRetry_ != nullptr)
+    firstContactRetry_->stop();
+  keysRead_ = ReadKeysFromDevice();
   LoadProfileState();
-  ReadParameterBlock();
+  blockRead_ = ReadParameterBlock();
   RefreshView();
   StartLightThread();
+  firstContactDelayMs_ = 0;
+  if (!FirstContactComplete())
+    ScheduleFirstContactRetry();
+}
+
+void CVarnisKeyboardDevice::ScheduleFirstContactRetry() {
+  if (firstContactRetry_ == nullptr) {
+    firstContactRetry_ = new QTimer(this);
+    firstContactRetry_->setSingleShot(true);
+    connect(firstContactRetry_, &QTimer::timeout, this, &CVarnisKeyboardDevice::RetryFirstContact);
+  }
+  firstContactDelayMs_ = firstContactDelayMs_ == 0
+                             ? kFirstContactRetryMs
+                             : std::min(firstContactDelayMs_ * 2, kFirstContactRetryMaxMs);
+  platform::DebugPrint("keyboard: first contact incomplete (keys %d, block %d); reading again in %d ms",
+                       keysRead_ ? 1 : 0, blockRead_ ? 1 : 0, firstContactDelayMs_);
+  firstContactRetry_->start(firstContactDelayMs_);
+}
+
+void CVarnisKeyboardDevice::RetryFirstContact() {
+  // A device that went away is read afresh when it comes back.
+  if (!Commands.IsOpen)
+    return;
+  if (!keysRead_)
+    keysRead_ = ReadKeysFromDevice();
+  if (!blockRead_)
+    blockRead_ = ReadParameterBlock();
+  RefreshView();
+  if (!FirstContactComplete())
+    ScheduleFirstContactRetry();
 }
 
 bool CVarnisKeyboardDevice::ReadKeysFromDevice() {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <QTimer>
+
 #include "devices/CVarnisUSBDevice.h"
 #include "lighting/EffectState.h"
 #include "lighting/EffectStepPlayer.h"
@@ -100,6 +102,11 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   bool ReadKeysFromDevice();
   // Reads the active profile's block; on any failure nothing changes.
   bool ReadParameterBlock();
+  // Whether the first contact has read everything (it is read again until
+  // it has).
+  bool FirstContactComplete() const { return keysRead_ && blockRead_; }
+  static constexpr int kFirstContactRetryMs = 1000;
+  static constexpr int kFirstContactRetryMaxMs = 8000;
   // Stores `entry` at the selected key and the key list in the profile.
   void SetKeyAssignment(const KeyListEntry& entry);
   void RefreshKeyLabels();
@@ -167,8 +174,16 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void LoadCustomColours(int group);
   void StoreCustomColours(int group);
   bool IsCustomColourMode() const;
+  // Reads again what the first contact could not read, at growing intervals
+  // while the device stays connected.
+  void ScheduleFirstContactRetry();
+  void RetryFirstContact();
 
   CKeyboardProfiledata profile_;
+  QTimer* firstContactRetry_ = nullptr;
+  int firstContactDelayMs_ = 0;
+  bool keysRead_ = true;
+  bool blockRead_ = true;
   std::vector<KeyListEntry> keyList_;
   int fnLayer_ = 0;
   SystemWords settings_{};

@@ -45,6 +45,25 @@ int StatusResult(std::span<const uint8_t, 64> answer) {
   }
 }
 
+// Whether `answer` answers `request`. The firmware echoes the command byte,
+// and the request's length and position as well; an answer of the same
+// command to an earlier request (a late one, or one of a faulty device) is
+// told apart by those. Zeros there are taken as a firmware that does not
+// echo them.
+bool AnswerBelongsTo(std::span<const uint8_t, 64> answer, std::span<const uint8_t, 64> request) {
+  constexpr size_t command = DeviceCommand::kCommandOffset;
+  constexpr size_t first = DeviceCommand::kLengthOffset;
+  constexpr size_t last = DeviceCommand::kPositionOffset + 1;
+  if (answer[command] != request[command])
+    return false;
+  bool echoed = true, blank = true;
+  for (size_t i = first; i <= last; ++i) {
+    echoed = echoed && answer[i] == request[i];
+    blank = blank && answer[i] == 0;
+  }
+  return echoed || blank;
+}
+
 }  // namespace
 
 DeviceChannel::DeviceChannel() = default;
@@ -123,13 +142,20 @@ int DeviceChannel::ExchangeGuarded(std::span<const uint8_t> request, std::span<u
       bytesRead = n;
       if (result != 1)
         break;
-      if (buffer[3] == report[3])
+      if (AnswerBelongsTo(buffer, report))
         break;
       if (wireless && buffer[3] == kReceiverAnswered) {
         result = kResultReceiverAnswer;
         break;
       }
-      // An answer to an earlier request: read once more.
+      // An answer to an earlier request: read once more. Twice is a failure:
+      // taking someone else's answer would store the wrong bytes as the
+      // device's.
+      if (attempt == 1) {
+        if (!quick)
+          platform::DebugPrint("no answer to command %02x among two reads", report[3]);
+        result = kResultNoAnswer;
+      }
     }
   }
   std::copy_n(buffer.begin(), std::min(answer.size(), buffer.size()), answer.begin());

@@ -9,6 +9,7 @@
 #include "devices/CMpDevicePowerUI.h"
 #include "devices/CVarnisKeyboardDevice.h"
 #include "keys/KeyTables.h"
+#include "platform/DebugChannel.h"
 #include "profiles/JsonFile.h"
 #include "profiles/JsonValue.h"
 #include "sim/DeviceSimulator.h"
@@ -281,6 +282,41 @@ TEST_F(KeyboardPage, AFailedReadChangesNothingAndSavesNothing) {
   QFile file(keyboard_->ProfilePath());
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), before);
+}
+
+// A device that answers each request late (the previous request's answer
+// first) is read cleanly all the same: same-command answers of other
+// positions are not taken.
+TEST_F(KeyboardPage, AStaleFirstContactReadsTheSameAsACleanOne) {
+  ASSERT_TRUE(simulator_->Plug("keyboard"));
+  Firmware().SetFault(*sim::Fault::Parse("stale"));
+  Start();
+  EXPECT_TRUE(keyboard_->FirstContactComplete());
+  const LightWords read = keyboard_->GetLightInfo();
+  const Json::Value saved = ProfileSection()["LightInfo"];
+  Firmware().SetFault(*sim::Fault::Parse("none"));
+  ASSERT_TRUE(keyboard_->ReadParameterBlock());
+  EXPECT_EQ(keyboard_->GetLightInfo(), read);
+  EXPECT_EQ(ProfileSection()["LightInfo"], saved);
+  EXPECT_EQ(saved["SelectItem"].asInt(), keyboard_->ModeList().PositionOf(Block()[1]))
+      << "the device's mode, not a stale byte";
+}
+
+TEST_F(KeyboardPage, AFirstContactThatFailsIsReadAgainOnceTheDeviceAnswers) {
+  ASSERT_TRUE(simulator_->Plug("keyboard"));
+  Firmware().SetFault(*sim::Fault::Parse("status-ff"));
+  platform::DebugCapture capture;
+  window_ = std::make_unique<CMainWnd>();
+  ASSERT_TRUE(testing_support::MainWindowEnvironment::Create(*window_));
+  ASSERT_TRUE(testing_support::RunUntil([&] { return capture.Contains("first contact incomplete"); }));
+  keyboard_ = Keyboard();
+  ASSERT_NE(keyboard_, nullptr);
+  EXPECT_FALSE(keyboard_->FirstContactComplete());
+  EXPECT_EQ(keyboard_->SlotCount(), 0);
+  Firmware().SetFault(*sim::Fault::Parse("none"));
+  ASSERT_TRUE(testing_support::RunUntil([&] { return keyboard_->FirstContactComplete(); }, 4000));
+  EXPECT_NE(keyboard_->SlotCount(), 0);
+  EXPECT_EQ(ProfileSection()["LightInfo"]["SelectItem"].asInt(), keyboard_->ModeList().PositionOf(Block()[1]));
 }
 
 TEST_F(KeyboardPage, AReceiverWhoseKeyboardIsOffHidesThePageUntilItAnswers) {

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "hid/DeviceChannel.h"
@@ -308,37 +309,104 @@ TEST_F(Channel, LightFramesNeverCutIntoAnotherRequestsAnswer) {
   }
 }
 
-TEST(DeviceChannelStale, TwoStaleAnswersEndWithTheSecondReadsResult) {
-  testing_support::FakeHidTree tree;
-  const std::string node = tree.AddUsbNode(0x320F, 0x5055, 1, testing_support::FourCollectionDescriptor());
-  testing_support::SocketNode device(tree.DevRoot() + "/" + node);
-  DeviceChannel channel;
-  ASSERT_TRUE(channel.Wired.Open(tree.DevRoot() + "/" + node + "?vid_320f&pid_5055&mi_01&col04",
-                                 true, true, true, false));
-  channel.SetMode(1);
-  channel.IsOpen = true;
-  // Answer every request twice with the wrong command byte.
-  std::atomic<bool> stop{false};
-  std::thread responder([&] {
-    size_t seen = 0;
-    while (!stop) {
-      if (device.Written().size() > seen) {
-        ++seen;
-        std::vector<uint8_t> wrong(64, 0);
-        wrong[0] = 4;
-        wrong[3] = 0x33;
-        device.SendReport(wrong);
-        device.SendReport(wrong);
+namespace {
+
+// A device node whose answers the test writes: `answer` makes the reports
+// sent back for each request.
+class ScriptedDevice {
+ public:
+  using Script = std::function<std::vector<std::vector<uint8_t>>(const std::vector<uint8_t>&)>;
+  explicit ScriptedDevice(Script script) {
+    node_ = tree_.AddUsbNode(0x320F, 0x5055, 1, testing_support::FourCollectionDescriptor());
+    device_ = std::make_unique<testing_support::SocketNode>(tree_.DevRoot() + "/" + node_);
+    EXPECT_TRUE(channel.Wired.Open(tree_.DevRoot() + "/" + node_ + "?vid_320f&pid_5055&mi_01&col04",
+                                   true, true, true, false));
+    channel.SetMode(1);
+    channel.IsOpen = true;
+    responder_ = std::thread([this, script = std::move(script)] {
+      size_t seen = 0;
+      while (!stop_) {
+        const auto written = device_->Written();
+        for (; seen < written.size(); ++seen)
+          for (const auto& report : script(written[seen]))
+            device_->SendReport(report);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    });
+  }
+  ~ScriptedDevice() {
+    stop_ = true;
+    responder_.join();
+  }
+  DeviceChannel channel;
+
+ private:
+  testing_support::FakeHidTree tree_;
+  std::string node_;
+  std::unique_ptr<testing_support::SocketNode> device_;
+  std::atomic<bool> stop_{false};
+  std::thread responder_;
+};
+
+std::vector<uint8_t> AnswerTo(const std::vector<uint8_t>& request, bool echo, uint8_t fill) {
+  std::vector<uint8_t> answer(64, fill);
+  answer[0] = 4;
+  answer[3] = request[3];
+  for (size_t i = 4; i <= 6; ++i)
+    answer[i] = echo ? request[i] : 0;
+  answer[7] = 0;
+  return answer;
+}
+
+}  // namespace
+
+TEST(DeviceChannelAnswers, TwoAnswersToOtherRequestsAreAFailureNotASuccess) {
+  ScriptedDevice device([](const std::vector<uint8_t>&) {
+    std::vector<uint8_t> wrong(64, 0);
+    wrong[0] = 4;
+    wrong[3] = 0x33;
+    return std::vector{wrong, wrong};
   });
+  platform::DebugCapture capture;
   std::array<uint8_t, 64> answer{};
   uint32_t n = 0;
   DeviceCommand request(0x01);
   request.Seal();
-  EXPECT_EQ(channel.Exchange(request.bytes, answer, n), kResultSuccess);
-  EXPECT_EQ(answer[3], 0x33);
-  stop = true;
-  responder.join();
+  EXPECT_EQ(device.channel.Exchange(request.bytes, answer, n), kResultNoAnswer);
+  EXPECT_TRUE(capture.Contains("no answer to command 01"));
+  std::vector<uint8_t> back(8);
+  EXPECT_EQ(device.channel.ReadParameters(back, 0), kResultNoAnswer);
+}
+
+TEST(DeviceChannelAnswers, ASameCommandAnswerForAnotherPositionIsSkipped) {
+  // Every request is answered late first: the previous request's answer,
+  // then its own. Consecutive reads of one command differ only by length and
+  // position.
+  std::vector<uint8_t> previous;
+  ScriptedDevice device([&previous](const std::vector<uint8_t>& request) {
+    std::vector<std::vector<uint8_t>> out;
+    if (!previous.empty())
+      out.push_back(previous);
+    previous = AnswerTo(request, true, static_cast<uint8_t>(request[5] + request[4]));
+    out.push_back(previous);
+    return out;
+  });
+  std::vector<uint8_t> one(1), block(39);
+  ASSERT_EQ(device.channel.ReadParameters(one, 0), kResultSuccess);
+  EXPECT_EQ(one[0], 1);
+  ASSERT_EQ(device.channel.ReadParameters(block, 0x40), kResultSuccess);
+  EXPECT_EQ(block, std::vector<uint8_t>(39, 0x40 + 39)) << "not the 1-byte read's answer";
+  std::vector<uint8_t> two(100);
+  ASSERT_EQ(device.channel.ReadParameters(two, 0), kResultSuccess);
+  EXPECT_EQ(two[0], 56);
+  EXPECT_EQ(two[56], 56 + 44) << "the second chunk's own answer";
+}
+
+TEST(DeviceChannelAnswers, AFirmwareThatEchoesOnlyTheCommandIsUnderstood) {
+  ScriptedDevice device([](const std::vector<uint8_t>& request) {
+    return std::vector<std::vector<uint8_t>>{AnswerTo(request, false, 0x5A)};
+  });
+  std::vector<uint8_t> back(70);
+  ASSERT_EQ(device.channel.ReadParameters(back, 0x10), kResultSuccess);
+  EXPECT_EQ(back, std::vector<uint8_t>(70, 0x5A));
 }
