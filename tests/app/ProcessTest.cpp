@@ -4,8 +4,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
 #include <csignal>
 
+#include "profiles/JsonFile.h"
+#include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
 
 // The program as users and other programs meet it: real processes.
@@ -123,4 +128,68 @@ TEST_F(Processes, SendToolTalksToTheRunningProgram) {
   EXPECT_EQ(Send({"No_Such_Message", "1", "2"}), 0);
   EXPECT_TRUE(WaitForLine(first_, firstLog_, "socket: dropped an unknown message \"No_Such_Message\""));
   EXPECT_EQ(first_.state(), QProcess::Running);
+}
+
+// A client changes the brightness as fast as it can while the program is
+// told to end: every change the program took (and answered) is in the
+// profile when it has ended.
+TEST_F(Processes, EveryChangeTakenBeforeTerminationIsSaved) {
+  sim::DeviceSimulator simulator((root_.path() + "/devs").toStdString());
+  ASSERT_TRUE(simulator.Plug("keyboard"));
+  env_.insert("TRAVIX_SYSFS_ROOT", QString::fromStdString(simulator.SysRoot()));
+  env_.insert("TRAVIX_DEV_ROOT", QString::fromStdString(simulator.DevRoot()));
+  env_.insert("TRAVIX_TEST_UI", "1");
+  Start(first_, kTravix);
+  ASSERT_TRUE(WaitForLine(first_, firstLog_, "instance message: window shown"));
+  QLocalSocket client;
+  client.connectToServer(root_.path() + "/travix.sock");
+  ASSERT_TRUE(client.waitForConnected(3000));
+  int answered = 0;
+  bool refused = false;
+  QObject::connect(&client, &QLocalSocket::readyRead, [&] {
+    while (client.canReadLine()) {
+      const QJsonObject answer = QJsonDocument::fromJson(client.readLine()).object();
+      if (answer.value("message") == QLatin1String("Travix.Test.Result")) {
+        ++answered;
+        refused = refused || !answer.value("ok").toBool();
+      }
+    }
+  });
+  const auto request = [&](const char* type, const char* control, int value = 0) {
+    QJsonObject line{{"message", "Travix.Test.Notify"}, {"type", type}, {"control", control},
+                     {"value", value}};
+    client.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
+    client.flush();
+  };
+  // The lighting page of the keyboard, once its page is up.
+  ASSERT_TRUE(RunUntil([&] {
+    refused = false;
+    const int before = answered;
+    request("click", "deng_Op_tab");
+    return RunUntil([&] { return answered > before; }, 2000) && !refused;
+  }, 10000));
+  answered = 0;
+  std::vector<int> sent;
+  for (int i = 0; i < 400; ++i) {
+    sent.push_back(i % 5);
+    request("setvalue", "deng_light_slider", i % 5);
+    if (i == 40) {
+      ASSERT_TRUE(RunUntil([&] { return answered >= 20; }));
+      ::kill(static_cast<pid_t>(first_.processId()), SIGTERM);
+    }
+  }
+  ASSERT_TRUE(RunUntil([&] { return first_.state() == QProcess::NotRunning; }, 10000));
+  RunUntil([&] { return client.state() == QLocalSocket::UnconnectedState; }, 2000);
+  EXPECT_FALSE(refused);
+  const int taken = static_cast<int>(Lines(first_, firstLog_).filter("setvalue \"deng_light_slider\"").size());
+  ASSERT_GE(taken, answered);
+  ASSERT_GT(answered, 0);
+  // The keyboard's selected profile.
+  const QString folder = root_.path() + "/data/RUDAVAVE DADAV UDU417/keyboard/";
+  JsonFile json;
+  const Json::Value list = json.ReadJson(folder + "ProfileList.ini");
+  const std::string id = list["profilelist"][list["profileselect"].asInt()]["profileUUID"].asString();
+  const Json::Value profile = json.ReadJson(folder + QString::fromStdString(id) + ".Json");
+  EXPECT_EQ(profile["Device"][0]["LightInfo"]["Light"].asInt(), sent[static_cast<size_t>(taken - 1)])
+      << taken << " changes taken, " << answered << " answered";
 }
