@@ -2,10 +2,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
 
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CMpDevicePowerUI.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/DataFolders.h"
 #include "platform/DebugChannel.h"
 #include "platform/IndexedName.h"
@@ -112,11 +113,20 @@ QString CVarnisUSBDevice::LightConfigPath() const {
   if (deviceFolder_.isEmpty() || lightConfigName_.isEmpty())
     return {};
   const QString path = deviceFolder_ + lightConfigName_ + QStringLiteral(".config");
-  if (!QFileInfo::exists(path)) {
-    const QString product =
-        DefaultDataDir() + lightConfigName_ + QLatin1Char('_') + kindName_ + QStringLiteral(".config");
-    if (QFileInfo::exists(product))
-      QFile::copy(product, path);
+  const std::string native = QFile::encodeName(path).toStdString();
+  struct stat info {};
+  const bool present = ::lstat(native.c_str(), &info) == 0;
+  // A link in the user's folder is never followed: it is set aside and the
+  // product's configuration takes its place, as for a missing file.
+  if (present && !(S_ISLNK(info.st_mode) && platform::AtomicFileWriter::SetAside(native) == 0))
+    return path;
+  QFile product(DefaultDataDir() + lightConfigName_ + QLatin1Char('_') + kindName_ +
+                QStringLiteral(".config"));
+  if (product.open(QIODevice::ReadOnly)) {
+    const QByteArray bytes = product.readAll();
+    // A failure is the writer's to report; the device then runs on the
+    // product's defaults until the copy succeeds at a later start.
+    (void)platform::AtomicFileWriter().Write(native, std::string_view(bytes.constData(), bytes.size()));
   }
   return path;
 }

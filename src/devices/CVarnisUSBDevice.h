@@ -94,7 +94,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   QString DeviceFolder() const { return deviceFolder_; }
   QString DefaultProfilePath() const;
   // The device's light configuration (user effects per mode) in its folder;
-  // the product's template for the device kind is copied there when missing.
+  // the product's template for the device kind is copied there when missing
+  // (a link standing there is set aside first, never followed).
   QString LightConfigPath() const;
 
   // The profile the device works with (its file is DeviceFolder() + id +

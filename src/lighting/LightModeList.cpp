@@ -13,7 +13,8 @@ LightModeList LightModeList::Load(const QString& path, int tableIndex) {
   if (tableIndex < 0)
     return list;
   JsonFile file;
-  const Json::Value document = file.ReadJson(path);
+  // A file of the program's folder, which a package may install as a link.
+  const Json::Value document = file.ReadJsonFollowingLinks(path);
   const Json::Value& tables = jsonvalue::Member(document, "DefaultLightName");
   const Json::Value& table = jsonvalue::Element(tables, tableIndex);
   if (!table.isArray())

@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <mutex>
+
+#include "platform/AtomicFileWriter.h"
 
 namespace platform {
 namespace {
@@ -61,6 +64,18 @@ QString DataFolders::UserDataDir() {
 
 QString DataFolders::DeviceFolder(const QString& kindName) {
   return Ensure(UserDataDir() + kindName + "/");
+}
+
+int DataFolders::RemoveLeftoverTemporaryFiles() {
+  // The user data folder is named with its trailing slash, so a user who
+  // moved it elsewhere and left a link is followed; a device folder that is
+  // a link is not (RemoveLeftovers opens it with O_NOFOLLOW). Device folders
+  // that are missing are not created just to be swept.
+  const std::string user = QFile::encodeName(UserDataDir()).toStdString();
+  int removed = AtomicFileWriter::RemoveLeftovers(user);
+  for (const char* kind : kDeviceFolderNames)
+    removed += AtomicFileWriter::RemoveLeftovers(user + kind);
+  return removed;
 }
 
 }  // namespace platform

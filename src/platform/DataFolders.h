@@ -23,6 +23,16 @@ class DataFolders {
   // Tests and the installed layout may point the program folder elsewhere.
   static void SetProgramDir(const QString& dir);
 
+  // The device folders under UserDataDir(), one per kind of device.
+  static constexpr const char* kDeviceFolderNames[] = {"mouse", "keyboard", "MousePad", "HD"};
+
+  // Removes the temporary files that saves cut short by a kill or a crash
+  // left in the user data folder and its device folders (not deeper, and
+  // never through a link). Call once at start, after this process is known
+  // to be the only instance: another one's save in progress would lose its
+  // temporary file. Returns how many files were removed.
+  static int RemoveLeftoverTemporaryFiles();
+
  private:
   static QString Ensure(const QString& dir);
 };

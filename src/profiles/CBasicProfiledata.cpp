@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
+#include "platform/AtomicFileWriter.h"
 #include "platform/DataFolders.h"
 #include "profiles/JsonValue.h"
 #include "profiles/ProfileIds.h"
@@ -48,10 +50,12 @@ void EncodeKeyList(Json::Value& section, const std::vector<KeyListEntry>& entrie
   }
 }
 
+// The folder is resolved but not the file's own name: a profile that is a
+// link to the template is a link among the user's files, not the template.
 QString SamePathKey(const QString& path) {
   const QFileInfo info(path);
-  const QString canonical = info.canonicalFilePath();
-  return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+  const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+  return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + '/' + info.fileName();
 }
 
 }  // namespace
@@ -76,30 +80,33 @@ bool CBasicProfiledata::IsTemplate(const QString& path) const {
          SamePathKey(path) == SamePathKey(m_DefaultProfilePath);
 }
 
-Json::Value CBasicProfiledata::ReadForRewrite(const QString& path) const {
-  Json::Value document = m_JsonFile.ReadJson(path);
+bool CBasicProfiledata::ReadForRewrite(const QString& path, Json::Value& document) const {
+  document = m_JsonFile.ReadJson(path);
   if (document.isObject())
-    return document;
-  // Whatever the file holds is about to be replaced; when it was more than
-  // nothing, keep it for the user to recover.
-  const QFileInfo info(path);
-  if (info.isFile() && info.size() > 0) {
-    const QString broken = path + ".broken";
-    QFile::remove(broken);
-    QFile::copy(path, broken);
-  }
-  return Json::Value(Json::objectValue);
+    return true;
+  document = Json::Value(Json::objectValue);
+  // Whatever stands at `path` is about to be replaced; when it was more than
+  // nothing, it is kept for the user to recover. A link (which ReadJson does
+  // not follow) is moved as it is: its target is neither read nor written.
+  const QByteArray name = QFile::encodeName(path);
+  struct stat info {};
+  if (::lstat(name.constData(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0))
+    return true;
+  return platform::AtomicFileWriter::SetAside(name.toStdString()) == 0;
 }
 
 Json::Value CBasicProfiledata::LoadSection(const QString& path) {
-  const Json::Value document = m_JsonFile.ReadJson(path);
+  // The template may be loaded in place of a profile (restoring the
+  // defaults); it is the program's and may be a link.
+  const Json::Value document =
+      IsTemplate(path) ? m_JsonFile.ReadJsonFollowingLinks(path) : m_JsonFile.ReadJson(path);
   const Json::Value& section = Element(Member(document, "Device"), m_DeviceIndex);
   // A section that is not an object holds nothing the getters could use.
   if (section.isObject())
     return section;
 
   Json::Value fromTemplate;
-  const Json::Value templateDocument = m_JsonFile.ReadJson(m_DefaultProfilePath);
+  const Json::Value templateDocument = m_JsonFile.ReadJsonFollowingLinks(m_DefaultProfilePath);
   const Json::Value& templateSection = Element(Member(templateDocument, "Device"), m_DeviceIndex);
   if (templateSection.isObject())
     fromTemplate = templateSection;
@@ -130,7 +137,9 @@ int CBasicProfiledata::Save() { return WriteDeviceSection(m_ProfileRoot, m_Profi
 int CBasicProfiledata::WriteDeviceSection(const Json::Value& section, const QString& path) {
   if (IsTemplate(path))
     return -1;
-  Json::Value document = ReadForRewrite(path);
+  Json::Value document;
+  if (!ReadForRewrite(path, document))
+    return -1;
   ArrayElement(ObjectMember(document, "Device"), static_cast<Json::ArrayIndex>(m_DeviceIndex)) = section;
   return WriteJsonFile(document, path);
 }
@@ -251,11 +260,13 @@ std::vector<LightEffectStep> CBasicProfiledata::GetLightEffectSteps() {
     return m_LightEffectSteps;
   // The effect files lie beside the configuration that names them; those
   // that come with the program lie with its templates.
+  // A link among the user's files is not followed (it reads as broken).
   const QString name = guid + ".light";
-  QString path = m_LightConfigFolder + name;
-  if (m_LightConfigFolder.isEmpty() || !QFileInfo(path).isFile())
-    path = platform::DataFolders::DefaultDataDir() + name;
-  const Json::Value document = m_JsonFile.ReadJson(path);
+  const QFileInfo own(m_LightConfigFolder + name);
+  const bool useOwn = !m_LightConfigFolder.isEmpty() && (own.isFile() || own.isSymLink());
+  const Json::Value document =
+      useOwn ? m_JsonFile.ReadJson(own.filePath())
+             : m_JsonFile.ReadJsonFollowingLinks(platform::DataFolders::DefaultDataDir() + name);
   const Json::Value& list = Member(document, "LEDEffectList");
   m_LightEffectSteps.resize(ArraySize(list));
   for (Json::ArrayIndex i = 0; i < m_LightEffectSteps.size(); ++i) {

@@ -43,10 +43,12 @@ class CBasicProfiledata {
   int GetDeviceIndex() const { return m_DeviceIndex; }
 
   // Takes the section of the document at `path`. When the file has none (it
-  // is missing, does not parse, or lacks the section) the section comes from
-  // the template and is written into the file, keeping the document's other
-  // keys; an unparsable file is first kept as path + ".broken". Returns a
-  // copy of the section (null when neither file nor template has one).
+  // is missing, does not parse, is a link, or lacks the section) the section
+  // comes from the template and is written into the file, keeping the
+  // document's other keys; an unparsable file or a link is first set aside
+  // as path + ".broken" (".broken.1", ... when that is taken), never
+  // followed. Returns a copy of the section (null when neither file nor
+  // template has one).
   Json::Value LoadProfile(const QString& path);
   // The same for the section used to edit a profile that is not selected.
   Json::Value LoadOtherProfile(const QString& path);
@@ -57,7 +59,8 @@ class CBasicProfiledata {
   Json::Value GetProfileRoot() const { return m_ProfileRoot; }
 
   // Writing. Each returns JsonFile::WriteJson's result (0 or -1); the
-  // program's callers go on either way. The template is never written.
+  // program's callers go on either way (the writer reports failures to the
+  // user). The template is never written.
   virtual int Save();
   // Rereads the document at `path`, sets its "Device"[m_DeviceIndex] to
   // `section` and writes it back.
@@ -111,8 +114,9 @@ class CBasicProfiledata {
  private:
   Json::Value LoadSection(const QString& path);
   // The document at `path` ready to take a section: an object, with an
-  // unparsable file kept as path + ".broken" first.
-  Json::Value ReadForRewrite(const QString& path) const;
+  // unparsable file or a link set aside first. False when that could not be
+  // done: the file must then not be replaced.
+  bool ReadForRewrite(const QString& path, Json::Value& document) const;
   bool IsTemplate(const QString& path) const;
 
   // Folder of the last light configuration loaded; ends with "/".

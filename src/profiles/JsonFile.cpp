@@ -2,8 +2,6 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 #include <exception>
 #include <fcntl.h>
@@ -14,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/AtomicFileWriter.h"
 #include "platform/DebugChannel.h"
 
 namespace {
@@ -23,11 +22,12 @@ namespace {
 bool UsablePath(const QString& path) { return !path.isEmpty() && !path.contains(QChar(0)); }
 
 // Reads the regular file at `name` whole. Sets `openError` to the errno of
-// the open (0 when it opened).
-bool ReadWhole(const QByteArray& name, std::string& text, int& openError) {
+// the open (0 when it opened; ELOOP for a link not followed).
+bool ReadWhole(const QByteArray& name, bool followLinks, std::string& text, int& openError) {
   // Non-blocking, so that a FIFO planted under a profile's name cannot hang
   // the caller; only regular files are read.
-  const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW);
+  const int fd = ::open(name.constData(), flags);
   openError = fd < 0 ? errno : 0;
   if (fd < 0)
     return false;
@@ -62,25 +62,12 @@ bool ReadWhole(const QByteArray& name, std::string& text, int& openError) {
   return ok;
 }
 
-// Makes the rename that replaced a file durable: the folder entry is synced
-// too, not only the file's data.
-void SyncFolderOf(const QString& path) {
-  const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0)
-    return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-}  // namespace
-
-Json::Value JsonFile::ReadJson(const QString& path) const {
+Json::Value Parse(const QString& path, bool followLinks) {
   std::string text;
   int openError = ENOENT;
   bool read = false;
   if (UsablePath(path))
-    read = ReadWhole(QFile::encodeName(path), text, openError);
+    read = ReadWhole(QFile::encodeName(path), followLinks, text, openError);
   else
     openError = EINVAL;
   platform::DebugPrint("readjsonFile 错误吗：：%d\n", openError);
@@ -105,6 +92,12 @@ Json::Value JsonFile::ReadJson(const QString& path) const {
   return root;
 }
 
+}  // namespace
+
+Json::Value JsonFile::ReadJson(const QString& path) const { return Parse(path, false); }
+
+Json::Value JsonFile::ReadJsonFollowingLinks(const QString& path) const { return Parse(path, true); }
+
 int JsonFile::WriteJson(const QString& path, const Json::Value& value) const {
   if (!UsablePath(path))
     return -1;
@@ -112,24 +105,5 @@ int JsonFile::WriteJson(const QString& path, const Json::Value& value) const {
   std::string text = writer.write(value);
   if (text.empty() || text.back() != '\n')
     text += '\n';
-
-  // QSaveFile writes a temporary file beside the target, syncs it at commit
-  // and only then renames it over the target; any failure before that
-  // removes the temporary file and leaves the target as it was.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    platform::DebugPrint("WriteJson: cannot write %s\n", QFile::encodeName(path).constData());
-    return -1;
-  }
-  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-    file.cancelWriting();  // the temporary file goes with `file`
-    platform::DebugPrint("WriteJson: write failed %s\n", QFile::encodeName(path).constData());
-    return -1;
-  }
-  if (!file.commit()) {
-    platform::DebugPrint("WriteJson: commit failed %s\n", QFile::encodeName(path).constData());
-    return -1;
-  }
-  SyncFolderOf(path);
-  return 0;
+  return platform::AtomicFileWriter().Write(QFile::encodeName(path).toStdString(), text) ? 0 : -1;
 }

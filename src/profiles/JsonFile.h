@@ -10,13 +10,20 @@ class JsonFile {
   // The whole file at `path`, parsed with the library's default features
   // (comments, any top-level value). Null when the file is missing, empty,
   // not a regular file, unreadable or does not parse. Line ends may be LF or
-  // CR LF.
+  // CR LF. For the program's own data files: a symbolic link at `path` is
+  // not followed and reads as null, like a broken file, so a link planted
+  // among the user's files cannot make the program read (and then rewrite
+  // or back up) a file elsewhere.
   Json::Value ReadJson(const QString& path) const;
-  // `value` in styled form (sorted keys, LF line ends) over `path`. The text
-  // goes to a temporary file in the same folder, which is synced and then
-  // renamed over the target, so a crash or a full disk leaves either the old
-  // file or the new one, never a truncated one. 0 on success, -1 on failure
-  // (the old file is then untouched).
+  // The same, following a link at `path`: for the read-only templates in
+  // the program folder, which a package may install as links, and for a
+  // file the user picked to import.
+  Json::Value ReadJsonFollowingLinks(const QString& path) const;
+  // `value` in styled form (sorted keys, LF line ends) as the whole of
+  // `path`, through platform::AtomicFileWriter: a crash or a full disk
+  // leaves either the old file or the new one, a file that already holds the
+  // text is not written, and a link at `path` is replaced, never written
+  // through. 0 on success, -1 on failure (the old file is then untouched).
   int WriteJson(const QString& path, const Json::Value& value) const;
 
   // Files larger than this are not the program's: the largest it writes are

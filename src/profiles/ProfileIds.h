@@ -11,8 +11,10 @@
 
 // Whether `id` can be used as a file name inside a folder without naming
 // anything outside it: not empty, not "." or "..", no "/" or "\\", no NUL or
-// other control character, and short enough to take the longest suffix the
-// program adds (".Json.broken") within the file system's name limit.
+// other control character, and short enough for the longest name the
+// program makes from it (the writer's ".<id>.Json.travix-tmp.XXXXXX", a
+// numbered backup "<id>.Json.broken.1000") within the file system's name
+// limit.
 // Leading and trailing spaces are allowed: they name a file in the folder
 // like any other character.
 bool IsPlainFileName(const QString& id);

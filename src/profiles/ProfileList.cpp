@@ -2,8 +2,12 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <set>
+#include <sys/stat.h>
 
+#include "platform/AtomicFileWriter.h"
 #include "platform/DebugChannel.h"
 #include "profiles/JsonValue.h"
 #include "profiles/ProfileIds.h"
@@ -44,35 +48,93 @@ QString ProfileList::PathAt(int index) const {
   return FileOf(entries_[static_cast<size_t>(index)].id);
 }
 
-void ProfileList::Parse(const Json::Value& list) {
+bool ProfileList::Parse(const Json::Value& list) {
   entries_.clear();
+  bool whole = true;
   const Json::Value& profiles = Member(list, "profilelist");
-  if (profiles.isArray())
+  if (profiles.isArray()) {
     for (Json::ArrayIndex i = 0; i < profiles.size(); ++i) {
       const Json::Value& entry = Element(profiles, static_cast<int64_t>(i));
-      entries_.push_back({ReadString(Member(entry, "profilename"), {}),
-                          ReadString(Member(entry, "profileUUID"), {})});
+      const Json::Value& id = Member(entry, "profileUUID");
+      if (!id.isString() || !IsPlainFileName(ReadString(id, {}))) {
+        platform::DebugPrint("profile list entry %u has no usable id", i);
+        whole = false;
+      }
+      entries_.push_back({ReadString(Member(entry, "profilename"), {}), ReadString(id, {})});
     }
+  } else if (!profiles.isNull()) {
+    platform::DebugPrint("profile list: \"profilelist\" is not an array");
+    whole = false;
+  }
   selected_ = ReadIntIn(Member(list, "profileselect"), 0, 0,
                         std::max(0, static_cast<int>(entries_.size()) - 1));
   selectedId_ = entries_.empty() ? QString() : entries_[static_cast<size_t>(selected_)].id;
+  return whole;
 }
 
 void ProfileList::Read() {
-  document_ = json_.ReadJson(folder_ + kListFile);
-  if (!document_.isObject())
+  const QString path = folder_ + kListFile;
+  document_ = json_.ReadJson(path);
+  bool usable = document_.isObject();
+  if (!usable)
     document_ = Json::Value(Json::objectValue);
-  // Only well-formed members are kept; everything else is rebuilt on write.
-  Parse(document_);
+  usable = Parse(document_) && usable;
+  if (usable) {
+    GiveRepeatedIdsTheirOwn();
+    return;
+  }
+  // Whatever stands there (text that does not parse, a damaged list, a
+  // link, which ReadJson does not follow) is kept for the user; nothing
+  // there, or an empty file, is simply a list still to be made.
+  const QByteArray name = QFile::encodeName(path);
+  struct stat info {};
+  if (::lstat(name.constData(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) {
+    entries_.clear();
+    return;
+  }
+  platform::DebugPrint("profile list %s is damaged; rebuilding it from the profile files",
+                       name.constData());
+  platform::AtomicFileWriter::SetAside(name.toStdString());
+  document_ = Json::Value(Json::objectValue);
+  Recover();
 }
 
-void ProfileList::Write() {
+void ProfileList::GiveRepeatedIdsTheirOwn() {
+  std::set<QString> seen;
+  bool changed = false;
+  for (Entry& entry : entries_) {
+    if (seen.insert(entry.id).second)
+      continue;
+    const QString id = MakeUniqueTimeStampId(folder_, [this](const QString& candidate) {
+      for (const Entry& other : entries_)
+        if (other.id == candidate)
+          return true;
+      return false;
+    });
+    if (id.isEmpty())
+      continue;
+    platform::DebugPrint("profile list: a second \"%s\" becomes \"%s\"",
+                         entry.id.toUtf8().constData(), id.toUtf8().constData());
+    // The copy goes before the list names it.
+    const Json::Value document = json_.ReadJson(FileOf(entry.id));
+    if (document.isObject())
+      WriteProfileFile(document, entry.name, id);
+    entry.id = id;
+    changed = true;
+  }
+  if (!changed)
+    return;
+  selectedId_ = entries_[static_cast<size_t>(selected_)].id;
+  Write();
+}
+
+bool ProfileList::Write() {
   Json::Value list(Json::arrayValue);
   for (const Entry& entry : entries_)
     list.append(EntryValue(entry.name, entry.id));
   document_["profilelist"] = list;
   document_["profileselect"] = selected_;
-  json_.WriteJson(folder_ + kListFile, document_);
+  return json_.WriteJson(folder_ + kListFile, document_) == 0;
 }
 
 int ProfileList::Count() {
@@ -83,6 +145,12 @@ int ProfileList::Count() {
 bool ProfileList::WriteProfileFile(Json::Value document, const QString& name, const QString& id) {
   const QString path = FileOf(id);
   if (path.isEmpty())
+    return false;
+  // A link standing under the profile's name is kept aside, not replaced.
+  const QByteArray native = QFile::encodeName(path);
+  struct stat info {};
+  if (::lstat(native.constData(), &info) == 0 && S_ISLNK(info.st_mode) &&
+      platform::AtomicFileWriter::SetAside(native.toStdString()) != 0)
     return false;
   if (!document.isObject())
     document = Json::Value(Json::objectValue);
@@ -110,7 +178,7 @@ void ProfileList::CreateFirstProfile() {
   const QString id = MakeUniqueTimeStampId(folder_, [](const QString&) { return false; });
   entries_.push_back({QStringLiteral("Profile1"), id});
   Write();
-  WriteProfileFile(json_.ReadJson(templatePath_), QStringLiteral("Profile1"), id);
+  WriteProfileFile(json_.ReadJsonFollowingLinks(templatePath_), QStringLiteral("Profile1"), id);
   selectedId_ = id;
 }
 
@@ -138,17 +206,22 @@ bool ProfileList::RebuildFromFiles() {
   return true;
 }
 
-void ProfileList::Init() {
-  Read();
-  if (!entries_.empty())
-    return;
+void ProfileList::Recover() {
   if (!RebuildFromFiles())
     CreateFirstProfile();
+}
+
+void ProfileList::Init() {
+  Read();
+  if (entries_.empty())
+    Recover();
 }
 
 void ProfileList::Select(int index) {
   Read();
   if (index < 0 || index >= static_cast<int>(entries_.size()))
+    return;
+  if (index == selected_)
     return;
   selected_ = index;
   selectedId_ = entries_[static_cast<size_t>(index)].id;
@@ -174,7 +247,7 @@ int ProfileList::New() {
       break;
   }
   const QString id = Append(name);
-  WriteProfileFile(json_.ReadJson(templatePath_), name, id);
+  WriteProfileFile(json_.ReadJsonFollowingLinks(templatePath_), name, id);
   return static_cast<int>(entries_.size()) - 1;
 }
 
@@ -229,7 +302,8 @@ int ProfileList::Rename(int index, const QString& name) {
 }
 
 int ProfileList::Import(const QString& path) {
-  const Json::Value document = json_.ReadJson(path);
+  // A file the user picked: a link to it is what they meant.
+  const Json::Value document = json_.ReadJsonFollowingLinks(path);
   if (Member(document, "profilename").isNull() || Member(document, "profileUUID").isNull())
     return -1;
   Read();
@@ -259,7 +333,7 @@ bool ProfileList::Reset(int index) {
   if (path.isEmpty())
     return false;
   const Entry entry = entries_[static_cast<size_t>(index)];
-  Json::Value fresh = json_.ReadJson(templatePath_);
+  Json::Value fresh = json_.ReadJsonFollowingLinks(templatePath_);
   if (!fresh.isObject())
     fresh = Json::Value(Json::objectValue);
   if (kind_ == kHeadsetKind) {

@@ -10,10 +10,19 @@
 // name) and the profile files it names, in the device's data folder. Every
 // operation rereads the list file first: the file is the authority.
 //
-// Profile ids name files. An id that is not a plain file name (a path, "..")
-// is never used to build a path: such an entry stays in the list (so list
-// positions keep matching the profile combo) but cannot be loaded, copied or
-// exported, and deleting it only removes it from the list.
+// Profile ids name files, so every entry needs an id that is a plain file
+// name (a string IsPlainFileName accepts). A list with an entry that has
+// none (a number, null, "", a path, "..", an entry that is not an object) or
+// whose "profilelist" is not an array is damaged: edits of such an entry
+// would be saved nowhere and its file orphaned. A damaged list, like one
+// that does not parse or is a symbolic link, is set aside (".broken", see
+// platform::AtomicFileWriter::SetAside) and rebuilt from the profile files.
+// An id that a second entry repeats is given to the first only; the second
+// gets a new id and a copy of the file, so that edits of one never change
+// the other.
+//
+// Nothing is written when nothing changed: starting with a good list leaves
+// the list file as it was.
 class ProfileList {
  public:
   static constexpr const char* kListFile = "ProfileList.ini";
@@ -28,9 +37,9 @@ class ProfileList {
   // `deviceFolder` ends with "/".
   ProfileList(QString deviceFolder, QString templatePath, int deviceKind);
 
-  // Reads the list; a missing, broken or empty list is rebuilt from the
-  // profile files in the folder, or started with "Profile1" made from the
-  // template when there are none.
+  // Reads the list; a missing, broken, damaged or empty list is rebuilt
+  // from the profile files in the folder, or started with "Profile1" made
+  // from the template when there are none.
   void Init();
   // The list as last read.
   const std::vector<Entry>& Entries() const { return entries_; }
@@ -40,7 +49,8 @@ class ProfileList {
   // The file of entry `index`; empty when the index or the id is unusable.
   QString PathAt(int index) const;
 
-  // Makes entry `index` the selected one (written to the list file).
+  // Makes entry `index` the selected one (written to the list file when it
+  // was not already).
   void Select(int index);
   // New profile from the template, named "profile<n>" with the smallest free
   // n; nothing at 50 profiles. Returns the new entry's index or -1.
@@ -65,9 +75,14 @@ class ProfileList {
   bool IsNameTaken(const QString& name, int except = -1) const;
 
  private:
+  // Rereads the list; a damaged one is set aside and rebuilt, and repeated
+  // ids are made unique.
   void Read();
-  void Write();
-  void Parse(const Json::Value& list);
+  bool Write();
+  // False when the list is damaged (see above).
+  bool Parse(const Json::Value& list);
+  void GiveRepeatedIdsTheirOwn();
+  void Recover();
   bool RebuildFromFiles();
   void CreateFirstProfile();
   // Appends an entry with a fresh id and writes the list; returns its id.

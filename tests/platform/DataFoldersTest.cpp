@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -57,4 +58,49 @@ TEST_F(Folders, ProgramFoldersFollowTheProgramDir) {
   DataFolders::SetProgramDir({});
   // Beside the executable by default.
   EXPECT_TRUE(DataFolders::ProgramDir().endsWith('/'));
+}
+
+// What saves cut short left in the program's folders goes at start; the
+// user's own files, anything deeper, and anything reached through a link
+// stay.
+TEST_F(Folders, LeftoverTemporaryFilesAreRemovedOnlyFromTheProgramsFolders) {
+  qputenv("XDG_DATA_HOME", data_.path().toUtf8());
+  auto put = [](const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write("x");
+  };
+  const QString user = DataFolders::UserDataDir();
+  const QString keyboard = DataFolders::DeviceFolder("keyboard");
+  const QString hd = DataFolders::DeviceFolder("HD");
+  const QString deeper = keyboard + "deeper/";
+  const QString other = user + "other/";
+  QDir().mkpath(deeper);
+  QDir().mkpath(other);
+  QTemporaryDir outside;
+  put(outside.path() + "/p.Json.AbCdEf");
+  ASSERT_TRUE(QFile::link(outside.path(), user + "mouse"));
+
+  const QStringList leftovers = {user + "color_option_info.config.QwErTy",
+                                 user + ".color_option_info.config.travix-tmp.a1B2c3",
+                                 keyboard + "ProfileList.ini.AbCdEf",
+                                 keyboard + "2024_01_01_00_00_00_001.Json.XyZAbc",
+                                 keyboard + ".ProfileList.ini.travix-tmp.Zz9Yy8",
+                                 hd + "macro.config.ABcdEF"};
+  const QStringList kept = {user + "notes.txt",
+                            keyboard + "abc.Json.backup",
+                            keyboard + "x.Json.1234567",
+                            keyboard + "2024_01_01_00_00_00_001.Json",
+                            keyboard + "2024_01_01_00_00_00_001.Json.broken",
+                            deeper + "p.Json.AbCdEf",
+                            other + "p.Json.AbCdEf",
+                            outside.path() + "/p.Json.AbCdEf"};
+  for (const QString& path : leftovers + kept)
+    put(path);
+
+  EXPECT_EQ(DataFolders::RemoveLeftoverTemporaryFiles(), leftovers.size());
+  for (const QString& path : leftovers)
+    EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+  for (const QString& path : kept)
+    EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
 }

@@ -113,3 +113,29 @@ TEST_F(JsonFiles, AFailedWriteLeavesTheOldFileIntact) {
   EXPECT_EQ(json_.WriteJson(path, big), 0);
   EXPECT_EQ(json_.ReadJson(path), big);
 }
+
+// The program's data files are never read through a link; templates and
+// imports, which a package or the user may provide as links, are.
+TEST_F(JsonFiles, LinksAreFollowedOnlyWhenAsked) {
+  const QString target = Put("target.Json", R"({"a": 1})");
+  ASSERT_TRUE(QFile::link(target, PathOf("link.Json")));
+  EXPECT_TRUE(json_.ReadJson(PathOf("link.Json")).isNull());
+  EXPECT_EQ(json_.ReadJsonFollowingLinks(PathOf("link.Json"))["a"].asInt(), 1);
+  // Writing replaces the link, never its target.
+  ASSERT_EQ(json_.WriteJson(PathOf("link.Json"), Json::Value(2)), 0);
+  EXPECT_EQ(Bytes(target), R"({"a": 1})");
+  EXPECT_EQ(json_.ReadJson(PathOf("link.Json")).asInt(), 2);
+}
+
+TEST_F(JsonFiles, WritingWhatTheFileHoldsWritesNothing) {
+  Json::Value value;
+  value["profilename"] = "Mine";
+  ASSERT_EQ(json_.WriteJson(PathOf("p.Json"), value), 0);
+  struct stat before {};
+  ASSERT_EQ(::stat(QFile::encodeName(PathOf("p.Json")).constData(), &before), 0);
+  ASSERT_EQ(json_.WriteJson(PathOf("p.Json"), value), 0);
+  struct stat after {};
+  ASSERT_EQ(::stat(QFile::encodeName(PathOf("p.Json")).constData(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <json/json.h>
 #include <memory>
@@ -105,6 +106,53 @@ TEST_F(ProfileData, AMissingSectionIsTakenFromTheTemplateAndWrittenIn) {
   // An empty file has nothing worth keeping.
   Load(data, Profile("e", ""));
   EXPECT_FALSE(QFile::exists(folder_ + "e.Json.broken"));
+}
+
+// A second corruption must not cost the first one's backup.
+TEST_F(ProfileData, EveryBrokenVersionKeepsItsOwnBackup) {
+  const QString path = folder_ + "p.Json";
+  const std::vector<QByteArray> broken = {"{ first", "{ second", "{ third"};
+  CBasicProfiledata data;
+  for (const QByteArray& text : broken) {
+    Profile("p", text);
+    Load(data, path);
+    EXPECT_EQ(data.GetLightInfo().Red, 5) << text.toStdString();
+  }
+  EXPECT_EQ(Bytes(path + ".broken"), broken[0]);
+  EXPECT_EQ(Bytes(path + ".broken.1"), broken[1]);
+  EXPECT_EQ(Bytes(path + ".broken.2"), broken[2]);
+  EXPECT_EQ(Read(path)["Device"][0]["LightInfo"]["Red"].asInt(), 5);
+}
+
+// A profile that is a link (to any file the user can write, or to nothing)
+// is set aside as it is: its target is not copied, overwritten or created.
+TEST_F(ProfileData, ALinkedProfileIsSetAsideNotFollowed) {
+  QTemporaryDir outside;
+  const QString victim = Put(outside.path() + "/victim.txt", "the user's notes\n");
+  const QString missing = outside.path() + "/created.Json";
+  const QString wellFormed =
+      Put(outside.path() + "/other.Json", R"({"Device": [{"LightInfo": {"Red": 77}}]})");
+  const QByteArray templateText = Bytes(templatePath_);
+  // A link to the template is not the template: it is set aside too.
+  for (const QString& target : {victim, missing, wellFormed, templatePath_}) {
+    SCOPED_TRACE(target.toStdString());
+    const QString path = folder_ + "linked.Json";
+    QFile::remove(path);
+    QFile::remove(path + ".broken");
+    ASSERT_TRUE(QFile::link(target, path));
+    CBasicProfiledata data;
+    Load(data, path);
+    EXPECT_EQ(data.GetLightInfo().Red, 5) << "the template's, not the target's";
+    EXPECT_EQ(QFile::symLinkTarget(path + ".broken"), target);
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(Read(path)["Device"][0]["LightInfo"]["Red"].asInt(), 5);
+    data.SetLightInfo(LightInfo{.Red = 9});
+    EXPECT_EQ(data.Save(), 0);
+  }
+  EXPECT_EQ(Bytes(victim), "the user's notes\n");
+  EXPECT_FALSE(QFileInfo::exists(missing));
+  EXPECT_EQ(Bytes(wellFormed), R"({"Device": [{"LightInfo": {"Red": 77}}]})");
+  EXPECT_EQ(Bytes(templatePath_), templateText);
 }
 
 TEST_F(ProfileData, WithoutFileOrTemplateEverythingReadsAsZero) {

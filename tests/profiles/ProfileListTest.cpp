@@ -2,10 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <set>
+#include <sys/stat.h>
 
 #include "profiles/JsonFile.h"
 #include "profiles/ProfileList.h"
+#include "support/FileSizeLimit.h"
 
 namespace {
 
@@ -35,6 +39,43 @@ class Profiles : public ::testing::Test {
     for (const auto& entry : list.Entries())
       names.push_back(entry.name);
     return names;
+  }
+  std::vector<QString> Ids(const ProfileList& list) {
+    std::vector<QString> ids;
+    for (const auto& entry : list.Entries())
+      ids.push_back(entry.id);
+    return ids;
+  }
+  // A profile file as the program writes it.
+  void PutProfile(const QString& id, const QString& name, int light = 1) {
+    Json::Value profile(Json::objectValue);
+    profile["profilename"] = name.toStdString();
+    profile["profileUUID"] = id.toStdString();
+    profile["Device"][0]["LightInfo"]["Light"] = light;
+    ASSERT_EQ(json_.WriteJson(folder_ + id + ".Json", profile), 0);
+  }
+  static QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+  }
+  static struct stat Lstat(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+      info.st_ino = 0;
+    return info;
+  }
+  // The device folder emptied, for the next case of a table.
+  void ClearFolder() {
+    QDir(folder_).removeRecursively();
+    QDir().mkpath(folder_);
+  }
+  // What the program does with the list at start: read it, then select what
+  // it names.
+  ProfileList Start() {
+    ProfileList list = Make();
+    list.Init();
+    list.Select(list.Selected());
+    return list;
   }
 
   QTemporaryDir root_;
@@ -149,22 +190,192 @@ TEST_F(Profiles, IdsThatAreNotFileNamesNeverBuildAPath) {
   ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
   outside.write(R"({"profilename": "x", "profileUUID": "x", "Device": []})");
   outside.close();
+  PutProfile("good", "ok");
   WriteList(R"({"profilelist": [{"profilename": "ok", "profileUUID": "good"},
                                 {"profilename": "bad", "profileUUID": "../evil"},
                                 {"profilename": "abs", "profileUUID": "/etc/passwd"}],
                "profileselect": 1000000})");
   ProfileList list = Make();
   list.Init();
-  EXPECT_EQ(list.Count(), 3) << "list positions stay";
-  EXPECT_LT(list.Selected(), 3) << "a selection from the file is bounded";
+  // The list is rebuilt from the files in the folder, which cannot name one
+  // outside it.
+  EXPECT_EQ(Ids(list), std::vector<QString>{"good"});
+  EXPECT_LT(list.Selected(), 1) << "a selection from the file is bounded";
   EXPECT_TRUE(list.PathAt(1).isEmpty());
-  EXPECT_TRUE(list.PathAt(2).isEmpty());
   EXPECT_EQ(list.Copy(1), -1);
   EXPECT_FALSE(list.Export(1, root_.path() + "/out.json"));
   EXPECT_FALSE(list.Reset(2));
-  EXPECT_EQ(list.Delete(1), 0);
-  EXPECT_TRUE(QFile::exists(root_.path() + "/evil.Json")) << "nothing outside the folder is deleted";
-  EXPECT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Delete(0), -1);
+  EXPECT_EQ(Bytes(root_.path() + "/evil.Json"), R"({"profilename": "x", "profileUUID": "x", "Device": []})")
+      << "nothing outside the folder is touched";
+  EXPECT_EQ(list.Count(), 1);
+}
+
+// An entry without an id that names a file in the folder would take the
+// user's edits nowhere and orphan a profile file: the whole list counts as
+// damaged, is kept aside and rebuilt from the profile files.
+TEST_F(Profiles, EntriesWithoutAUsableIdMakeTheListRebuiltFromTheFiles) {
+  // Ids a hand-edited or damaged list may give the second entry, then an
+  // entry without one, then entries that are not objects at all.
+  const QByteArray absolute = (root_.path() + "/elsewhere").toUtf8();
+  const std::vector<QByteArray> badIds = {"123", "null", R"("")", R"("../x")", '"' + absolute + '"',
+                                          R"(["a"])"};
+  const QByteArray first = R"({"profilename": "Mine A", "profileUUID": "2024_01_01_00_00_00_001"})";
+  std::vector<QByteArray> lists;
+  for (const QByteArray& badId : badIds)
+    lists.push_back(R"({"profilelist": [)" + first + R"(, {"profilename": "Bad", "profileUUID": )" +
+                    badId + R"(}], "profileselect": 1})");
+  lists.push_back(R"({"profilelist": [)" + first + R"(, {"profilename": "Bad"}], "profileselect": 1})");
+  lists.push_back(R"({"profilelist": [1, null, "x", []], "profileselect": 1})");
+  for (const QByteArray& text : lists) {
+    SCOPED_TRACE(text.toStdString());
+    ClearFolder();
+    PutProfile("2024_01_01_00_00_00_001", "Mine A");
+    PutProfile("2024_01_01_00_00_00_002", "Mine B");
+    WriteList(text);
+    ProfileList list = Start();
+    EXPECT_EQ(Ids(list),
+              (std::vector<QString>{"2024_01_01_00_00_00_001", "2024_01_01_00_00_00_002"}));
+    EXPECT_EQ(Names(list), (std::vector<QString>{"Mine A", "Mine B"}));
+    EXPECT_FALSE(list.PathAt(list.Selected()).isEmpty()) << "the selected profile can be saved";
+    EXPECT_EQ(list.SelectedId(), list.Entries()[static_cast<size_t>(list.Selected())].id);
+    EXPECT_EQ(Read(folder_ + ProfileList::kListFile)["profilelist"].size(), 2u)
+        << "the rebuilt list is stored";
+    EXPECT_EQ(Bytes(folder_ + ProfileList::kListFile + ".broken"), text) << "the damaged list is kept";
+    EXPECT_FALSE(QFileInfo::exists(QString::fromUtf8(absolute)));
+  }
+}
+
+// Two entries sharing an id would edit one file; the second gets its own id
+// and a copy of the file, so that no file is orphaned or shared.
+TEST_F(Profiles, ARepeatedIdGetsItsOwnIdAndACopyOfTheFile) {
+  PutProfile("a", "Work", 7);
+  WriteList(R"({"profilelist": [{"profilename": "Work", "profileUUID": "a"},
+                                {"profilename": "Games", "profileUUID": "b"},
+                                {"profilename": "Work 2", "profileUUID": "a"}],
+               "profileselect": 2})");
+  ProfileList list = Make();
+  list.Init();
+  ASSERT_EQ(list.Count(), 3);
+  const std::vector<QString> ids = Ids(list);
+  EXPECT_EQ(ids[0], "a");
+  EXPECT_EQ(ids[1], "b");
+  EXPECT_NE(ids[2], "a");
+  EXPECT_EQ(std::set<QString>(ids.begin(), ids.end()).size(), 3u);
+  EXPECT_EQ(list.SelectedId(), ids[2]) << "the selection stays on the second one";
+  EXPECT_EQ(Names(list), (std::vector<QString>{"Work", "Games", "Work 2"}));
+
+  const Json::Value copy = Read(list.PathAt(2));
+  EXPECT_EQ(copy["Device"][0]["LightInfo"]["Light"].asInt(), 7);
+  EXPECT_EQ(QString::fromStdString(copy["profileUUID"].asString()), ids[2]);
+  EXPECT_EQ(copy["profilename"].asString(), "Work 2");
+  const Json::Value stored = Read(folder_ + ProfileList::kListFile);
+  EXPECT_EQ(QString::fromStdString(stored["profilelist"][2]["profileUUID"].asString()), ids[2]);
+
+  // Edits of one leave the other alone.
+  Json::Value edited = copy;
+  edited["Device"][0]["LightInfo"]["Light"] = 2;
+  ASSERT_EQ(json_.WriteJson(list.PathAt(2), edited), 0);
+  EXPECT_EQ(Read(list.PathAt(0))["Device"][0]["LightInfo"]["Light"].asInt(), 7);
+  EXPECT_EQ(Read(list.PathAt(0))["profileUUID"].asString(), "a");
+  // And the next start finds nothing more to change.
+  const ino_t inode = Lstat(folder_ + ProfileList::kListFile).st_ino;
+  EXPECT_EQ(Ids(Start()), ids);
+  EXPECT_EQ(Lstat(folder_ + ProfileList::kListFile).st_ino, inode);
+}
+
+// A start rewrote every list even when nothing had changed, and on a full
+// disk that replaced the lists with empty files.
+TEST_F(Profiles, AStartWithAGoodListWritesNothing) {
+  Start();  // the first start makes the list and Profile1
+  const QString listPath = folder_ + ProfileList::kListFile;
+  const struct stat before = Lstat(listPath);
+  Start();
+  const struct stat after = Lstat(listPath);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
+  // A list laid out differently (by hand, by an earlier version) is good too.
+  PutProfile("2024_01_01_00_00_00_001", "Mine A");
+  const QByteArray byHand =
+      R"({"profilelist":[{"profilename":"Mine A","profileUUID":"2024_01_01_00_00_00_001"},
+                         {"profilename":"Mine B","profileUUID":"2024_01_01_00_00_00_002"}],
+          "profileselect":1})";
+  WriteList(byHand);
+  const ino_t inode = Lstat(listPath).st_ino;
+  EXPECT_EQ(Start().SelectedId(), "2024_01_01_00_00_00_002");
+  EXPECT_EQ(Bytes(listPath), byHand);
+  EXPECT_EQ(Lstat(listPath).st_ino, inode);
+}
+
+TEST_F(Profiles, AFullDiskLeavesTheListAsItWas) {
+  ProfileList list = Start();
+  list.New();
+  const QString listPath = folder_ + ProfileList::kListFile;
+  const QByteArray before = Bytes(listPath);
+  {
+    testing_support::FileSizeLimit full(16);
+    ASSERT_TRUE(full.Active());
+    list.Select(1);
+    EXPECT_EQ(list.Rename(0, "Renamed"), 1);
+    Start();
+  }
+  EXPECT_EQ(Bytes(listPath), before);
+  EXPECT_EQ(QDir(folder_).entryList(QDir::Files | QDir::Hidden).size(), 3) << "no temporary file stays";
+}
+
+// Links among the user's files are set aside, never read or written
+// through: a link could make the program copy, then overwrite, any file the
+// user can write.
+TEST_F(Profiles, ALinkedListIsSetAsideAndNeverFollowed) {
+  const QString victim = root_.path() + "/victim.ini";
+  const QByteArray victimText =
+      R"({"profilelist": [{"profilename": "Outside", "profileUUID": "2024_01_01_00_00_00_001"}]})";
+  {
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(victimText);
+  }
+  const QString missing = root_.path() + "/created.ini";
+  const QString listPath = folder_ + ProfileList::kListFile;
+  for (const QString& target : {victim, missing}) {
+    SCOPED_TRACE(target.toStdString());
+    ClearFolder();
+    PutProfile("2024_01_01_00_00_00_001", "Mine A");
+    ASSERT_TRUE(QFile::link(target, listPath));
+    ProfileList list = Start();
+    EXPECT_EQ(Names(list), std::vector<QString>{"Mine A"}) << "rebuilt from the files, not read through";
+    EXPECT_TRUE(S_ISREG(Lstat(listPath).st_mode));
+    EXPECT_EQ(QFile::symLinkTarget(listPath + ".broken"), target);
+  }
+  EXPECT_EQ(Bytes(victim), victimText);
+  EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+TEST_F(Profiles, ALinkedProfileIsNeitherReadNorWrittenThrough) {
+  const QString victim = root_.path() + "/victim.txt";
+  {
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"profilename": "Outside", "profileUUID": "a", "Device": [{"secret": 1}]})");
+  }
+  const QByteArray victimText = Bytes(victim);
+  PutProfile("b", "Mine B");
+  ASSERT_TRUE(QFile::link(victim, folder_ + "a.Json"));
+  WriteList(R"({"profilelist": [{"profilename": "A", "profileUUID": "a"},
+                                {"profilename": "B", "profileUUID": "b"}]})");
+  ProfileList list = Start();
+  EXPECT_FALSE(list.Export(0, root_.path() + "/out.json")) << "reads as broken";
+  EXPECT_EQ(list.Rename(0, "Renamed"), 1);
+  const int copy = list.Copy(0);
+  ASSERT_GE(copy, 0);
+  EXPECT_FALSE(Read(list.PathAt(copy)).isMember("Device")) << "nothing of the link's target is copied";
+  ASSERT_TRUE(list.Reset(0));
+  EXPECT_EQ(Bytes(victim), victimText);
+  EXPECT_TRUE(S_ISREG(Lstat(folder_ + "a.Json").st_mode));
+  EXPECT_EQ(Read(folder_ + "a.Json")["Device"][0]["LightInfo"]["Light"].asInt(), 4) << "the template's";
+  EXPECT_EQ(QFile::symLinkTarget(folder_ + "a.Json.broken"), victim);
 }
 
 TEST_F(Profiles, ALostListIsRebuiltFromTheProfileFiles) {
