@@ -65,6 +65,9 @@ int RunTravix(int argc, char** argv) {
       platform::DebugOutput("single-instance socket unavailable; running without it");
       break;
     case platform::LocalMessageServer::StartResult::Listening:
+      // Only the one instance may clear what an interrupted save left: with
+      // no socket, another instance may be in the middle of one.
+      platform::DataFolders::RemoveLeftoverTemporaryFiles();
       break;
   }
   server.SetHandler(ShellState::DeliverFromOtherProgram);

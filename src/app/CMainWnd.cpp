@@ -18,6 +18,7 @@
 #include "app/ShellState.h"
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CVarnisUSBDevice.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/DebugChannel.h"
 #include "platform/DesktopSettings.h"
 #include "platform/SleepMonitor.h"
@@ -33,6 +34,13 @@ using namespace toolkit;
 using platform::DebugOutput;
 using platform::DebugPrint;
 
+namespace {
+
+// The window that tells of failed saves; touched on the UI thread only.
+CMainWnd* g_saveFailureWindow = nullptr;
+
+}  // namespace
+
 CMainWnd::CMainWnd()
     : mainPage_(std::make_unique<CMainPage>()),
       registry_(std::make_shared<DeviceRegistry>()),
@@ -42,9 +50,25 @@ CMainWnd::CMainWnd()
   profiles_ = std::make_unique<ProfileCommands>(*this);
   keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
   lighting_ = std::make_unique<LightingCommands>(*this);
+  g_saveFailureWindow = this;
+  // Files may be written on any thread; the user is told from the UI
+  // thread, later, never inside the writer.
+  platform::AtomicFileWriter::SetFailureListener([](const std::string&, int) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+          if (g_saveFailureWindow != nullptr)
+            g_saveFailureWindow->TellSaveFailure();
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 CMainWnd::~CMainWnd() {
+  if (g_saveFailureWindow == this) {
+    platform::AtomicFileWriter::SetFailureListener({});
+    g_saveFailureWindow = nullptr;
+  }
   RemoveVirtualWnd(CMainPage::kVirtualWndName);
   // Normally done at WM_DESTROY; a window that was never destroyed (tests)
   // still must not leave threads behind.
@@ -327,6 +351,13 @@ void CMainWnd::OpenDesktopSettings(int which) {
     DebugPrint("desktop settings: %s", launch.error.toUtf8().constData());
     ShowMessageBox(this, {}, launch.error, m_pm.GetDPI(), false, 0);
   }
+}
+
+void CMainWnd::TellSaveFailure() {
+  if (saveFailureTold_)
+    return;
+  saveFailureTold_ = true;
+  ShowMessageBox(this, {}, QStringLiteral("message_text_40"), m_pm.GetDPI(), true, 0);
 }
 
 void CMainWnd::HideWindow() {

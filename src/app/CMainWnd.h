@@ -127,6 +127,10 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   void CloseSecondaryWindows();
   // Stops a running macro recording and enables the device bar again.
   void StopMacroRecording();
+  // Tells the user, once per run, that a settings file could not be
+  // written (the old file was kept).
+  void TellSaveFailure();
+  bool SaveFailureTold() const { return saveFailureTold_; }
 
  protected:
   toolkit::LRESULT HandleCustomMessage(toolkit::UINT message, toolkit::WPARAM wParam,
@@ -201,6 +205,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   bool initialised_ = false;
   bool firstScanDone_ = false;
   int lightControlOn_ = 1;
+  bool saveFailureTold_ = false;
   int displayChanged_ = 0;
   int windowActive_ = 1;
   int windowLocked_ = 0;

@@ -8,6 +8,10 @@
 #include "app/OwnControls.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
+#include "profiles/JsonFile.h"
+#include "ui/CMsgWnd.h"
+
+#include <QTimer>
 #include "platform/LocalMessageServer.h"
 #include "platform/SocketMessage.h"
 #include "platform/WindowMessages.h"
@@ -124,4 +128,31 @@ TEST_F(MainWindow, TrayMenuExitEndsTheWindowAndStopsTheThreads) {
   EXPECT_FALSE(window_->isVisible());
   EXPECT_FALSE(window_->Tray().IsCreated());
   EXPECT_FALSE(platform::IsWindowAlive(window_->GetHWND()));
+}
+
+// A file that cannot be written is told once per run, with the language's
+// text, and never from inside the writer.
+TEST_F(MainWindow, AFailedSaveIsToldOnce) {
+  ASSERT_TRUE(CResourceManager::GetInstance()->LoadLanguage("lan_en.xml"));
+  int boxes = 0;
+  QString text;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<CMsgWnd*>(QApplication::activeModalWidget())) {
+      ++boxes;
+      text = box->FindControl("MessageText")->GetText();
+      static_cast<CButtonUI*>(box->FindControl("confirm_btn"))->Activate();
+    }
+  });
+  poll.start(5);
+  JsonFile json;
+  const QString nowhere = runtime_.path() + "/no/such/folder/list.ini";
+  EXPECT_EQ(json.WriteJson(nowhere, Json::Value(1)), -1);
+  EXPECT_EQ(boxes, 0) << "not inside the writer";
+  ASSERT_TRUE(RunUntil([&] { return boxes == 1; }));
+  EXPECT_TRUE(text.startsWith("A settings file could not be saved")) << text.toStdString();
+  EXPECT_EQ(json.WriteJson(nowhere, Json::Value(2)), -1);
+  testing_support::RunFor(100);
+  EXPECT_EQ(boxes, 1);
+  EXPECT_TRUE(window_->SaveFailureTold());
 }
