@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FeatureHost.h"
 #include "app/MainWindowRoutes.h"
 #include "app/ThreadSlotTable.h"
 #include "platform/WindowMessageTypes.h"
@@ -46,7 +47,9 @@ inline constexpr uint32_t DebugOnlyMessage = 0x04C8;
 // and the window messages by number, to itself or to the feature each
 // belongs to (MainWindowRoutes). A feature registers its handler when it is
 // built; until then its rows are waiting and say so on the debug channel.
-class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlText {
+class CMainWnd : public toolkit::WindowImplBase,
+                 public toolkit::IQueryControlText,
+                 public FeatureHost {
   Q_OBJECT
  public:
   static constexpr const char* kTitle = "RUDAVAVE DADAV UDU417";
@@ -66,17 +69,8 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   static constexpr const char* kLightControlOnText = "控制灯光";
   static constexpr const char* kLightControlOffText = "不控制灯光";
 
-  // One row reached: a notification, a message or a timer.
-  struct RouteCall {
-    toolkit::TNotifyUI* notification = nullptr;  // null for messages and timers
-    QString type;  // notification type, "message" or "timer"
-    QString name;  // control name, message name or timer id
-    int index = -1;
-    platform::WParam wParam = 0;
-    platform::LParam lParam = 0;
-    RouteOwner owner = RouteOwner::MainWindow;
-  };
-  using RouteHandler = std::function<void(const RouteCall&)>;
+  using RouteCall = ::RouteCall;
+  using RouteHandler = FeatureHost::RouteHandler;
   using ControlCreator = std::function<toolkit::CControlUI*()>;
 
   CMainWnd();
@@ -92,7 +86,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
                                        const toolkit::CDuiString& type) override;
 
   // Features plug in here.
-  void SetRouteHandler(RouteOwner owner, RouteHandler handler);
+  void SetRouteHandler(RouteOwner owner, RouteHandler handler) override;
   bool HasRouteHandler(RouteOwner owner) const;
   void SetControlCreator(const QString& tag, ControlCreator creator);
   // Rows whose feature has not registered yet, as "kind name -> feature".
@@ -102,7 +96,7 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
 
   ThreadSlotTable& Threads() { return threads_; }
   const DeviceRegistry& Registry() const { return *registry_; }
-  DevicePageSet& Pages() { return *pages_; }
+  DevicePageSet& Pages() override { return *pages_; }
   ProfileCommands& Profiles() { return *profiles_; }
   LightingCommands& Lighting() { return *lighting_; }
   // How long a game's lighting stays before the page gets its own back
@@ -112,7 +106,12 @@ class CMainWnd : public toolkit::WindowImplBase, public toolkit::IQueryControlTe
   toolkit::CTrayIcon& Tray() { return tray_; }
 
   // The device of the selected, visible selector; null when there is none.
-  CVarnisUSBDevice* CurrentDevice() const;
+  CVarnisUSBDevice* CurrentDevice() const override;
+  toolkit::CControlUI* FindControl(const QString& name) const override {
+    return WindowImplBase::FindControl(name);
+  }
+  toolkit::CWindowWnd& DialogOwner() override { return *this; }
+  int DialogDpi() const override { return m_pm.GetDPI(); }
   int LightControlOn() const { return lightControlOn_; }
   int WindowActiveFlag() const { return windowActive_; }
   int WindowLocked() const { return windowLocked_; }

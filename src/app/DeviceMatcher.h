@@ -3,7 +3,7 @@
 #include <span>
 #include <string>
 
-#include "app/InterfaceRecord.h"
+#include "hid/InterfaceRecord.h"
 
 // The two tests an interface found on the machine must pass to be bound to a
 // slot of the device registry (the slots are copies of the table's rows).

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "app/InterfaceRecord.h"
+#include "hid/InterfaceRecord.h"
 #include "platform/WindowMessageTypes.h"
 
 class CMainWnd;

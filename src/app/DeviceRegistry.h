@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/DeviceTables.h"
-#include "app/InterfaceRecord.h"
+#include "hid/InterfaceRecord.h"
 
 // The main window's slots binding the rows of the interface table to
 // attached interfaces: slot i is row i. The detection thread binds and frees

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/InterfaceRecord.h"
+#include "hid/InterfaceRecord.h"
 
 // A kind of device page: mouse, keyboard, mouse pad, headset (in this order:
 // the row index is the kind index, the selector's and the page's position).

@@ -7,7 +7,7 @@ namespace {
 
 // Options of a group report the one that became selected; others report
 // both ways.
-bool IsSelected(const CMainWnd::RouteCall& call) {
+bool IsSelected(const RouteCall& call) {
   auto* option = call.notification != nullptr
                      ? qobject_cast<toolkit::COptionUI*>(call.notification->pSender)
                      : nullptr;
@@ -16,16 +16,16 @@ bool IsSelected(const CMainWnd::RouteCall& call) {
 
 }  // namespace
 
-KeyboardSettingsCommands::KeyboardSettingsCommands(CMainWnd& window) : window_(window) {
+KeyboardSettingsCommands::KeyboardSettingsCommands(FeatureHost& window) : window_(window) {
   window_.SetRouteHandler(RouteOwner::KeyboardSettings,
-                          [this](const CMainWnd::RouteCall& call) { OnRoute(call); });
+                          [this](const RouteCall& call) { OnRoute(call); });
 }
 
 CVarnisKeyboardDevice* KeyboardSettingsCommands::CurrentKeyboard() const {
   return qobject_cast<CVarnisKeyboardDevice*>(window_.CurrentDevice());
 }
 
-void KeyboardSettingsCommands::OnRoute(const CMainWnd::RouteCall& call) {
+void KeyboardSettingsCommands::OnRoute(const RouteCall& call) {
   CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
   if (keyboard == nullptr)
     return;

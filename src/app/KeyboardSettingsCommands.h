@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CMainWnd.h"
+#include "app/FeatureHost.h"
 
 class CVarnisKeyboardDevice;
 
@@ -9,12 +9,12 @@ class CVarnisKeyboardDevice;
 // audio sensitivity. Each acts on the current device when it is a keyboard.
 class KeyboardSettingsCommands {
  public:
-  explicit KeyboardSettingsCommands(CMainWnd& window);
+  explicit KeyboardSettingsCommands(FeatureHost& window);
 
-  void OnRoute(const CMainWnd::RouteCall& call);
+  void OnRoute(const RouteCall& call);
 
  private:
   CVarnisKeyboardDevice* CurrentKeyboard() const;
 
-  CMainWnd& window_;
+  FeatureHost& window_;
 };

@@ -27,7 +27,7 @@ bool Is(const QString& name, const char* text) {
   return name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0;
 }
 
-bool SenderSelected(const CMainWnd::RouteCall& call) {
+bool SenderSelected(const RouteCall& call) {
   auto* option = call.notification != nullptr
                      ? qobject_cast<toolkit::COptionUI*>(call.notification->pSender)
                      : nullptr;
@@ -41,9 +41,9 @@ uint32_t Argb(const LightInfo& info) {
 
 }  // namespace
 
-LightingCommands::LightingCommands(CMainWnd& window) : window_(window) {
+LightingCommands::LightingCommands(FeatureHost& window) : window_(window) {
   window_.SetRouteHandler(RouteOwner::Lighting,
-                          [this](const CMainWnd::RouteCall& call) { OnRoute(call); });
+                          [this](const RouteCall& call) { OnRoute(call); });
 }
 
 int LightingCommands::KindCode(const CVarnisUSBDevice* device) {
@@ -65,10 +65,10 @@ void LightingCommands::StoreLight(CVarnisUSBDevice* device, const LightInfo& inf
   device->SaveProfile();
   if (apply)
     device->ApplyProfile();
-  device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  device->WriteCurrentSettings();
 }
 
-void LightingCommands::OnRoute(const CMainWnd::RouteCall& call) {
+void LightingCommands::OnRoute(const RouteCall& call) {
   if (call.type == QLatin1String("message")) {
     OnGameEvent(call.wParam, call.lParam);
     return;

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/CMainWnd.h"
+#include "app/FeatureHost.h"
 #include "lighting/SameModeEffect.h"
 #include "platform/Event.h"
 #include "profiles/LightInfo.h"
@@ -19,9 +19,9 @@ class CLightControlUI;
 // kill, ...), which switch the current page's mode for a few seconds.
 class LightingCommands {
  public:
-  explicit LightingCommands(CMainWnd& window);
+  explicit LightingCommands(FeatureHost& window);
 
-  void OnRoute(const CMainWnd::RouteCall& call);
+  void OnRoute(const RouteCall& call);
 
   // The effects every kind of device can show.
   enum class CommonEffect { None, Breathing, Static, Blink, ColourCycle, Off };
@@ -59,7 +59,7 @@ class LightingCommands {
   void OnSelectionEnd(CVarnisUSBDevice* device);
   static int KindCode(const CVarnisUSBDevice* device);
 
-  CMainWnd& window_;
+  FeatureHost& window_;
   CommonEffect commonEffect_ = CommonEffect::None;
   LightInfo commonSource_;
   // Shared with the animation thread.

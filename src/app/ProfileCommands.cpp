@@ -19,16 +19,16 @@ constexpr const char* kTabs[] = {"deng_Op_tab",   "key_Op_tab",        "macro_Op
 
 }  // namespace
 
-ProfileCommands::ProfileCommands(CMainWnd& window) : window_(window) {
+ProfileCommands::ProfileCommands(FeatureHost& window) : window_(window) {
   chooser_ = [this](bool save) {
     const QString filter = QString::fromLatin1(kFileFilter);
-    return save ? QFileDialog::getSaveFileName(&window_, {}, {}, filter)
-                : QFileDialog::getOpenFileName(&window_, {}, {}, filter);
+    return save ? QFileDialog::getSaveFileName(&window_.DialogOwner(), {}, {}, filter)
+                : QFileDialog::getOpenFileName(&window_.DialogOwner(), {}, {}, filter);
   };
   window_.SetRouteHandler(RouteOwner::Profiles,
-                          [this](const CMainWnd::RouteCall& call) { OnRoute(call); });
+                          [this](const RouteCall& call) { OnRoute(call); });
   window_.SetRouteHandler(RouteOwner::ProfilePanelTab,
-                          [this](const CMainWnd::RouteCall& call) { OnTab(call); });
+                          [this](const RouteCall& call) { OnTab(call); });
 }
 
 int ProfileCommands::Ask(const QString& text, bool isLanguageId, int buttons) {
@@ -36,7 +36,7 @@ int ProfileCommands::Ask(const QString& text, bool isLanguageId, int buttons) {
     return question_(text, isLanguageId, buttons);
   // The box sets every window to the DPI it is given: the main window's
   // own, which follows the screen, keeps the windows as they are.
-  return ShowMessageBox(&window_, {}, text, window_.PaintManager().GetDPI(), isLanguageId,
+  return ShowMessageBox(&window_.DialogOwner(), {}, text, window_.DialogDpi(), isLanguageId,
                         buttons);
 }
 
@@ -52,7 +52,7 @@ void ProfileCommands::Tell(const QString& text, bool isLanguageId) {
   Ask(text, isLanguageId, 0);
 }
 
-void ProfileCommands::OnRoute(const CMainWnd::RouteCall& call) {
+void ProfileCommands::OnRoute(const RouteCall& call) {
   if (call.type == QLatin1String("click")) {
     OnClick(call.name);
   } else if (call.type == QLatin1String("timer")) {
@@ -71,7 +71,7 @@ void ProfileCommands::OnRoute(const CMainWnd::RouteCall& call) {
   }
 }
 
-void ProfileCommands::OnTab(const CMainWnd::RouteCall& call) {
+void ProfileCommands::OnTab(const RouteCall& call) {
   CDeviceProfileUI* panel = PanelOf(window_.CurrentDevice());
   if (panel == nullptr)
     return;
@@ -126,7 +126,7 @@ void ProfileCommands::OnClick(const QString& name) {
       return;
     device->ResetToDefaults();
     device->DownloadKeys(0);
-    device->WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+    device->WriteCurrentSettings();
   }
 }
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "app/CMainWnd.h"
+#include "app/FeatureHost.h"
 
 class CDeviceProfileUI;
 class CVarnisUSBDevice;
@@ -19,7 +19,7 @@ class ProfileCommands {
   // Asks the user to confirm (1) or tells (0) with a language id or a text.
   using Question = std::function<int(const QString& text, bool isLanguageId, int buttons)>;
 
-  explicit ProfileCommands(CMainWnd& window);
+  explicit ProfileCommands(FeatureHost& window);
 
   // Seams for tests; the defaults are the file dialogs and the message box.
   void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
@@ -29,8 +29,8 @@ class ProfileCommands {
   static constexpr const char* kFileFilter = "Profile Files(*.json)";
   static constexpr const char* kPaletteFile = "color_option_info.config";
 
-  void OnRoute(const CMainWnd::RouteCall& call);
-  void OnTab(const CMainWnd::RouteCall& call);
+  void OnRoute(const RouteCall& call);
+  void OnTab(const RouteCall& call);
   // Makes the combo's profile the device's current one and writes it.
   void SwitchProfile(CVarnisUSBDevice* device);
 
@@ -41,7 +41,7 @@ class ProfileCommands {
   void AfterProfileLoaded(CVarnisUSBDevice* device, bool keysAndMacros);
   CDeviceProfileUI* PanelOf(CVarnisUSBDevice* device) const;
 
-  CMainWnd& window_;
+  FeatureHost& window_;
   int Ask(const QString& text, bool isLanguageId, int buttons);
 
   FileChooser chooser_;

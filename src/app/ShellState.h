@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/ScreenMetrics.h"
 #include "platform/WindowMessageTypes.h"
 
 namespace platform {
@@ -16,12 +17,9 @@ class ShellState {
   static platform::WindowHandle MainWindow() { return mainWindow_.load(); }
   static void SetMainWindow(platform::WindowHandle window) { mainWindow_.store(window); }
 
-  static int ScreenWidth() { return screenWidth_.load(); }
-  static int ScreenHeight() { return screenHeight_.load(); }
-  static void SetScreenSize(int width, int height) {
-    screenWidth_.store(width);
-    screenHeight_.store(height);
-  }
+  static int ScreenWidth() { return platform::ScreenMetrics::Width(); }
+  static int ScreenHeight() { return platform::ScreenMetrics::Height(); }
+  static void SetScreenSize(int width, int height) { platform::ScreenMetrics::Set(width, height); }
 
   // Cleared while the machine sleeps, set again on resume.
   static bool IsRunning() { return running_.load() != 0; }
@@ -36,8 +34,6 @@ class ShellState {
 
  private:
   static inline std::atomic<platform::WindowHandle> mainWindow_{0};
-  static inline std::atomic<int> screenWidth_{0};
-  static inline std::atomic<int> screenHeight_{0};
   static inline std::atomic<int> running_{1};
   static inline platform::LocalMessageServer* server_ = nullptr;
 };

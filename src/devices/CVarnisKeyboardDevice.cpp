@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/ShellState.h"
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CMpDevicePowerUI.h"
 #include "keys/KeyLabel.h"
@@ -272,7 +271,7 @@ void CVarnisKeyboardDevice::ResetToDefaults() {
 void CVarnisKeyboardDevice::ReapplyProfile() {
   LoadProfileState();
   RefreshView();
-  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  WriteCurrentSettings();
   if (CControlUI* keySet = Find<CControlUI>("keyset_layout"))
     keySet->SetVisible(false);
 }
@@ -746,7 +745,7 @@ void CVarnisKeyboardDevice::OnReportRateSelected(int index) {
   SetHalf(kPollingRate.word, kPollingRate.high, static_cast<uint16_t>(index));
   StoreSettings();
   SaveProfile();
-  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  WriteCurrentSettings();
 }
 
 void CVarnisKeyboardDevice::OnFlagChanged(const QString& optionName) {
@@ -763,7 +762,7 @@ void CVarnisKeyboardDevice::OnFlagChanged(const QString& optionName) {
   SetHalf(field.word, field.high, option != nullptr && option->IsSelected() ? 1 : 0);
   StoreSettings();
   SaveProfile();
-  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  WriteCurrentSettings();
 }
 
 void CVarnisKeyboardDevice::OnRepeatDelaySelected(int index) {
@@ -802,7 +801,7 @@ void CVarnisKeyboardDevice::OnSensitivityChanged() {
   SetLightInfo(words.A, words.B, words.C, words.D, words.E);
   SaveProfile();
   ApplyProfile();
-  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  WriteCurrentSettings();
 }
 
 // --- Custom per-key colours -----------------------------------------------------
@@ -849,7 +848,7 @@ void CVarnisKeyboardDevice::SelectCustomGroup(int group) {
   words.D = (words.D & ~0xFFu) | static_cast<uint32_t>(group);
   SetLightInfo(words.A, words.B, words.C, words.D, words.E);
   SaveProfile();
-  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  WriteCurrentSettings();
   LoadCustomGroup();
 }
 

@@ -9,11 +9,11 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/DataFolders.h"
 #include "platform/DebugChannel.h"
+#include "platform/ScreenMetrics.h"
 #include "platform/IndexedName.h"
 #include "platform/WindowMessages.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
-#include "app/ShellState.h"
 #include "toolkit/CTabLayoutUI.h"
 
 using toolkit::CControlUI;
@@ -212,7 +212,7 @@ void CVarnisUSBDevice::BindProfilePanel() {
 void CVarnisUSBDevice::ReapplyProfile() {
   LoadProfileState();
   RefreshView();
-  WriteParameterBlock(0, 0, 1, ShellState::ScreenWidth(), ShellState::ScreenHeight());
+  WriteCurrentSettings();
 }
 
 void CVarnisUSBDevice::OutputLightFrame() {
@@ -394,4 +394,8 @@ void CVarnisUSBDevice::ReadOneEvent(bool receiver, const platform::Event& stop) 
 
 void CVarnisUSBDevice::OnDeviceEvent(uint16_t code, bool receiver) {
   platform::DebugPrint("device event %04x (%s)", code, receiver ? "receiver" : "cable");
+}
+
+int CVarnisUSBDevice::WriteCurrentSettings() {
+  return WriteParameterBlock(0, 0, 1, platform::ScreenMetrics::Width(), platform::ScreenMetrics::Height());
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/InterfaceRecord.h"
+#include "hid/InterfaceRecord.h"
 #include "devices/DeviceThread.h"
 #include "hid/DeviceChannel.h"
 #include "lighting/LightInfoWords.h"
@@ -160,6 +160,9 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual int DownloadMacros() { return 0; }
   // Writes the device's parameter block into profile slot `slot`; each
   // device kind uses the arguments its block carries. 1 when written.
+  // The current settings into the active slot, with the screen's size: what
+  // every change of a setting ends with.
+  int WriteCurrentSettings();
   virtual int WriteParameterBlock(int /*slot*/, int /*byte0*/, int /*byte59*/, int /*width*/,
                                   int /*height*/) {
     return 0;

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/PendingSends.h"
 #include "platform/SyncHub.h"
 
 namespace platform {
@@ -60,12 +59,8 @@ int WaitForEvents(std::span<const Event* const> events, bool waitAll, int timeou
         }
       }
     }
-    if (auto send = detail::TakePendingSendLocked(self)) {
-      lock.unlock();
-      detail::RunPendingSend(*send);
-      lock.lock();
+    if (hub.runSentWork != nullptr && hub.runSentWork(lock, self))
       continue;
-    }
     if (timeoutMs == kInfinite) {
       hub.changed.wait(lock);
     } else if (hub.changed.wait_until(lock, deadline) == std::cv_status::timeout) {

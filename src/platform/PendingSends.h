@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "platform/WindowMessageTypes.h"
@@ -26,5 +27,9 @@ std::shared_ptr<PendingSend> TakePendingSendLocked(std::thread::id thread);
 // Without the mutex held, on the owner thread: handles the send and wakes its
 // sender.
 void RunPendingSend(PendingSend& send);
+
+// The sync hub's runner of sent work: one send waiting for `thread`, run with
+// the lock released.
+bool RunSentWorkWhileWaiting(std::unique_lock<std::mutex>& lock, std::thread::id thread);
 
 }  // namespace platform::detail

@@ -85,7 +85,11 @@ class WindowMessageQueue::Pump : public QObject {
 
 WindowMessageQueue::WindowMessageQueue(MessageReceiver& receiver)
     : pump_(std::make_unique<Pump>(receiver)) {
-  std::lock_guard lock(SyncHub::Instance().mutex);
+  SyncHub& hub = SyncHub::Instance();
+  std::lock_guard lock(hub.mutex);
+  // From now on a thread may send here; its owner answers even while it
+  // waits on an event.
+  hub.runSentWork = &detail::RunSentWorkWhileWaiting;
   handle_ = WindowTable::Instance().AddLocked(&receiver, pump_.get());
 }
 

@@ -97,6 +97,16 @@ std::shared_ptr<PendingSend> TakePendingSendLocked(std::thread::id thread) {
   return nullptr;
 }
 
+bool RunSentWorkWhileWaiting(std::unique_lock<std::mutex>& lock, std::thread::id thread) {
+  const auto send = TakePendingSendLocked(thread);
+  if (!send)
+    return false;
+  lock.unlock();
+  RunPendingSend(*send);
+  lock.lock();
+  return true;
+}
+
 void RunPendingSend(PendingSend& send) {
   auto& hub = SyncHub::Instance();
   MessageReceiver* receiver = nullptr;
