@@ -178,6 +178,8 @@ TEST_F(ProfilePanel, ResetAsksFirstAndOnlyThenForgetsTheStoredColours) {
 // DPI it is given, so it must be given the main window's own.
 TEST_F(ProfilePanel, AConfirmationKeepsTheMainWindowAtItsDpi) {
   window_->Profiles().SetQuestion({});
+  // Timer 1011 first sizes the window for the screen (at 96 offscreen).
+  ASSERT_TRUE(RunUntil([&] { return window_->size() == QSize(1000, 640); }));
   CPaintManagerUI::SetAllDPI(144);
   const QSize before = window_->size();
   ASSERT_EQ(window_->PaintManager().GetDPI(), 144);
