@@ -43,10 +43,19 @@ class LocalSocket : public ::testing::Test {
   void TearDown() override { qputenv("XDG_RUNTIME_DIR", saved_); }
 
   // A client on its own thread, as another program would be.
+  // Starts `server` with `limits`; `received` collects the wParam of every
+  // message that reaches its handler.
+  static void Listen(LocalMessageServer& server, std::vector<int64_t>& received,
+                     const LocalMessageServer::Limits& limits = {}) {
+    server.SetLimits(limits);
+    ASSERT_EQ(server.Start(), LocalMessageServer::StartResult::Listening);
+    server.SetHandler([&received](const SocketMessage& m) { received.push_back(m.wParam); });
+  }
+
   static bool SendFromAnotherThread(const SocketMessage& message) {
-    bool sent = false;
+    std::atomic<bool> sent = false;
     std::thread client([&] { sent = LocalMessageServer::SendToRunningInstance(message, 2000); });
-    RunUntil([&] { return sent; }, 3000);
+    RunUntil([&] { return sent.load(); }, 3000);
     client.join();
     return sent;
   }
@@ -310,9 +319,8 @@ TEST_F(LocalSocket, AClientLeavingWhileItsRequestRunsAModalLoopIsSafe) {
 
 TEST_F(LocalSocket, LinesOfOneClientKeepTheirOrderAndTheLastOneSurvivesTheHangUp) {
   LocalMessageServer server;
-  ASSERT_EQ(server.Start(), LocalMessageServer::StartResult::Listening);
   std::vector<int64_t> received;
-  server.SetHandler([&](const SocketMessage& m) { received.push_back(m.wParam); });
+  ASSERT_NO_FATAL_FAILURE(Listen(server, received));
   const int client = ConnectRaw();
   QByteArray stream;
   for (int i = 0; i < 200; ++i)
@@ -328,9 +336,8 @@ TEST_F(LocalSocket, LinesOfOneClientKeepTheirOrderAndTheLastOneSurvivesTheHangUp
 TEST_F(LocalSocket, AHangUpInTheMiddleOfALineDropsOnlyThatLine) {
   platform::DebugCapture capture;
   LocalMessageServer server;
-  ASSERT_EQ(server.Start(), LocalMessageServer::StartResult::Listening);
   std::vector<int64_t> received;
-  server.SetHandler([&](const SocketMessage& m) { received.push_back(m.wParam); });
+  ASSERT_NO_FATAL_FAILURE(Listen(server, received));
   const int client = ConnectRaw();
   ASSERT_TRUE(WriteAll(client, Line("Game_Start", 1) + R"({"message": "Game_St)"));
   ::close(client);
@@ -342,9 +349,8 @@ TEST_F(LocalSocket, AHangUpInTheMiddleOfALineDropsOnlyThatLine) {
 
 TEST_F(LocalSocket, ManyClientsAtOnceAreAllHeard) {
   LocalMessageServer server;
-  ASSERT_EQ(server.Start(), LocalMessageServer::StartResult::Listening);
   std::vector<int64_t> received;
-  server.SetHandler([&](const SocketMessage& m) { received.push_back(m.wParam); });
+  ASSERT_NO_FATAL_FAILURE(Listen(server, received));
   std::vector<std::thread> clients;
   for (int i = 0; i < 16; ++i)
     clients.emplace_back([i] {
@@ -364,12 +370,10 @@ TEST_F(LocalSocket, ManyClientsAtOnceAreAllHeard) {
 TEST_F(LocalSocket, RunningOutOfDescriptorsNeverRemovesTheSocket) {
   platform::DebugCapture capture;
   LocalMessageServer server;
+  std::vector<int64_t> received;
   LocalMessageServer::Limits limits;
   limits.acceptPauseMs = 20;
-  server.SetLimits(limits);
-  ASSERT_EQ(server.Start(), LocalMessageServer::StartResult::Listening);
-  std::vector<int64_t> received;
-  server.SetHandler([&](const SocketMessage& m) { received.push_back(m.wParam); });
+  ASSERT_NO_FATAL_FAILURE(Listen(server, received, limits));
 
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
@@ -429,12 +433,10 @@ TEST_F(LocalSocket, ClientsBeyondTheLimitAreRefused) {
 TEST_F(LocalSocket, AClientThatStopsInTheMiddleOfALineIsClosed) {
   platform::DebugCapture capture;
   LocalMessageServer server;
+  std::vector<int64_t> received;
   LocalMessageServer::Limits limits;
   limits.unfinishedLineMs = 100;
-  server.SetLimits(limits);
-  ASSERT_EQ(server.Start(), LocalMessageServer::StartResult::Listening);
-  std::vector<int64_t> received;
-  server.SetHandler([&](const SocketMessage& m) { received.push_back(m.wParam); });
+  ASSERT_NO_FATAL_FAILURE(Listen(server, received, limits));
   const int slow = ConnectRaw();
   const int quiet = ConnectRaw();  // connected, sending nothing: left alone
   ASSERT_TRUE(WriteAll(slow, Line("Game_Start", 1) + R"({"message": )"));
