@@ -3,6 +3,8 @@
 #include <atomic>
 #include <filesystem>
 
+#include "protocol/DeviceCommand.h"
+#include "protocol/HeadsetLightReport.h"
 #include "sim/SimDescriptors.h"
 
 namespace sim {
@@ -39,9 +41,9 @@ const ConnectionSpec* Find(const std::string& name) {
   return nullptr;
 }
 
-constexpr uint8_t kCommandReport = 4;
+constexpr uint8_t kCommandReport = protocol::DeviceCommand::kReportId;
 constexpr uint8_t kEventReport = 3;
-constexpr uint8_t kHeadsetLightReport = 0xFF;
+constexpr uint8_t kHeadsetLightReport = protocol::HeadsetLightReport::kReportId;
 
 }  // namespace
 
@@ -78,11 +80,12 @@ void DeviceSimulator::HandleOutput(DeviceKind kind, bool viaReceiver, SimulatedN
   if (report.empty() || node == nullptr)
     return;
   FirmwareModel& firmware = Firmware(kind);
-  if (kind == DeviceKind::Headset && report[0] == kHeadsetLightReport) {
+  if (kind == DeviceKind::Headset &&
+      report[protocol::HeadsetLightReport::kReportIdOffset] == kHeadsetLightReport) {
     firmware.HandleLightReport(report);
     return;
   }
-  if (report[0] != kCommandReport)
+  if (report[protocol::DeviceCommand::kReportIdOffset] != kCommandReport)
     return;
   // Answers are input reports of the node: every connection sees them.
   for (const Report& answer : firmware.HandleRequest(report, viaReceiver))
@@ -164,7 +167,7 @@ bool DeviceSimulator::SendEvent(DeviceKind kind, uint16_t code) {
     std::vector<uint8_t> report = {id, static_cast<uint8_t>(code & 0xFF),
                                    static_cast<uint8_t>(code >> 8)};
     if (id == kCommandReport)
-      report.resize(64, 0);
+      report.resize(protocol::DeviceCommand::kSize, 0);
     plugged.server->Broadcast(std::move(report));
     sent = true;
   }

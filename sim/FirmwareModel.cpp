@@ -6,14 +6,22 @@
 #include <thread>
 
 #include "keys/KeyTables.h"
+#include "protocol/Command.h"
+#include "protocol/DeviceCommand.h"
+#include "protocol/DeviceInfo.h"
+#include "protocol/KeyFunction.h"
+#include "protocol/ParameterBlocks.h"
+#include "protocol/PowerStatus.h"
+#include "protocol/Rgb.h"
 
 namespace sim {
 
 namespace {
 
-constexpr uint8_t kStatusOk = 0x00;
-constexpr uint8_t kStatusBad = 0xFF;
-constexpr uint8_t kNoLed = 255;
+using protocol::Command;
+using protocol::DeviceCommand;
+using protocol::DeviceInfo;
+
 constexpr uint8_t kKeyboardKeySlots = 126;
 
 // The mouse's factory functions, one slot per button: left, right, middle,
@@ -44,29 +52,21 @@ std::string Hex(std::span<const uint8_t> bytes) {
   return out;
 }
 
-struct InfoValues {
-  uint8_t keyCount;
-  uint8_t macroUnits;  // of 128 bytes
-  uint16_t sensor;
-  uint8_t dpiStep;
-  uint16_t dpiMax;
-  uint16_t dpiBase;
-};
-
-InfoValues InfoFor(DeviceKind kind) {
+DeviceInfo InfoFor(DeviceKind kind) {
   switch (kind) {
     case DeviceKind::Keyboard: return {kKeyboardKeySlots, 32, 0, 0, 0, 0};
     case DeviceKind::Mouse: return {11, 16, 0x3395, 50, 520, 0};
-    case DeviceKind::Pad: return {0, 0, 0, 0, 0, 0};
-    case DeviceKind::Headset: return {0, 0, 0, 0, 0, 0};
+    case DeviceKind::Pad: return {};
+    case DeviceKind::Headset: return {};
   }
   return {};
 }
 
-void PutFunction(std::vector<uint8_t>& table, size_t slot, keys::FunctionCode code) {
-  table[slot * 3] = code.Type;
-  table[slot * 3 + 1] = code.Code1;
-  table[slot * 3 + 2] = code.Code2;
+// The macro memory an information block announces.
+size_t MacroBytesOf(const std::vector<uint8_t>& info) {
+  return DeviceInfo::Decode(std::span<const uint8_t, DeviceInfo::kSize>(info.begin(),
+                                                                       DeviceInfo::kSize))
+      .MacroBytes();
 }
 
 // The keyboard as it leaves the factory: every printed key of the layout in
@@ -85,10 +85,10 @@ void FillKeyboardKeys(std::vector<uint8_t>& table, std::vector<uint8_t>& attribu
   });
   for (size_t slot = 0; slot < slots; ++slot) {
     if (slot < positions.size()) {
-      PutFunction(table, slot, keys::PrintedFunction(positions[slot]));
+      keys::PrintedFunction(positions[slot]).WriteSlot(table, slot);
       attributes[slot] = static_cast<uint8_t>(positions[slot]);
     } else {
-      attributes[slot] = kNoLed;
+      attributes[slot] = protocol::kNoLed;
     }
   }
 }
@@ -96,31 +96,41 @@ void FillKeyboardKeys(std::vector<uint8_t>& table, std::vector<uint8_t>& attribu
 // A device fresh from the factory lights up: every profile slot starts with
 // a static red at full brightness, middle speed, and the fastest report rate.
 void FillFactoryParameters(DeviceKind kind, std::vector<uint8_t>& parameters) {
+  using protocol::BlockLighting;
   struct Layout {
-    size_t stride, slots;
+    size_t stride;
     uint8_t mode;
-    size_t reportRateByte;  // 0: none
+    size_t reportRateOffset;  // 0: the block has none
     uint8_t reportRate;
   };
   Layout layout{};
   switch (kind) {
-    case DeviceKind::Keyboard: layout = {40, 4, 6, 22, 3}; break;
-    case DeviceKind::Mouse: layout = {128, 4, 3, 11, 3}; break;
+    case DeviceKind::Keyboard:
+      layout = {protocol::KeyboardParameters::kStride, 6,
+                protocol::KeyboardParameters::kReportRateOffset, 3};
+      break;
+    case DeviceKind::Mouse:
+      layout = {protocol::MouseParameters::kStride, 3, protocol::MouseParameters::kReportRateOffset,
+                3};
+      break;
     case DeviceKind::Pad:
-    case DeviceKind::Headset: layout = {64, 4, 3, 0, 0}; break;
+    case DeviceKind::Headset: layout = {protocol::PadParameters::kStride, 3, 0, 0}; break;
   }
-  for (size_t slot = 0; slot < layout.slots; ++slot) {
+  constexpr uint8_t kFullBrightness = 4;
+  constexpr uint8_t kMiddleSpeed = 2;  // stored as 4 − the level: 2 either way
+  constexpr protocol::Rgb kFactoryRed{0xFF, 0x20, 0x20};
+  for (size_t slot = 0; slot < protocol::kProfileSlots; ++slot) {
     const size_t base = slot * layout.stride;
     if (base + layout.stride > parameters.size())
       break;
-    parameters[base + 1] = layout.mode;
-    parameters[base + 2] = 4;  // brightness
-    parameters[base + 3] = 2;  // 4 - speed level
-    parameters[base + 6] = 0xFF;
-    parameters[base + 7] = 0x20;
-    parameters[base + 8] = 0x20;
-    if (layout.reportRateByte != 0)
-      parameters[base + layout.reportRateByte] = layout.reportRate;
+    const std::span<uint8_t> block = std::span(parameters).subspan(base, layout.stride);
+    block[BlockLighting::kModeOffset] = layout.mode;
+    block[BlockLighting::kBrightnessOffset] = kFullBrightness;
+    block[BlockLighting::kSpeedOffset] = kMiddleSpeed;
+    protocol::WriteRgbBytes(
+        kFactoryRed, block.subspan(BlockLighting::kColourOffset).first<protocol::kRgbBytes>());
+    if (layout.reportRateOffset != 0)
+      block[layout.reportRateOffset] = layout.reportRate;
   }
 }
 
@@ -170,41 +180,31 @@ std::optional<Fault> Fault::Parse(const std::string& text) {
 }
 
 FirmwareModel::FirmwareModel(DeviceKind kind) : kind_(kind) {
-  const InfoValues v = InfoFor(kind);
-  info_.assign(34, 0);
-  info_[5] = v.keyCount;
-  info_[6] = v.macroUnits;
-  info_[9] = static_cast<uint8_t>(v.sensor & 0xFF);
-  info_[10] = static_cast<uint8_t>(v.sensor >> 8);
-  info_[11] = v.dpiStep;
-  info_[12] = static_cast<uint8_t>(v.dpiMax & 0xFF);
-  info_[13] = static_cast<uint8_t>(v.dpiMax >> 8);
-  info_[14] = static_cast<uint8_t>(v.dpiBase & 0xFF);
-  info_[15] = static_cast<uint8_t>(v.dpiBase >> 8);
+  const DeviceInfo info = InfoFor(kind);
+  const DeviceInfo::Bytes infoBytes = info.Encode();
+  info_.assign(infoBytes.begin(), infoBytes.end());
   parameters_.assign(kParameterBytes, 0);
   FillFactoryParameters(kind, parameters_);
   keyTable_.assign(kKeyTableBytes, 0);
   fnKeyTable_.assign(kKeyTableBytes, 0);
   thirdKeyTable_.assign(kKeyTableBytes, 0);
-  keyAttributes_.assign(kKeyTableBytes / 3, 0);
+  keyAttributes_.assign(protocol::KeyFunction::kSlots, 0);
   if (kind == DeviceKind::Keyboard)
-    FillKeyboardKeys(keyTable_, keyAttributes_, v.keyCount);
+    FillKeyboardKeys(keyTable_, keyAttributes_, info.keyCount);
   if (kind == DeviceKind::Mouse)
     for (size_t slot = 0; slot < kMouseButtonFunctions.size(); ++slot)
-      PutFunction(keyTable_, slot, kMouseButtonFunctions[slot]);
+      kMouseButtonFunctions[slot].WriteSlot(keyTable_, slot);
   colourTables_.assign(kColourSlots * kColourSlotBytes, 0);
-  macroMemory_.assign(static_cast<size_t>(v.macroUnits) * 128, 0);
+  macroMemory_.assign(info.MacroBytes(), 0);
   recoilMemory_.assign(kRecoilBytes, 0);
   lightFrame_.assign(kLightFrameBytes, 0);
-  // Battery full, not charging, wireless flag, phone type.
-  power_ = {100, 0, 0, 0, 0, 0};
+  // Battery full, not charging; no wireless flag, no phone.
+  power_.assign(protocol::PowerStatus::kSize, 0);
+  power_[protocol::PowerStatus::kChargeOffset] = 100;
 }
 
-uint16_t FirmwareModel::Checksum(std::span<const uint8_t, 64> report) {
-  uint32_t sum = 0;
-  for (size_t i = 3; i < 64; ++i)
-    sum += report[i];
-  return static_cast<uint16_t>(sum & 0xFFFF);
+uint16_t FirmwareModel::Checksum(std::span<const uint8_t, DeviceCommand::kSize> report) {
+  return DeviceCommand::Checksum(report);
 }
 
 void FirmwareModel::Record(bool toDevice, std::span<const uint8_t> report) {
@@ -213,7 +213,7 @@ void FirmwareModel::Record(bool toDevice, std::span<const uint8_t> report) {
                            std::chrono::steady_clock::now() - start_)
                            .count();
   entry.toDevice = toDevice;
-  std::copy_n(report.begin(), std::min<size_t>(report.size(), 64), entry.report.begin());
+  std::copy_n(report.begin(), std::min(report.size(), entry.report.size()), entry.report.begin());
   log_.push_back(entry);
 }
 
@@ -228,7 +228,8 @@ std::vector<Report> FirmwareModel::HandleRequest(std::span<const uint8_t> reques
   if (fault.kind == Fault::Kind::Delay)
     std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
   std::lock_guard lock(mutex_);
-  if (request.size() != 64 || request[0] != kReportId)
+  if (request.size() != DeviceCommand::kSize ||
+      request[DeviceCommand::kReportIdOffset] != DeviceCommand::kReportId)
     return {};  // not the command report: the device ignores it
   if (fault.kind == Fault::Kind::NoAnswer)
     return {};
@@ -237,9 +238,9 @@ std::vector<Report> FirmwareModel::HandleRequest(std::span<const uint8_t> reques
     answers.push_back(*lastAnswer_);
   Report answer = Answer(request, viaReceiver);
   if (fault.kind == Fault::Kind::StatusFF)
-    answer[7] = 0xFF;
+    answer[DeviceCommand::kAnswerStatusOffset] = protocol::kStatusRejected;
   else if (fault.kind == Fault::Kind::StatusFE)
-    answer[7] = 0xFE;
+    answer[DeviceCommand::kAnswerStatusOffset] = protocol::kStatusFailed;
   answers.push_back(answer);
   lastAnswer_ = answer;
   for (const Report& a : answers)
@@ -248,74 +249,78 @@ std::vector<Report> FirmwareModel::HandleRequest(std::span<const uint8_t> reques
 }
 
 Report FirmwareModel::Answer(std::span<const uint8_t> request, bool viaReceiver) {
+  // HandleRequest let only whole command reports through.
+  const std::span<const uint8_t, DeviceCommand::kSize> report(request.begin(),
+                                                              DeviceCommand::kSize);
+  const uint8_t length = report[DeviceCommand::kLengthOffset];
+  const size_t position = DeviceCommand::PositionOf(report);
   Report answer{};
-  answer[0] = kReportId;
-  const uint8_t command = request[3];
-  const uint8_t length = request[4];
-  const size_t position = request[5] | (static_cast<size_t>(request[6]) << 8);
-  answer[3] = command;
-  answer[4] = length;
-  answer[5] = request[5];
-  answer[6] = request[6];
+  answer[DeviceCommand::kReportIdOffset] = DeviceCommand::kReportId;
+  answer[DeviceCommand::kAnswerCommandOffset] = report[DeviceCommand::kCommandOffset];
+  // The length and position are echoed where the request had them.
+  std::copy_n(report.begin() + DeviceCommand::kLengthOffset,
+              DeviceCommand::kPositionOffset + 2 - DeviceCommand::kLengthOffset,
+              answer.begin() + DeviceCommand::kLengthOffset);
+  uint8_t& status = answer[DeviceCommand::kAnswerStatusOffset];
+  const auto data = std::span(answer).subspan(DeviceCommand::kDataOffset);
   auto bad = [&] {
-    answer[7] = kStatusBad;
+    status = protocol::kStatusRejected;
     return answer;
   };
 
   // The receiver answers for a device that is switched off.
   if (viaReceiver && !wirelessOn_) {
-    answer[3] = kReceiverAnswer;
+    answer[DeviceCommand::kAnswerCommandOffset] = protocol::kReceiverAnswered;
     return answer;
   }
-  const uint16_t checksum = request[1] | (request[2] << 8);
-  std::array<uint8_t, 64> copy{};
-  std::copy_n(request.begin(), 64, copy.begin());
-  if (checksum != Checksum(copy) || length > 56)
+  if (DeviceCommand::StoredChecksum(report) != DeviceCommand::Checksum(report) ||
+      length > DeviceCommand::kMaxData)
     return bad();
 
   auto read = [&](const std::vector<uint8_t>& region) {
     if (position + length > region.size())
       return bad();
-    std::copy_n(region.begin() + static_cast<long>(position), length, answer.begin() + 8);
-    answer[7] = kStatusOk;
+    std::copy_n(region.begin() + static_cast<long>(position), length, data.begin());
+    status = protocol::kStatusOk;
     return answer;
   };
   // Bytes after the data of a request are not looked at.
   auto write = [&](std::vector<uint8_t>& region) {
     if (position + length > region.size())
       return bad();
-    std::copy_n(request.begin() + 8, length, region.begin() + static_cast<long>(position));
-    answer[7] = kStatusOk;
+    std::copy_n(report.begin() + DeviceCommand::kDataOffset, length,
+                region.begin() + static_cast<long>(position));
+    status = protocol::kStatusOk;
     return answer;
   };
 
-  switch (command) {
-    case 0x01:  // begin transfer
-    case 0x02:  // end transfer
-    case 0x1C:  // take light control
-      answer[7] = kStatusOk;
+  switch (static_cast<Command>(report[DeviceCommand::kCommandOffset])) {
+    case Command::BeginTransfer:
+    case Command::EndTransfer:
+    case Command::TakeLightControl:
+      status = protocol::kStatusOk;
       return answer;
-    case 0x03: return read(info_);
-    case 0x05: return read(parameters_);
-    case 0x06: return write(parameters_);
-    case 0x07: return read(keyTable_);
-    case 0x09: return write(keyTable_);
-    case 0x27: return write(fnKeyTable_);
-    case 0x28: return write(thirdKeyTable_);
-    case 0x0A: return read(colourTables_);
-    case 0x0B: return write(colourTables_);
-    case 0x12: return write(lightFrame_);
-    case 0x15: return write(macroMemory_);
-    case 0x17: return write(recoilMemory_);
-    case 0x1A: return read(power_);
-    case 0x1B: return read(keyAttributes_);
-    case 0xAA:
-      answer[7] = kStatusOk;
-      answer[8] = wirelessOn_ ? 0xFF : 0x00;
+    case Command::ReadDeviceInfo: return read(info_);
+    case Command::ReadParameters: return read(parameters_);
+    case Command::WriteParameters: return write(parameters_);
+    case Command::ReadKeyTable: return read(keyTable_);
+    case Command::WriteKeyTable: return write(keyTable_);
+    case Command::WriteKeyTable2: return write(fnKeyTable_);
+    case Command::WriteKeyTable3: return write(thirdKeyTable_);
+    case Command::ReadColorTable: return read(colourTables_);
+    case Command::WriteColorTable: return write(colourTables_);
+    case Command::StreamLightFrame: return write(lightFrame_);
+    case Command::WriteMacroData: return write(macroMemory_);
+    case Command::WriteRecoilData: return write(recoilMemory_);
+    case Command::ReadPowerStatus: return read(power_);
+    case Command::ReadKeyAttributes: return read(keyAttributes_);
+    case Command::QueryWirelessLink:
+      status = protocol::kStatusOk;
+      answer[DeviceCommand::kDataOffset] =
+          wirelessOn_ ? protocol::kWirelessLinkUp : protocol::kWirelessLinkDown;
       return answer;
-    default:
-      return bad();
   }
+  return bad();
 }
 
 void FirmwareModel::HandleLightReport(std::span<const uint8_t> report) {
@@ -343,11 +348,11 @@ void FirmwareModel::SetFault(Fault fault) {
 
 void FirmwareModel::SetPower(uint8_t percent, uint8_t state) {
   std::lock_guard lock(mutex_);
-  power_[0] = percent;
-  power_[1] = state;
+  power_[protocol::PowerStatus::kChargeOffset] = percent;
+  power_[protocol::PowerStatus::kChargingStateOffset] = state;
 }
 
-void FirmwareModel::SetPowerStatus(const std::array<uint8_t, 6>& status) {
+void FirmwareModel::SetPowerStatus(const protocol::PowerStatus::Bytes& status) {
   std::lock_guard lock(mutex_);
   std::copy(status.begin(), status.end(), power_.begin());
 }
@@ -376,7 +381,7 @@ bool FirmwareModel::Poke(const std::string& region, size_t offset,
   std::copy(bytes.begin(), bytes.end(), memory->begin() + static_cast<long>(offset));
   // A new information block may give the device another macro memory size.
   if (region == "info")
-    macroMemory_.resize(static_cast<size_t>(info_[6]) * 128, 0);
+    macroMemory_.resize(MacroBytesOf(info_), 0);
   return true;
 }
 
@@ -390,7 +395,7 @@ std::optional<std::vector<uint8_t>> FirmwareModel::Region(const std::string& reg
 
 uint8_t FirmwareModel::ActiveProfile() const {
   std::lock_guard lock(mutex_);
-  return parameters_[0];
+  return parameters_[protocol::kActiveProfileAddress];
 }
 
 std::vector<std::vector<uint8_t>> FirmwareModel::LightReports() const {
@@ -412,7 +417,8 @@ std::string FirmwareModel::StateJson() const {
     json += "\": \"" + Hex(bytes) + "\", ";
   };
   field("info", info_);
-  json += "\"active_profile\": " + std::to_string(parameters_[0]) + ", ";
+  json += "\"active_profile\": " +
+          std::to_string(parameters_[protocol::kActiveProfileAddress]) + ", ";
   field("parameters", parameters_);
   field("key_table", keyTable_);
   field("fn_key_table", fnKeyTable_);

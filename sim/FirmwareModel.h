@@ -10,6 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "protocol/DeviceCommand.h"
+#include "protocol/KeyFunction.h"
+#include "protocol/PowerStatus.h"
+#include "protocol/Rgb.h"
+
 namespace sim {
 
 enum class DeviceKind { Keyboard, Mouse, Pad, Headset };
@@ -27,10 +32,10 @@ struct Fault {
 struct LogEntry {
   int64_t milliseconds = 0;
   bool toDevice = false;  // "out" (to the device) or "in" (to the host)
-  std::array<uint8_t, 64> report{};
+  std::array<uint8_t, protocol::DeviceCommand::kSize> report{};
 };
 
-using Report = std::array<uint8_t, 64>;
+using Report = std::array<uint8_t, protocol::DeviceCommand::kSize>;
 
 // The firmware of one simulated device behind the 64-byte command protocol:
 // it checks each request, keeps the device's memories and answers as the
@@ -38,14 +43,12 @@ using Report = std::array<uint8_t, 64>;
 class FirmwareModel {
  public:
   static constexpr size_t kParameterBytes = 2048;
-  static constexpr size_t kKeyTableBytes = 512;
-  static constexpr size_t kColourSlotBytes = 512;
+  static constexpr size_t kKeyTableBytes = protocol::kKeyTableBytes;
+  static constexpr size_t kColourSlotBytes = protocol::kColourTableBytes;
   static constexpr size_t kColourSlots = 8;
   static constexpr size_t kRecoilBytes = 4096;
   static constexpr size_t kLightFrameBytes = 1024;
   static constexpr size_t kHeadsetLightReports = 12;
-  static constexpr uint8_t kReportId = 4;
-  static constexpr uint8_t kReceiverAnswer = 0xAA;
 
   explicit FirmwareModel(DeviceKind kind);
 
@@ -66,7 +69,7 @@ class FirmwareModel {
   // SetPowerStatus also sets bytes 2..5 (3 the wireless flag, 5 the phone
   // type of a mouse pad).
   void SetPower(uint8_t percent, uint8_t state);
-  void SetPowerStatus(const std::array<uint8_t, 6>& status);
+  void SetPowerStatus(const protocol::PowerStatus::Bytes& status);
 
   // Named memories, for poking a state in and reading it back.
   // "info", "parameters", "key_table", "fn_key_table", "third_key_table",
@@ -80,7 +83,7 @@ class FirmwareModel {
   // The JSON object of the whole state (byte arrays as lower-case hex).
   std::string StateJson() const;
 
-  static uint16_t Checksum(std::span<const uint8_t, 64> report);
+  static uint16_t Checksum(std::span<const uint8_t, protocol::DeviceCommand::kSize> report);
 
  private:
   std::vector<uint8_t>* RegionFor(const std::string& name);

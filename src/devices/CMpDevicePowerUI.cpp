@@ -3,6 +3,7 @@
 #include "toolkit/CControlUI.h"
 #include "toolkit/CProgressUI.h"
 
+using protocol::PowerStatus;
 using toolkit::CControlUI;
 
 CMpDevicePowerUI::CMpDevicePowerUI(QWidget* parent) : CVerticalLayoutUI(parent) {}
@@ -26,19 +27,21 @@ void CMpDevicePowerUI::SetShowPower(int show) {
 void CMpDevicePowerUI::SetPowerStatus(const Status& status) {
   status_ = status;
   if (CControlUI* value = Sub("device_power_value"))
-    value->SetText(QStringLiteral("%1%2").arg(status[0]).arg(QStringLiteral("%")));
+    value->SetText(QStringLiteral("%1%2")
+                       .arg(status[PowerStatus::kChargeOffset])
+                       .arg(QStringLiteral("%")));
   auto* progress = qobject_cast<toolkit::CProgressUI*>(Sub("device_Power_progress"));
   if (progress != nullptr)
-    progress->SetValue(100 - status[0]);
+    progress->SetValue(100 - status[PowerStatus::kChargeOffset]);
 
   bool wirelessShown = false;
   if (CControlUI* logo = Sub("device_wuxian_logo")) {
     if (deviceType_ == 1 || deviceType_ == 2)
-      logo->SetVisible(status[3] != 0);
+      logo->SetVisible(status[PowerStatus::kWirelessOffset] != 0);
     wirelessShown = logo->IsOwnVisible();
   }
   if (CControlUI* state = Sub("device_power_status")) {
-    switch (status[1]) {
+    switch (status[PowerStatus::kChargingStateOffset]) {
       case 0: state->SetBkImage("file='power/powered.png'"); break;
       case 1: state->SetBkImage("file='power/powering.png'"); break;
       case 2: state->SetBkImage("file='power/power.png'"); break;
@@ -46,12 +49,12 @@ void CMpDevicePowerUI::SetPowerStatus(const Status& status) {
     }
   }
   if (progress != nullptr)
-    progress->SetVisible(!(status[1] == 1 && wirelessShown));
+    progress->SetVisible(!(status[PowerStatus::kChargingStateOffset] == 1 && wirelessShown));
 
   if (deviceType_ == 3) {
     if (CControlUI* phone = Sub("device_phone_type")) {
       const char* name = "Phone_type_no_device";
-      switch (status[5]) {
+      switch (status[PowerStatus::kPhoneTypeOffset]) {
         case 1: name = "Phone_type_iphone"; break;
         case 2: name = "Phone_type_samsung"; break;
         case 3: name = "Phone_type_other"; break;

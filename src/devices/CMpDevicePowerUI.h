@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "protocol/PowerStatus.h"
 #include "toolkit/CVerticalLayoutUI.h"
 
 namespace toolkit {
@@ -15,7 +16,7 @@ class CControlUI;
 class CMpDevicePowerUI : public toolkit::CVerticalLayoutUI {
   Q_OBJECT
  public:
-  using Status = std::array<uint8_t, 6>;
+  using Status = protocol::PowerStatus::Bytes;
 
   explicit CMpDevicePowerUI(QWidget* parent = nullptr);
   QString GetClass() const override { return QStringLiteral("MpDevicePower"); }

@@ -13,6 +13,8 @@
 #include "platform/DebugChannel.h"
 #include "platform/IndexedName.h"
 #include "profiles/ProfileIds.h"
+#include "protocol/PowerStatus.h"
+#include "protocol/Rgb.h"
 #include "toolkit/CContainerUI.h"
 #include "toolkit/COptionUI.h"
 #include "toolkit/CResourceManager.h"
@@ -46,12 +48,12 @@ constexpr HalfWord kKey6Flag{1, false};
 constexpr HalfWord kPollingRate{1, true};
 constexpr HalfWord kWFlag{2, false};
 constexpr HalfWord kWinFlag{2, true};
-// Parameter block bytes of the settings.
-constexpr int kByteWFlag = 19;
-constexpr int kByteKey6Flag = 20;
-constexpr int kByteWinFlag = 21;
-constexpr int kBytePollingRate = 22;
-constexpr int kByteProfileState = 17;
+using Parameters = protocol::KeyboardParameters;
+
+// A light point showing a custom colour (an RGB word) at full level.
+uint32_t FullLevelLed(uint32_t rgbWord) {
+  return lighting::PackLed(protocol::FromRgbWord(rgbWord), 0xFF);
+}
 // Sensitivity shown when the slider is missing.
 constexpr int kDefaultSensitivity = 20;
 
@@ -109,8 +111,8 @@ void CVarnisKeyboardDevice::BuildLayout() {
       return;
     BindLedControl(index, child);
     if (auto* button = qobject_cast<CDeviceKeyButtonUI*>(child)) {
-      button->SetLightState(255, 255, 1);
-      button->SetLightState(0xFFFFFF, 255, 1);
+      button->SetLightState(protocol::ToRbgWord({0xFF, 0, 0}), 255, 1);
+      button->SetLightState(protocol::ToRbgWord({0xFF, 0xFF, 0xFF}), 255, 1);
     }
   };
   for (CControlUI* child : children) {
@@ -327,20 +329,22 @@ bool CVarnisKeyboardDevice::ReadKeysFromDevice() {
   if (!Commands.IsOpen)
     return false;
   Commands.BeginTransfer();
-  std::array<uint8_t, kInfoSize> info{};
-  if (Commands.ReadDeviceInfo(info) != 1) {
+  protocol::DeviceInfo::Bytes infoBytes{};
+  if (Commands.ReadDeviceInfo(infoBytes) != 1) {
     Commands.EndTransfer();
     return false;
   }
-  const int slotCount = std::min<int>(info[5], kTableSize / 3);
-  if (!Commands.SetTransferSize(static_cast<uint16_t>(slotCount * 3))) {
+  const protocol::DeviceInfo info = protocol::DeviceInfo::Decode(infoBytes);
+  const int slotCount = std::min<int>(info.keyCount, protocol::KeyFunction::kSlots);
+  const auto tableBytes = static_cast<size_t>(slotCount) * protocol::KeyFunction::kSize;
+  if (!Commands.SetTransferSize(static_cast<uint16_t>(tableBytes))) {
     Commands.EndTransfer();
     return false;
   }
   info_ = info;
   std::array<uint8_t, kTableSize> table{};
   std::array<uint8_t, kTableSize> attributes{};
-  const bool tableRead = Commands.ReadKeyTable(std::span(table.data(), slotCount * 3)) == 1;
+  const bool tableRead = Commands.ReadKeyTable(std::span(table.data(), tableBytes)) == 1;
   const bool attributesRead = Commands.ReadKeyAttributes(std::span(attributes.data(), slotCount)) == 1;
   Commands.EndTransfer();
   if (tableRead)
@@ -357,8 +361,7 @@ bool CVarnisKeyboardDevice::ReadKeysFromDevice() {
       continue;
     const keys::FunctionCode printed = keys::PrintedFunction(position);
     for (int slot = 0; slot < slotCount; ++slot) {
-      const uint8_t* entry = keyTable_.data() + slot * 3;
-      if (entry[0] == printed.Type && entry[1] == printed.Code1 && entry[2] == printed.Code2) {
+      if (protocol::KeyFunction::ReadSlot(keyTable_, static_cast<size_t>(slot)) == printed) {
         positionToSlot_[static_cast<size_t>(position)] = static_cast<uint8_t>(slot);
         positionToLed_[static_cast<size_t>(position)] = keyAttributes_[static_cast<size_t>(slot)];
         break;
@@ -373,11 +376,11 @@ bool CVarnisKeyboardDevice::ReadParameterBlock() {
     return false;
   std::array<uint8_t, 1> active{};
   Block block{};
-  if (Commands.ReadParameters(active, 0) != 1)
+  if (Commands.ReadParameters(active, protocol::kActiveProfileAddress) != 1)
     return false;
-  if (Commands.ReadParameters(block, static_cast<uint16_t>(active[0] * kBlockStride)) != 1)
+  if (Commands.ReadParameters(block, protocol::SlotAddress<Parameters>(active[0])) != 1)
     return false;
-  block[0] = active[0];
+  block[Parameters::kActiveProfileOffset] = active[0];
   activeProfile_ = active[0];
   {
     std::lock_guard lock(blockMutex_);
@@ -390,9 +393,9 @@ bool CVarnisKeyboardDevice::ReadParameterBlock() {
   if (info.SelectItem != previousMode || info.SelectItem == kCustomColourMode)
     OnLightModeChanged();
 
-  SetHalf(kWFlag.word, kWFlag.high, block[kByteWFlag]);
-  SetHalf(kKey6Flag.word, kKey6Flag.high, block[kByteKey6Flag]);
-  SetHalf(kWinFlag.word, kWinFlag.high, block[kByteWinFlag]);
+  SetHalf(kWFlag.word, kWFlag.high, block[Parameters::kWFlagOffset]);
+  SetHalf(kKey6Flag.word, kKey6Flag.high, block[Parameters::kKey6FlagOffset]);
+  SetHalf(kWinFlag.word, kWinFlag.high, block[Parameters::kWinLockOffset]);
   if (!profile_.GetProfilePath().isEmpty()) {
     profile_.SetKeyboardSystem(settings_[0], settings_[1], settings_[2], settings_[3]);
     profile_.SetLightInfo(info);
@@ -424,13 +427,15 @@ int CVarnisKeyboardDevice::WriteParameterBlock(int slot, int byte0, int /*byte59
     return 0;
   Block block = LastBlock();
   lighting::PutKeyboardLighting(block, FromLightWords(GetLightWords()), modes_);
-  block[kByteWFlag] = static_cast<uint8_t>(Half(kWFlag.word, kWFlag.high));
-  block[kByteKey6Flag] = static_cast<uint8_t>(Half(kKey6Flag.word, kKey6Flag.high));
-  block[kByteWinFlag] = static_cast<uint8_t>(Half(kWinFlag.word, kWinFlag.high));
-  block[kBytePollingRate] = static_cast<uint8_t>(Half(kPollingRate.word, kPollingRate.high));
-  block[0] = static_cast<uint8_t>(byte0);
+  block[Parameters::kWFlagOffset] = static_cast<uint8_t>(Half(kWFlag.word, kWFlag.high));
+  block[Parameters::kKey6FlagOffset] = static_cast<uint8_t>(Half(kKey6Flag.word, kKey6Flag.high));
+  block[Parameters::kWinLockOffset] = static_cast<uint8_t>(Half(kWinFlag.word, kWinFlag.high));
+  block[Parameters::kReportRateOffset] =
+      static_cast<uint8_t>(Half(kPollingRate.word, kPollingRate.high));
+  block[Parameters::kActiveProfileOffset] = static_cast<uint8_t>(byte0);
   const int begun = Commands.BeginTransfer();
-  const int written = Commands.WriteParameters(block, static_cast<uint16_t>(slot * kBlockStride));
+  const int written =
+      Commands.WriteParameters(block, protocol::SlotAddress<Parameters>(static_cast<size_t>(slot)));
   const int ended = Commands.EndTransfer();
   return begun == 1 && written == 1 && ended == 1 ? 1 : 0;
 }
@@ -438,10 +443,10 @@ int CVarnisKeyboardDevice::WriteParameterBlock(int slot, int byte0, int /*byte59
 int CVarnisKeyboardDevice::WriteKeyTables(int arg, std::vector<KeyListEntry> list) {
   if (!Commands.IsOpen)
     return 0;
-  std::array<uint8_t, kInfoSize> info{};
-  if (Commands.ReadDeviceInfo(info) == 1)
-    info_ = info;
-  const int slotCount = std::min<int>(info_[5], kTableSize / 3);
+  protocol::DeviceInfo::Bytes infoBytes{};
+  if (Commands.ReadDeviceInfo(infoBytes) == 1)
+    info_ = protocol::DeviceInfo::Decode(infoBytes);
+  const int slotCount = std::min<int>(info_.keyCount, protocol::KeyFunction::kSlots);
   std::array<uint8_t, kTableSize> normal = keyTable_;
   std::array<uint8_t, kTableSize> fn = keyTable_;
 
@@ -478,22 +483,15 @@ int CVarnisKeyboardDevice::WriteKeyTables(int arg, std::vector<KeyListEntry> lis
         entry.Fn.Code2 = 0;
       }
     }
-    uint8_t* fnEntry = fn.data() + slot * 3;
-    if (entry.Fn == entry.Default) {
-      fnEntry[0] = fnEntry[1] = fnEntry[2] = 0;
-    } else {
-      fnEntry[0] = entry.Fn.Type;
-      fnEntry[1] = entry.Fn.Code1;
-      fnEntry[2] = entry.Fn.Code2;
-    }
-    uint8_t* normalEntry = normal.data() + slot * 3;
-    normalEntry[0] = entry.Normal.Type;
-    normalEntry[1] = entry.Normal.Code1;
-    normalEntry[2] = entry.Normal.Code2;
+    // An Fn function equal to the default is sent as none.
+    const keys::FunctionCode fnCode =
+        entry.Fn == entry.Default ? keys::FunctionCode{} : keys::CodeOf(entry.Fn);
+    fnCode.WriteSlot(fn, slot);
+    keys::CodeOf(entry.Normal).WriteSlot(normal, slot);
   }
   usedMacros_ = used;
 
-  const size_t bytes = static_cast<size_t>(slotCount) * 3;
+  const size_t bytes = static_cast<size_t>(slotCount) * protocol::KeyFunction::kSize;
   const int begun = Commands.BeginTransfer();
   const int first = Commands.WriteKeyTable(std::span(normal.data(), bytes), arg);
   const int second = Commands.WriteKeyTable2(std::span(fn.data(), bytes), arg);
@@ -538,16 +536,16 @@ bool CVarnisKeyboardDevice::IsWirelessReachable() {
 void CVarnisKeyboardDevice::PollPowerStatus() {
   if (!Commands.IsOpen || IsTrayHidden() || !Commands.QueryWirelessLink())
     return;
-  std::array<uint8_t, 6> status{};
+  protocol::PowerStatus::Bytes status{};
   if (Commands.ReadPowerStatus(status, 0) != 1)
     return;
-  status[3] = Commands.WirelessMode ? 1 : 0;
+  status[protocol::PowerStatus::kWirelessOffset] = Commands.WirelessMode ? 1 : 0;
   if (GetPowerPanel() != nullptr) {
     CMpDevicePowerUI::Status panelStatus{};
     std::copy(status.begin(), status.end(), panelStatus.begin());
     GetPowerPanel()->SetPowerStatus(panelStatus);
   }
-  SendToOwner(PowerStatusMessage, status[4], 0);
+  SendToOwner(PowerStatusMessage, status[protocol::PowerStatus::kForwardedOffset], 0);
 }
 
 void CVarnisKeyboardDevice::ResyncFromDevice() {
@@ -582,9 +580,9 @@ void CVarnisKeyboardDevice::OnDeviceEvent(uint16_t code, bool /*receiver*/) {
     activeProfile_ = static_cast<uint8_t>(code & 0x0F);
     {
       std::lock_guard lock(blockMutex_);
-      block_[0] = activeProfile_;
+      block_[Parameters::kActiveProfileOffset] = activeProfile_;
       if (code >= 0x1100)
-        block_[kByteProfileState] = static_cast<uint8_t>((code >> 4) & 0x0F);
+        block_[Parameters::kProfileStateOffset] = static_cast<uint8_t>((code >> 4) & 0x0F);
     }
     QMetaObject::invokeMethod(this, [this] { RefreshView(); }, Qt::QueuedConnection);
   }
@@ -819,20 +817,17 @@ void CVarnisKeyboardDevice::LoadCustomColours(int group) {
   const std::vector<CustomLightColor> colours = profile_.GetCustomLightColors(group, kPositions);
   customColours_.fill(0);
   for (size_t i = 0; i < colours.size() && i < customColours_.size(); ++i)
-    customColours_[i] = static_cast<uint32_t>(colours[i].Red) |
-                        static_cast<uint32_t>(colours[i].Green) << 8 |
-                        static_cast<uint32_t>(colours[i].Blue) << 16;
+    customColours_[i] = protocol::ToRgbWord({colours[i].Red, colours[i].Green, colours[i].Blue});
   if (IsCustomColourMode())
     for (int i = 0; i < kPositions; ++i)
-      SetLedColour(i, customColours_[static_cast<size_t>(i)] | 0xFF000000u);
+      SetLedColour(i, FullLevelLed(customColours_[static_cast<size_t>(i)]));
 }
 
 void CVarnisKeyboardDevice::StoreCustomColours(int group) {
   std::vector<CustomLightColor> colours(kPositions);
   for (size_t i = 0; i < colours.size(); ++i) {
-    const uint32_t rgb = customColours_[i];
-    colours[i] = {static_cast<uint8_t>(rgb), static_cast<uint8_t>(rgb >> 8),
-                  static_cast<uint8_t>(rgb >> 16), 0xFF};
+    const protocol::Rgb colour = protocol::FromRgbWord(customColours_[i]);
+    colours[i] = {colour.r, colour.g, colour.b, 0xFF};
   }
   profile_.SetCustomLightColors(colours, group);
 }
@@ -862,8 +857,8 @@ void CVarnisKeyboardDevice::PaintKey(int position) {
     return;
   const LightInfo info = FromLightWords(GetLightWords());
   customColours_[static_cast<size_t>(position)] =
-      info.Red | static_cast<uint32_t>(info.Green) << 8 | static_cast<uint32_t>(info.Blue) << 16;
-  SetLedColour(position, customColours_[static_cast<size_t>(position)] | 0xFF000000u);
+      protocol::ToRgbWord({info.Red, info.Green, info.Blue});
+  SetLedColour(position, FullLevelLed(customColours_[static_cast<size_t>(position)]));
   const int group = LightPanel() != nullptr ? LightPanel()->GetCustomGroup() : -1;
   if (group < 0)
     return;
@@ -874,12 +869,10 @@ void CVarnisKeyboardDevice::PaintKey(int position) {
 
 void CVarnisKeyboardDevice::FillAllKeys(bool on) {
   const LightInfo info = FromLightWords(GetLightWords());
-  const uint32_t colour =
-      on ? info.Red | static_cast<uint32_t>(info.Green) << 8 | static_cast<uint32_t>(info.Blue) << 16
-         : 0;
+  const uint32_t colour = on ? protocol::ToRgbWord({info.Red, info.Green, info.Blue}) : 0;
   for (int i = 0; i < kKeyPositions; ++i) {
     customColours_[static_cast<size_t>(i)] = colour;
-    SetLedColour(i, colour | 0xFF000000u);
+    SetLedColour(i, FullLevelLed(colour));
   }
   WriteColourTable();
   const int group = LightPanel() != nullptr ? LightPanel()->GetCustomGroup() : -1;
@@ -892,20 +885,19 @@ void CVarnisKeyboardDevice::FillAllKeys(bool on) {
 int CVarnisKeyboardDevice::WriteColourTable() {
   if (!Commands.IsOpen)
     return 0;
-  std::array<uint8_t, kTableSize> table{};
-  const int slotCount = std::min<int>(info_[5], kTableSize / 3);
+  std::array<uint8_t, protocol::kColourTableBytes> table{};
+  const int slotCount =
+      std::min<int>(info_.keyCount, protocol::kColourTableBytes / protocol::kRgbBytes);
   for (int i = 0; i < kPositions; ++i) {
     const uint8_t key = positionToSlot_[static_cast<size_t>(i)];
     if (key == kNoSlot || key >= slotCount)
       continue;
-    const uint32_t rgb = customColours_[static_cast<size_t>(i)];
-    table[key * 3] = static_cast<uint8_t>(rgb);
-    table[key * 3 + 1] = static_cast<uint8_t>(rgb >> 8);
-    table[key * 3 + 2] = static_cast<uint8_t>(rgb >> 16);
+    protocol::PutRgbAt(table, key, protocol::FromRgbWord(customColours_[static_cast<size_t>(i)]));
   }
   const int group = static_cast<int>(GetLightWords().D & 0xFF);
-  const int result = Commands.WriteColorTable(std::span(table.data(), static_cast<size_t>(slotCount) * 3),
-                                              group, kTableSize);
+  const int result = Commands.WriteColorTable(
+      std::span(table.data(), static_cast<size_t>(slotCount) * protocol::kRgbBytes), group,
+      protocol::kColourTableBytes);
   if (result != 1) {
     // The keyboard is busy or gone: give it a moment before the next write.
     QThread::msleep(200);
@@ -1046,7 +1038,8 @@ void CVarnisKeyboardDevice::OutputLightFrame() {
     return;
   DeviceLedCanvas canvas(*this);
   const auto frame = lighting::BuildKeyboardFrame(canvas, positionToLed_);
-  const size_t bytes = std::min<size_t>(static_cast<size_t>(info_[5]) * 3, frame.size());
+  const size_t bytes =
+      std::min<size_t>(static_cast<size_t>(info_.keyCount) * protocol::kRgbBytes, frame.size());
   if (Commands.StreamLightFrame(std::span(frame.data(), bytes)) != 1)
     QThread::msleep(200);
 }

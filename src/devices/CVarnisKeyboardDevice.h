@@ -17,6 +17,9 @@
 #include "lighting/LightModeList.h"
 #include <random>
 #include "profiles/CKeyboardProfiledata.h"
+#include "protocol/DeviceInfo.h"
+#include "protocol/KeyFunction.h"
+#include "protocol/ParameterBlocks.h"
 
 namespace toolkit {
 class CControlUI;
@@ -32,10 +35,7 @@ class CControlUI;
 class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   Q_OBJECT
  public:
-  static constexpr int kBlockSize = 39;
-  static constexpr int kBlockStride = 40;
-  static constexpr int kInfoSize = 34;
-  static constexpr int kTableSize = 512;
+  static constexpr int kTableSize = protocol::kKeyTableBytes;
   static constexpr int kPositions = 170;
   // Positions that carry a key function on the device.
   static constexpr int kKeyPositions = 126;
@@ -44,7 +44,7 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   static constexpr uint16_t kEventResync = 0x0401;
   static constexpr uint16_t kEventFactoryReset = 0x0402;
 
-  using Block = std::array<uint8_t, kBlockSize>;
+  using Block = protocol::KeyboardParameters::Bytes;
   using SystemWords = CKeyboardProfiledata::SystemWords;
 
   explicit CVarnisKeyboardDevice(QWidget* parent = nullptr);
@@ -146,7 +146,7 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   uint8_t ActiveProfile() const { return activeProfile_; }
   uint8_t PositionToSlot(int position) const;
   uint8_t PositionToLed(int position) const;
-  int SlotCount() const { return info_[5]; }
+  int SlotCount() const { return info_.keyCount; }
   const std::vector<std::string>& MacroNames() const { return macroNames_; }
   const LightModeList& ModeList() const { return modes_; }
   LightWords GetLightInfo() const { return GetLightWords(); }
@@ -187,19 +187,20 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   std::vector<KeyListEntry> keyList_;
   int fnLayer_ = 0;
   SystemWords settings_{};
-  std::array<uint8_t, kInfoSize> info_{};
+  protocol::DeviceInfo info_{};
   std::array<uint8_t, kTableSize> keyTable_{};
   std::array<uint8_t, kTableSize> keyAttributes_{};
   // Read by the event readers too.
   std::array<std::atomic<uint8_t>, kPositions> positionToSlot_{};
   std::array<uint8_t, kPositions> positionToLed_{};
   std::atomic<uint8_t> activeProfile_{0};
-  // The last block read; byte 17 is also set by the event readers.
+  // The last block read; the profile bytes are also set by the event
+  // readers.
   mutable std::mutex blockMutex_;
   Block block_{};
   std::vector<std::string> macroNames_;
   std::vector<int> usedMacros_;
-  // Red | green << 8 | blue << 16 per light position.
+  // The RGB word (protocol::ToRgbWord) per light position.
   std::array<uint32_t, kPositions> customColours_{};
   LightModeList modes_;
   toolkit::CControlUI* keyLightContainer_ = nullptr;

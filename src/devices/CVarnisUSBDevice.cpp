@@ -6,6 +6,8 @@
 
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CMpDevicePowerUI.h"
+#include "lighting/LedCanvas.h"
+#include "protocol/Rgb.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/DataFolders.h"
 #include "platform/DebugChannel.h"
@@ -251,12 +253,9 @@ bool CVarnisUSBDevice::LightShown::operator()(const CControlUI* light) {
 }
 
 void CVarnisUSBDevice::PaintLightButton(CDeviceKeyButtonUI* button, int index) const {
-  // The button takes its colour as red | blue << 8 | green << 16.
-  const uint32_t colour = GetLedColour(index);
-  const uint32_t red = colour & 0xFF;
-  const uint32_t green = (colour >> 8) & 0xFF;
-  const uint32_t blue = (colour >> 16) & 0xFF;
-  button->SetLightState(red | blue << 8 | green << 16, static_cast<int>(colour >> 24), 1);
+  const uint32_t led = GetLedColour(index);
+  button->SetLightState(protocol::ToRbgWord(lighting::UnpackColour(led)),
+                        lighting::UnpackLevel(led), 1);
 }
 
 void CVarnisUSBDevice::SetLedColour(int index, uint32_t colour) {

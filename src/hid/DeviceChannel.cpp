@@ -7,21 +7,25 @@
 #include <thread>
 
 #include "platform/DebugChannel.h"
+#include "protocol/KeyFunction.h"
 
 namespace hid {
 
+using protocol::Command;
+
 namespace {
+
+using Report = std::array<uint8_t, DeviceCommand::kSize>;
+using ReportView = std::span<const uint8_t, DeviceCommand::kSize>;
 
 constexpr int kCableLimitMs = 1000;
 constexpr int kReceiverLimitMs = 5000;
 constexpr int kReceiverQuickLimitMs = 500;
-constexpr uint8_t kReceiverAnswered = 0xAA;
-constexpr uint8_t kQueryWirelessLink = 0xAA;
-constexpr uint8_t kRecoilChunk = 56;
-constexpr uint16_t kKeyTableStride = 512;
+constexpr uint8_t kRecoilChunk = DeviceCommand::kMaxData;
+constexpr uint16_t kKeyTableStride = protocol::kKeyTableBytes;
 
 // The report as two lines of 32 bytes.
-void DumpReport(const char* title, std::span<const uint8_t, 64> r) {
+void DumpReport(const char* title, ReportView r) {
   if (!platform::DebugActive())
     return;
   platform::DebugOutput(title);
@@ -37,10 +41,10 @@ void DumpReport(const char* title, std::span<const uint8_t, 64> r) {
 }
 
 // The result of an exchanged request, from its answer's status byte.
-int StatusResult(std::span<const uint8_t, 64> answer) {
+int StatusResult(ReportView answer) {
   switch (answer[DeviceCommand::kAnswerStatusOffset]) {
-    case 0xFF: return kResultStatusFF;
-    case 0xFE: return kResultStatusFE;
+    case protocol::kStatusRejected: return kResultStatusFF;
+    case protocol::kStatusFailed: return kResultStatusFE;
     default: return kResultSuccess;
   }
 }
@@ -50,11 +54,10 @@ int StatusResult(std::span<const uint8_t, 64> answer) {
 // command to an earlier request (a late one, or one of a faulty device) is
 // told apart by those. Zeros there are taken as a firmware that does not
 // echo them.
-bool AnswerBelongsTo(std::span<const uint8_t, 64> answer, std::span<const uint8_t, 64> request) {
-  constexpr size_t command = DeviceCommand::kCommandOffset;
+bool AnswerBelongsTo(ReportView answer, ReportView request) {
   constexpr size_t first = DeviceCommand::kLengthOffset;
   constexpr size_t last = DeviceCommand::kPositionOffset + 1;
-  if (answer[command] != request[command])
+  if (answer[DeviceCommand::kAnswerCommandOffset] != request[DeviceCommand::kCommandOffset])
     return false;
   bool echoed = true, blank = true;
   for (size_t i = first; i <= last; ++i) {
@@ -78,7 +81,7 @@ DeviceChannel::~DeviceChannel() {
 void DeviceChannel::SetMode(int mode) {
   const bool wireless = mode == 2;
   WirelessMode = wireless;
-  ChunkSize = wireless ? 24 : 56;
+  ChunkSize = wireless ? kReceiverChunk : static_cast<uint8_t>(DeviceCommand::kMaxData);
 }
 
 bool DeviceChannel::SetTransferSize(uint16_t size) {
@@ -109,7 +112,7 @@ int DeviceChannel::ExchangeGuarded(std::span<const uint8_t> request, std::span<u
     Busy = false;
     return result;
   }
-  std::array<uint8_t, 64> report{};
+  Report report{};
   std::copy_n(request.begin(), std::min<size_t>(request.size(), report.size()), report.begin());
   if (!quick)
     DumpReport("命令", report);
@@ -131,7 +134,7 @@ int DeviceChannel::ExchangeGuarded(std::span<const uint8_t> request, std::span<u
     Busy = false;
     return kResultNotWritten;
   }
-  std::array<uint8_t, 64> buffer{};
+  Report buffer{};
   {
     std::lock_guard io(IoLock);
     HidDevice& device = wireless ? Receiver : Wired;
@@ -144,7 +147,7 @@ int DeviceChannel::ExchangeGuarded(std::span<const uint8_t> request, std::span<u
         break;
       if (AnswerBelongsTo(buffer, report))
         break;
-      if (wireless && buffer[3] == kReceiverAnswered) {
+      if (wireless && buffer[DeviceCommand::kAnswerCommandOffset] == protocol::kReceiverAnswered) {
         result = kResultReceiverAnswer;
         break;
       }
@@ -153,7 +156,8 @@ int DeviceChannel::ExchangeGuarded(std::span<const uint8_t> request, std::span<u
       // device's.
       if (attempt == 1) {
         if (!quick)
-          platform::DebugPrint("no answer to command %02x among two reads", report[3]);
+          platform::DebugPrint("no answer to command %02x among two reads",
+                               report[DeviceCommand::kCommandOffset]);
         result = kResultNoAnswer;
       }
     }
@@ -165,7 +169,8 @@ int DeviceChannel::ExchangeGuarded(std::span<const uint8_t> request, std::span<u
   return result;
 }
 
-int DeviceChannel::Send(DeviceCommand& request, Lock lock, std::span<uint8_t, 64> answer) {
+int DeviceChannel::Send(DeviceCommand& request, Lock lock,
+                        std::span<uint8_t, DeviceCommand::kSize> answer) {
   request.Seal();
   uint32_t n = 0;
   int result;
@@ -190,7 +195,7 @@ int DeviceChannel::Send(DeviceCommand& request, Lock lock, std::span<uint8_t, 64
 int DeviceChannel::RunBlock(const Block& block) {
   const size_t chunk = block.chunk != 0 ? block.chunk : ChunkSize.load();
   DeviceCommand request(block.command);
-  std::array<uint8_t, 64> answer{};
+  Report answer{};
   for (size_t p = 0; p < block.count; p += chunk) {
     const size_t n = std::min(chunk, block.count - p);
     request.SetLength(static_cast<uint8_t>(n));
@@ -208,46 +213,50 @@ int DeviceChannel::RunBlock(const Block& block) {
 }
 
 int DeviceChannel::BeginTransfer() {
-  DeviceCommand request(0x01);
-  std::array<uint8_t, 64> answer{};
+  DeviceCommand request(Command::BeginTransfer);
+  Report answer{};
   return Send(request, Lock::Command, answer);
 }
 
 int DeviceChannel::EndTransfer() {
   std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  DeviceCommand request(0x02);
-  std::array<uint8_t, 64> answer{};
+  DeviceCommand request(Command::EndTransfer);
+  Report answer{};
   return Send(request, Lock::Command, answer);
 }
 
 int DeviceChannel::TakeLightControl() {
-  DeviceCommand request(0x1C);
-  std::array<uint8_t, 64> answer{};
+  DeviceCommand request(Command::TakeLightControl);
+  Report answer{};
   return Send(request, Lock::Command, answer);
 }
 
 int DeviceChannel::ReadDeviceInfo(std::span<uint8_t> destination) {
   if (destination.size() < kInfoBytes)
     return kResultNoAnswer;
-  return RunBlock({0x03, Lock::Command, kInfoBytes, 0, 0, nullptr, destination.data()});
+  return RunBlock(
+      {Command::ReadDeviceInfo, Lock::Command, kInfoBytes, 0, 0, nullptr, destination.data()});
 }
 
 int DeviceChannel::ReadParameters(std::span<uint8_t> destination, uint16_t base) {
-  return RunBlock({0x05, Lock::Command, destination.size(), base, 0, nullptr, destination.data()});
+  return RunBlock({Command::ReadParameters, Lock::Command, destination.size(), base, 0, nullptr,
+                   destination.data()});
 }
 
 int DeviceChannel::WriteParameters(std::span<const uint8_t> source, uint16_t base) {
-  return RunBlock({0x06, Lock::Command, source.size(), base, 0, source.data(), nullptr});
+  return RunBlock(
+      {Command::WriteParameters, Lock::Command, source.size(), base, 0, source.data(), nullptr});
 }
 
 int DeviceChannel::ReadKeyTable(std::span<uint8_t> destination) {
   const size_t count = TransferSize;
   if (destination.size() < count)
     return kResultNoAnswer;
-  return RunBlock({0x07, Lock::Command, count, 0, 0, nullptr, destination.data()});
+  return RunBlock(
+      {Command::ReadKeyTable, Lock::Command, count, 0, 0, nullptr, destination.data()});
 }
 
-int DeviceChannel::WriteKeyTableCommand(uint8_t command, std::span<const uint8_t> source,
+int DeviceChannel::WriteKeyTableCommand(Command command, std::span<const uint8_t> source,
                                         int tableIndex) {
   if (tableIndex != 0)
     return kResultBadTableIndex;
@@ -260,50 +269,54 @@ int DeviceChannel::WriteKeyTableCommand(uint8_t command, std::span<const uint8_t
 }
 
 int DeviceChannel::WriteKeyTable(std::span<const uint8_t> source, int tableIndex) {
-  return WriteKeyTableCommand(0x09, source, tableIndex);
+  return WriteKeyTableCommand(Command::WriteKeyTable, source, tableIndex);
 }
 
 int DeviceChannel::WriteKeyTable2(std::span<const uint8_t> source, int tableIndex) {
-  return WriteKeyTableCommand(0x27, source, tableIndex);
+  return WriteKeyTableCommand(Command::WriteKeyTable2, source, tableIndex);
 }
 
 int DeviceChannel::WriteKeyTable3(std::span<const uint8_t> source, int tableIndex) {
-  return WriteKeyTableCommand(0x28, source, tableIndex);
+  return WriteKeyTableCommand(Command::WriteKeyTable3, source, tableIndex);
 }
 
 int DeviceChannel::ReadColorTable(std::span<uint8_t> destination, int slot, int slotSize) {
-  return RunBlock({0x0A, Lock::Command, destination.size(),
+  return RunBlock({Command::ReadColorTable, Lock::Command, destination.size(),
                    static_cast<uint16_t>(slot * slotSize), 0, nullptr, destination.data()});
 }
 
 int DeviceChannel::WriteColorTable(std::span<const uint8_t> source, int slot, int slotSize) {
-  return RunBlock({0x0B, Lock::Light, source.size(), static_cast<uint16_t>(slot * slotSize), 0,
-                   source.data(), nullptr});
+  return RunBlock({Command::WriteColorTable, Lock::Light, source.size(),
+                   static_cast<uint16_t>(slot * slotSize), 0, source.data(), nullptr});
 }
 
 int DeviceChannel::WriteMacroData(std::span<const uint8_t> source) {
-  return RunBlock({0x15, Lock::Command, source.size(), 0, 0, source.data(), nullptr});
+  return RunBlock(
+      {Command::WriteMacroData, Lock::Command, source.size(), 0, 0, source.data(), nullptr});
 }
 
 int DeviceChannel::WriteRecoilData(std::span<const uint8_t> source) {
   // Fixed 56-byte requests and no builder lock; the exchange guard still
   // keeps each request with its answer.
-  return RunBlock({0x17, Lock::None, source.size(), 0, kRecoilChunk, source.data(), nullptr});
+  return RunBlock({Command::WriteRecoilData, Lock::None, source.size(), 0, kRecoilChunk,
+                   source.data(), nullptr});
 }
 
 int DeviceChannel::ReadKeyAttributes(std::span<uint8_t> destination) {
-  const size_t count = TransferSize / 3;
+  // One attribute byte per key slot.
+  const size_t count = TransferSize / protocol::KeyFunction::kSize;
   if (destination.size() < count)
     return kResultNoAnswer;
-  return RunBlock({0x1B, Lock::Command, count, 0, 0, nullptr, destination.data()});
+  return RunBlock(
+      {Command::ReadKeyAttributes, Lock::Command, count, 0, 0, nullptr, destination.data()});
 }
 
 int DeviceChannel::ReadPowerStatus(std::span<uint8_t> destination, uint16_t position) {
   const size_t count = std::min(destination.size(), DeviceCommand::kMaxData);
-  DeviceCommand request(0x1A);
+  DeviceCommand request(Command::ReadPowerStatus);
   request.SetLength(static_cast<uint8_t>(count));
   request.SetPosition(position);
-  std::array<uint8_t, 64> answer{};
+  Report answer{};
   const int result = Send(request, Lock::Command, answer);
   if (result == kResultSuccess)
     std::copy_n(answer.begin() + DeviceCommand::kDataOffset, count, destination.begin());
@@ -313,9 +326,9 @@ int DeviceChannel::ReadPowerStatus(std::span<uint8_t> destination, uint16_t posi
 bool DeviceChannel::QueryWirelessLink() {
   if (!WirelessMode)
     return true;
-  DeviceCommand request(kQueryWirelessLink);
+  DeviceCommand request(Command::QueryWirelessLink);
   request.Seal();
-  std::array<uint8_t, 64> answer{};
+  Report answer{};
   uint32_t n = 0;
   int result;
   {
@@ -323,14 +336,15 @@ bool DeviceChannel::QueryWirelessLink() {
     result = Exchange(request.bytes, answer, n);
   }
   const uint8_t status = answer[DeviceCommand::kAnswerStatusOffset];
-  return result == kResultSuccess && status != 0xFF && status != 0xFE &&
-         answer[DeviceCommand::kDataOffset] == 0xFF;
+  return result == kResultSuccess && status != protocol::kStatusRejected &&
+         status != protocol::kStatusFailed &&
+         answer[DeviceCommand::kDataOffset] == protocol::kWirelessLinkUp;
 }
 
 int DeviceChannel::StreamLightFrame(std::span<const uint8_t> source) {
   const size_t chunk = ChunkSize;
-  DeviceCommand request(0x12);
-  std::array<uint8_t, 64> answer{};
+  DeviceCommand request(Command::StreamLightFrame);
+  Report answer{};
   std::lock_guard hold(LightLock);
   for (size_t p = 0; p < source.size(); p += chunk) {
     const size_t n = std::min(chunk, source.size() - p);

@@ -5,10 +5,15 @@
 #include <mutex>
 #include <span>
 
-#include "hid/DeviceCommand.h"
 #include "hid/HidDevice.h"
+#include "protocol/DeviceCommand.h"
+#include "protocol/DeviceInfo.h"
+#include "protocol/KeyFunction.h"
 
 namespace hid {
+
+// The channel's callers build and read reports under this name as well.
+using protocol::DeviceCommand;
 
 // Result codes of exchanges and command builders.
 inline constexpr int kResultSuccess = 1;
@@ -29,8 +34,12 @@ inline constexpr int kResultBadTableIndex = -201;
 // read; also held while an interface is opened, closed or switched).
 class DeviceChannel {
  public:
-  static constexpr uint16_t kMaxTransferSize = 512;
-  static constexpr size_t kInfoBytes = 34;
+  // A whole key table: the largest transfer the key table commands make.
+  static constexpr uint16_t kMaxTransferSize = protocol::kKeyTableBytes;
+  // Data bytes a request carries through the receiver; by cable, a full
+  // request's (DeviceCommand::kMaxData).
+  static constexpr uint8_t kReceiverChunk = 24;
+  static constexpr size_t kInfoBytes = protocol::DeviceInfo::kSize;
 
   DeviceChannel();
   ~DeviceChannel();
@@ -73,7 +82,7 @@ class DeviceChannel {
   std::atomic<bool> WirelessMode{false};
   std::atomic<bool> Busy{false};
   std::atomic<bool> LightFollower{false};
-  std::atomic<uint8_t> ChunkSize{24};
+  std::atomic<uint8_t> ChunkSize{kReceiverChunk};
   std::atomic<uint16_t> TransferSize{kMaxTransferSize};
   // Recursive, like the platform's critical sections: a device object may
   // hold one while it calls a builder that takes it again.
@@ -84,7 +93,7 @@ class DeviceChannel {
  private:
   enum class Lock { Command, Light, None };
   struct Block {
-    uint8_t command;
+    protocol::Command command;
     Lock lock;
     size_t count;
     uint16_t base;
@@ -96,9 +105,10 @@ class DeviceChannel {
   int ExchangeGuarded(std::span<const uint8_t> request, std::span<uint8_t> answer,
                       uint32_t& bytesRead, bool quick);
   // Sends one request under its builder lock and checks the answer's status.
-  int Send(DeviceCommand& request, Lock lock, std::span<uint8_t, 64> answer);
+  int Send(DeviceCommand& request, Lock lock, std::span<uint8_t, DeviceCommand::kSize> answer);
   int RunBlock(const Block& block);
-  int WriteKeyTableCommand(uint8_t command, std::span<const uint8_t> source, int tableIndex);
+  int WriteKeyTableCommand(protocol::Command command, std::span<const uint8_t> source,
+                           int tableIndex);
 
   std::mutex exchangeGuard_;
 };

@@ -6,20 +6,16 @@
 #include <string_view>
 
 #include "profiles/KeyListEntry.h"
+#include "protocol/KeyFunction.h"
 
 // The fixed tables of the key function model: every function the program can
 // name, with the language id of its text, and the tables describing the
 // keyboard layout drawn by the skin. Pure data; no window code.
 namespace keys {
 
-// A function code: what a key reports when pressed.
-struct FunctionCode {
-  uint8_t Type = 0;
-  uint8_t Code1 = 0;
-  uint8_t Code2 = 0;
-
-  bool operator==(const FunctionCode&) const = default;
-};
+// A function code: what a key reports when pressed, as the key tables of
+// the devices hold it.
+using FunctionCode = protocol::KeyFunction;
 
 // Function types.
 namespace FunctionType {

@@ -28,8 +28,8 @@ constexpr std::array<ReportPlan, kHeadsetReportCount> kPlan = {{
     {0x44, 0xAF, 2, 7},
 }};
 
-constexpr int kFirstValue = 3;
-constexpr int kValuesPerReport = 7;
+using protocol::HeadsetLightReport;
+constexpr int kValuesPerReport = HeadsetLightReport::kValues;
 
 uint8_t Value(const LedCanvas& canvas, int point, int channel) {
   if (point >= canvas.Count()) return 0;
@@ -45,12 +45,13 @@ std::array<HeadsetReport, kHeadsetReportCount> HeadsetLightReports(const LedCanv
   HeadsetReport working{};  // one buffer, refilled report by report
   for (int r = 0; r < kHeadsetReportCount; ++r) {
     const ReportPlan& plan = kPlan[r];
-    working[0] = 0xFF;
-    working[1] = plan.side;
-    working[2] = plan.block;
+    working[HeadsetLightReport::kReportIdOffset] = HeadsetLightReport::kReportId;
+    working[HeadsetLightReport::kSideOffset] = plan.side;
+    working[HeadsetLightReport::kBlockOffset] = plan.block;
     const int values = std::min(kValuesPerReport, kHeadsetLightPoints - plan.firstPoint);
     for (int v = 0; v < values; ++v) {
-      working[kFirstValue + v] = Value(canvas, plan.firstPoint + v, plan.channel);
+      working[HeadsetLightReport::kValuesOffset + static_cast<size_t>(v)] =
+          Value(canvas, plan.firstPoint + v, plan.channel);
     }
     reports[r] = working;
   }

@@ -4,13 +4,14 @@
 #include <cstdint>
 
 #include "lighting/LedCanvas.h"
+#include "protocol/HeadsetLightReport.h"
 
 // The headset's live light frame: twelve 17-byte output reports carrying
 // the red, green and blue values of its thirteen light points.
 namespace lighting {
 
 inline constexpr int kHeadsetLightPoints = 13;
-inline constexpr int kHeadsetReportSize = 17;
+inline constexpr int kHeadsetReportSize = protocol::HeadsetLightReport::kSize;
 inline constexpr int kHeadsetReportCount = 12;
 inline constexpr uint8_t kHeadsetMaxValue = 0xF7;
 

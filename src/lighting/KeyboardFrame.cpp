@@ -10,13 +10,12 @@ std::array<uint8_t, kKeyboardFrameBytes> BuildKeyboardFrame(const LedCanvas& can
   const int points = std::min<int>(canvas.Count(), static_cast<int>(positionToLed.size()));
   for (int p = 0; p < points; ++p) {
     const uint8_t led = positionToLed[static_cast<size_t>(p)];
-    if (led == kNoLed || static_cast<size_t>(led) * 3 + 2 >= frame.size())
+    if (led == kNoLed || (static_cast<size_t>(led) + 1) * protocol::kRgbBytes > frame.size())
       continue;
     const Rgb colour = canvas.Get(p);
     const uint8_t level = canvas.GetLevel(p);
-    frame[led * 3u] = Scale(colour.r, level);
-    frame[led * 3u + 1] = Scale(colour.g, level);
-    frame[led * 3u + 2] = Scale(colour.b, level);
+    protocol::PutRgbAt(frame, led,
+                       {Scale(colour.r, level), Scale(colour.g, level), Scale(colour.b, level)});
   }
   return frame;
 }

@@ -5,11 +5,12 @@
 #include <span>
 
 #include "lighting/LedCanvas.h"
+#include "protocol/KeyFunction.h"
 
 namespace lighting {
 
 inline constexpr size_t kKeyboardFrameBytes = 512;
-inline constexpr uint8_t kNoLed = 255;
+inline constexpr uint8_t kNoLed = protocol::kNoLed;
 
 // The keyboard's host-drawn frame: three bytes (red, green, blue, each
 // scaled by the point's level) per device LED, at LED × 3, for every light

@@ -19,15 +19,13 @@ class LedCanvas {
   virtual uint8_t GetLevel(int point) const = 0;
 };
 
-// Packs a point as the page keeps it: red | green << 8 | blue << 16 |
-// level << 24.
+// Packs a point as the page keeps it: the colour's RGB word with the level
+// in the top byte.
+inline constexpr int kLedLevelShift = 24;
 inline uint32_t PackLed(Rgb colour, uint8_t level) {
-  return static_cast<uint32_t>(colour.r) | static_cast<uint32_t>(colour.g) << 8 |
-         static_cast<uint32_t>(colour.b) << 16 | static_cast<uint32_t>(level) << 24;
+  return protocol::ToRgbWord(colour) | static_cast<uint32_t>(level) << kLedLevelShift;
 }
-inline Rgb UnpackColour(uint32_t led) {
-  return {static_cast<uint8_t>(led), static_cast<uint8_t>(led >> 8), static_cast<uint8_t>(led >> 16)};
-}
-inline uint8_t UnpackLevel(uint32_t led) { return static_cast<uint8_t>(led >> 24); }
+inline Rgb UnpackColour(uint32_t led) { return protocol::FromRgbWord(led); }
+inline uint8_t UnpackLevel(uint32_t led) { return static_cast<uint8_t>(led >> kLedLevelShift); }
 
 }  // namespace lighting

@@ -3,16 +3,12 @@
 #include <array>
 #include <cstdint>
 
+#include "protocol/Rgb.h"
+
 // The fixed tables every light effect draws with, and the position stepper.
 namespace lighting {
 
-struct Rgb {
-  uint8_t r = 0;
-  uint8_t g = 0;
-  uint8_t b = 0;
-
-  bool operator==(const Rgb&) const = default;
-};
+using Rgb = protocol::Rgb;
 
 // Brightness level 0..4 → light level 0..255.
 extern const std::array<uint8_t, 5> LevelTable;

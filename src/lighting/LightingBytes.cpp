@@ -2,22 +2,34 @@
 
 #include <algorithm>
 
+#include "protocol/Rgb.h"
+
 namespace lighting {
 
 namespace {
 
+using protocol::BlockLighting;
+using protocol::KeyboardParameters;
+using protocol::MouseParameters;
+using protocol::PadParameters;
+
 uint8_t Level(uint8_t value) { return static_cast<uint8_t>(std::min<int>(value, kMaxLevel)); }
 uint8_t Flag(uint8_t value) { return value != 0 ? 1 : 0; }
 
-// Bytes 2, 3, 5..8, shared by every block.
+// Brightness, speed, multicolour and colour, shared by every block.
 template <size_t N>
 void PutCommon(std::span<uint8_t, N> block, const LightInfo& info) {
-  block[2] = Level(info.Light);
-  block[3] = static_cast<uint8_t>(kMaxLevel - Level(info.Speed));
-  block[5] = Flag(info.MultiColor);
-  block[6] = info.Red;
-  block[7] = info.Green;
-  block[8] = info.Blue;
+  block[BlockLighting::kBrightnessOffset] = Level(info.Light);
+  block[BlockLighting::kSpeedOffset] = static_cast<uint8_t>(kMaxLevel - Level(info.Speed));
+  block[BlockLighting::kMultiColourOffset] = Flag(info.MultiColor);
+  protocol::WriteRgbBytes(
+      {info.Red, info.Green, info.Blue},
+      block.template subspan<BlockLighting::kColourOffset, protocol::kRgbBytes>());
+}
+
+template <size_t N>
+void PutZeros(std::span<uint8_t, N> block, size_t offset, size_t count) {
+  std::ranges::fill(block.subspan(offset, count), uint8_t{0});
 }
 
 }  // namespace
@@ -42,37 +54,38 @@ int ModeValue(const LightModeList& modes, int position, int firstInvalid) {
   return modes.ValueAt(position);
 }
 
-void PutKeyboardLighting(std::span<uint8_t, 39> block, const LightInfo& info,
-                         const LightModeList& modes) {
+void PutKeyboardLighting(std::span<uint8_t, KeyboardParameters::kSize> block,
+                         const LightInfo& info, const LightModeList& modes) {
   const int value = ModeValue(modes, info.SelectItem, 256);
-  block[1] = (value == kAudioModeValue || value == kScreenModeValue)
-                 ? kHostDrawnMode
-                 : static_cast<uint8_t>(value);
+  block[KeyboardParameters::kModeOffset] =
+      (value == kAudioModeValue || value == kScreenModeValue) ? kHostDrawnMode
+                                                              : static_cast<uint8_t>(value);
   PutCommon(block, info);
-  block[4] = Flag(info.Fx);
-  block[16] = 0;
-  block[18] = info.ZZCCLedMode;
-  block[25] = info.CustomGroup;
+  block[KeyboardParameters::kDirectionOffset] = Flag(info.Fx);
+  PutZeros(block, KeyboardParameters::kZeroedOffset, KeyboardParameters::kZeroedBytes);
+  block[KeyboardParameters::kSecondZoneModeOffset] = info.ZZCCLedMode;
+  block[KeyboardParameters::kCustomGroupOffset] = info.CustomGroup;
 }
 
-void PutMouseLighting(std::span<uint8_t, 71> block, const LightInfo& info,
-                      const LightModeList& modes) {
-  block[1] = static_cast<uint8_t>(ModeValue(modes, info.SelectItem, 12));
+void PutMouseLighting(std::span<uint8_t, MouseParameters::kSize> block,
+                      const LightInfo& info, const LightModeList& modes) {
+  block[MouseParameters::kModeOffset] =
+      static_cast<uint8_t>(ModeValue(modes, info.SelectItem, kMouseModePositions));
   PutCommon(block, info);
-  block[4] = Flag(info.Fx);
-  block[9] = 0;
-  block[10] = 0;
+  block[MouseParameters::kDirectionOffset] = Flag(info.Fx);
+  PutZeros(block, MouseParameters::kZeroedOffset, MouseParameters::kZeroedBytes);
 }
 
-void PutPadLighting(std::span<uint8_t, 21> block, const LightInfo& info,
-                    const LightModeList& modes) {
-  block[1] = static_cast<uint8_t>(ModeValue(modes, info.SelectItem, 9));
+void PutPadLighting(std::span<uint8_t, PadParameters::kSize> block,
+                    const LightInfo& info, const LightModeList& modes) {
+  block[PadParameters::kModeOffset] =
+      static_cast<uint8_t>(ModeValue(modes, info.SelectItem, kPadModePositions));
   PutCommon(block, info);
 }
 
-void ReadKeyboardLighting(std::span<const uint8_t, 39> block, LightInfo& info,
-                          const LightModeList& modes) {
-  const uint8_t mode = block[1];
+void ReadKeyboardLighting(std::span<const uint8_t, KeyboardParameters::kSize> block,
+                          LightInfo& info, const LightModeList& modes) {
+  const uint8_t mode = block[KeyboardParameters::kModeOffset];
   if (mode == kHostDrawnMode) {
     const int current = modes.ValueAt(info.SelectItem);
     const bool hostDrawn = info.SelectItem < modes.Count() &&
@@ -87,15 +100,17 @@ void ReadKeyboardLighting(std::span<const uint8_t, 39> block, LightInfo& info,
     if (position >= 0)
       info.SelectItem = static_cast<uint8_t>(position);
   }
-  info.Light = Level(block[2]);
-  info.Speed = static_cast<uint8_t>(kMaxLevel - Level(block[3]));
-  info.Fx = block[4];
-  info.MultiColor = block[5];
-  info.Red = block[6];
-  info.Green = block[7];
-  info.Blue = block[8];
-  info.ZZCCLedMode = block[18];
-  info.CustomGroup = block[25];
+  info.Light = Level(block[KeyboardParameters::kBrightnessOffset]);
+  info.Speed = static_cast<uint8_t>(kMaxLevel - Level(block[KeyboardParameters::kSpeedOffset]));
+  info.Fx = block[KeyboardParameters::kDirectionOffset];
+  info.MultiColor = block[KeyboardParameters::kMultiColourOffset];
+  const protocol::Rgb colour = protocol::ReadRgbBytes(
+      block.subspan<KeyboardParameters::kColourOffset, protocol::kRgbBytes>());
+  info.Red = colour.r;
+  info.Green = colour.g;
+  info.Blue = colour.b;
+  info.ZZCCLedMode = block[KeyboardParameters::kSecondZoneModeOffset];
+  info.CustomGroup = block[KeyboardParameters::kCustomGroupOffset];
 }
 
 }  // namespace lighting

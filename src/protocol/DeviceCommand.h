@@ -5,12 +5,17 @@
 #include <cstdint>
 #include <span>
 
-namespace hid {
+#include "protocol/Command.h"
+#include "protocol/LittleEndian.h"
+
+namespace protocol {
 
 // One request of the device protocol: a 64-byte output report.
 //   0 report id (4) | 1..2 checksum (LE) | 3 command | 4 data length |
 //   5..6 position (LE) | 7 zero | 8..63 data
 // The checksum is the sum of bytes 3..63 modulo 65536, set last.
+// An answer is a 64-byte input report of the same shape, with the status in
+// byte 7.
 struct DeviceCommand {
   static constexpr size_t kSize = 64;
   static constexpr size_t kReportIdOffset = 0;
@@ -31,28 +36,28 @@ struct DeviceCommand {
     bytes[kReportIdOffset] = kReportId;
     bytes[kCommandOffset] = command;
   }
-  uint8_t Command() const { return bytes[kCommandOffset]; }
+  explicit DeviceCommand(protocol::Command command) : DeviceCommand(ToByte(command)) {}
   void SetLength(uint8_t length) { bytes[kLengthOffset] = length; }
-  void SetPosition(uint16_t position) {
-    bytes[kPositionOffset] = static_cast<uint8_t>(position & 0xFF);
-    bytes[kPositionOffset + 1] = static_cast<uint8_t>(position >> 8);
-  }
+  void SetPosition(uint16_t position) { PutLe16(bytes, kPositionOffset, position); }
   std::span<uint8_t> Data() { return std::span(bytes).subspan(kDataOffset); }
   // Sets the checksum; call after every other byte is set.
-  void Seal() {
-    const uint16_t sum = Checksum(bytes);
-    bytes[kChecksumOffset] = static_cast<uint8_t>(sum & 0xFF);
-    bytes[kChecksumOffset + 1] = static_cast<uint8_t>(sum >> 8);
-  }
+  void Seal() { PutLe16(bytes, kChecksumOffset, Checksum(bytes)); }
+
   static uint16_t Checksum(std::span<const uint8_t, kSize> report) {
     uint32_t sum = 0;
     for (size_t i = kCommandOffset; i < kSize; ++i)
       sum += report[i];
     return static_cast<uint16_t>(sum & 0xFFFF);
   }
+  static uint16_t StoredChecksum(std::span<const uint8_t, kSize> report) {
+    return GetLe16(report, kChecksumOffset);
+  }
+  static uint16_t PositionOf(std::span<const uint8_t, kSize> report) {
+    return GetLe16(report, kPositionOffset);
+  }
 };
 
 static_assert(sizeof(DeviceCommand) == DeviceCommand::kSize, "a request is one 64-byte report");
 static_assert(DeviceCommand::kMaxData == 56);
 
-}  // namespace hid
+}  // namespace protocol
