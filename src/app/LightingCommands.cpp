@@ -1,5 +1,7 @@
 #include "app/LightingCommands.h"
 
+#include "protocol/Rgb.h"
+
 #include <algorithm>
 
 #include "app/DevicePageSet.h"
@@ -34,10 +36,7 @@ bool SenderSelected(const RouteCall& call) {
   return option != nullptr && option->IsSelected();
 }
 
-uint32_t Argb(const LightInfo& info) {
-  return 0xFF000000u | static_cast<uint32_t>(info.Red) << 16 |
-         static_cast<uint32_t>(info.Green) << 8 | info.Blue;
-}
+uint32_t Argb(const LightInfo& info) { return protocol::ToArgb({info.Red, info.Green, info.Blue}); }
 
 }  // namespace
 
@@ -162,14 +161,13 @@ void LightingCommands::OnRoute(const RouteCall& call) {
 
 void LightingCommands::SetColour(CVarnisUSBDevice* device, CLightControlUI* panel, uint32_t argb,
                                  bool clearFollower) {
-  const uint8_t red = static_cast<uint8_t>(argb >> 16);
-  const uint8_t green = static_cast<uint8_t>(argb >> 8);
-  const uint8_t blue = static_cast<uint8_t>(argb);
+  const protocol::Rgb colour = protocol::FromArgb(argb);
+  const uint8_t red = colour.r, green = colour.g, blue = colour.b;
   panel->SetRedText(QString::number(red));
   panel->SetGreenText(QString::number(green));
   panel->SetBlueText(QString::number(blue));
   panel->SetMultiColour(false);
-  panel->SetColour(0xFF000000u | (argb & 0xFFFFFF));
+  panel->SetColour(protocol::ToArgb(colour));
   ChangeLight(device, clearFollower, true, [=](LightInfo& info) {
     info.Red = red;
     info.Green = green;

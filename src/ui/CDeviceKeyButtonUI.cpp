@@ -1,5 +1,7 @@
 #include "ui/CDeviceKeyButtonUI.h"
 
+#include "protocol/Rgb.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -64,10 +66,8 @@ bool CDeviceKeyButtonUI::TakeLightChanged() {
 }
 
 QColor CDeviceKeyButtonUI::LightColourToQColor(uint32_t colour) {
-  const int red = static_cast<int>(colour & 0xFF);
-  const int blue = static_cast<int>((colour >> 8) & 0xFF);
-  const int green = static_cast<int>((colour >> 16) & 0xFF);
-  return QColor(red, green, blue);
+  const protocol::Rgb rgb = protocol::FromRbgWord(colour);
+  return QColor(rgb.r, rgb.g, rgb.b);
 }
 
 void CDeviceKeyButtonUI::SetKeySetHidden(int hidden) {
