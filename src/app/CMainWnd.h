@@ -11,6 +11,7 @@
 
 #include "app/FeatureHost.h"
 #include "app/MainWindowRoutes.h"
+#include "app/PageSetHost.h"
 #include "app/ThreadSlotTable.h"
 #include "platform/WindowMessageTypes.h"
 #include "platform/WindowMessages.h"
@@ -49,7 +50,8 @@ inline constexpr uint32_t DebugOnlyMessage = 0x04C8;
 // built; until then its rows are waiting and say so on the debug channel.
 class CMainWnd : public toolkit::WindowImplBase,
                  public toolkit::IQueryControlText,
-                 public FeatureHost {
+                 public FeatureHost,
+                 public PageSetHost {
   Q_OBJECT
  public:
   static constexpr const char* kTitle = "RUDAVAVE DADAV UDU417";
@@ -111,6 +113,9 @@ class CMainWnd : public toolkit::WindowImplBase,
     return WindowImplBase::FindControl(name);
   }
   toolkit::CWindowWnd& DialogOwner() override { return *this; }
+  toolkit::CPaintManagerUI& PagePaintManager() override { return m_pm; }
+  toolkit::IDialogBuilderCallback& PageControlMaker() override { return *this; }
+  platform::WindowHandle PageOwnerWindow() const override { return GetHWND(); }
   int DialogDpi() const override { return m_pm.GetDPI(); }
   int LightControlOn() const { return lightControlOn_; }
   int WindowActiveFlag() const { return windowActive_; }
@@ -122,10 +127,10 @@ class CMainWnd : public toolkit::WindowImplBase,
   // Secondary windows: the settings window, and every other window this one
   // owns (dialogs, message boxes).
   void SetSettingsWindow(toolkit::CWindowWnd* window) { settingsWindow_ = window; }
-  void CloseSettingsWindow();
-  void CloseSecondaryWindows();
+  void CloseSettingsWindow() override;
+  void CloseSecondaryWindows() override;
   // Stops a running macro recording and enables the device bar again.
-  void StopMacroRecording();
+  void StopMacroRecording() override;
   // Tells the user, once per run, that a settings file could not be
   // written (the old file was kept).
   void TellSaveFailure();

@@ -4,7 +4,7 @@
 
 #include <QThread>
 
-#include "app/CMainWnd.h"
+#include "app/PageSetHost.h"
 #include "app/DeviceRegistry.h"
 #include "app/DeviceTables.h"
 #include "devices/CDeviceOptionUI.h"
@@ -32,7 +32,7 @@ QString FromView(std::string_view text) {
 
 }  // namespace
 
-DevicePageSet::DevicePageSet(CMainWnd& window, DeviceRegistry& registry)
+DevicePageSet::DevicePageSet(PageSetHost& window, DeviceRegistry& registry)
     : window_(window), registry_(registry) {}
 
 DevicePageSet::~DevicePageSet() = default;
@@ -134,10 +134,10 @@ bool DevicePageSet::CreateDevicePage(int row, int extra) {
   if (bar == nullptr || pages == nullptr || powerSwitch == nullptr)
     return false;
 
-  CPaintManagerUI* manager = &window_.PaintManager();
+  CPaintManagerUI* manager = &window_.PagePaintManager();
   auto build = [&](std::string_view layout) -> CControlUI* {
     CDialogBuilder builder;
-    return builder.Create(FromView(layout), {}, &window_, manager);
+    return builder.Create(FromView(layout), {}, &window_.PageControlMaker(), manager);
   };
   std::unique_ptr<CMpDevicePowerUI> power(
       qobject_cast<CMpDevicePowerUI*>(build(kPowerPanelLayout)));
@@ -158,7 +158,7 @@ bool DevicePageSet::CreateDevicePage(int row, int extra) {
   const int kindIndex = bar->GetCount();
   CVarnisUSBDevice* object = device.release();
   object->SetLayoutPath(FromView(page.PageLayout));
-  object->SetOwnerWindow(window_.GetHWND());
+  object->SetOwnerWindow(window_.PageOwnerWindow());
   object->SetKeyCount(page.KeyCount);
   object->SetLedCount(page.LedCount);
   object->SetKindIndex(kindIndex);

@@ -7,7 +7,7 @@
 #include "hid/InterfaceRecord.h"
 #include "platform/WindowMessageTypes.h"
 
-class CMainWnd;
+class PageSetHost;
 class CDeviceOptionUI;
 class CMpDevicePowerUI;
 class CVarnisUSBDevice;
@@ -26,7 +26,7 @@ class DevicePageSet {
  public:
   enum Kind { Mouse = 0, Keyboard = 1, MousePad = 2, Headset = 3, KindCount = 4 };
 
-  DevicePageSet(CMainWnd& window, DeviceRegistry& registry);
+  DevicePageSet(PageSetHost& window, DeviceRegistry& registry);
   ~DevicePageSet();
   DevicePageSet(const DevicePageSet&) = delete;
   DevicePageSet& operator=(const DevicePageSet&) = delete;
@@ -83,7 +83,7 @@ class DevicePageSet {
   toolkit::CTabLayoutUI* PageSwitch() const;
   toolkit::CTabLayoutUI* PowerSwitch() const;
 
-  CMainWnd& window_;
+  PageSetHost& window_;
   DeviceRegistry& registry_;
   std::array<std::vector<CVarnisUSBDevice*>, KindCount> devices_;
   std::vector<CMpDevicePowerUI*> powerPanels_;

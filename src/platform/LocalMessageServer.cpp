@@ -139,6 +139,10 @@ LocalMessageServer::StartResult LocalMessageServer::Start() {
   listenFd_ = fd;
   socketPath_ = path;
   acceptNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  // Enabled by a call, not only by default: the accept path switches it off
+  // when the process is out of descriptors, and a sanitizer's type check of
+  // that call needs a descriptor of its own unless it has seen the type.
+  acceptNotifier_->setEnabled(true);
   connect(acceptNotifier_, &QSocketNotifier::activated, this, &LocalMessageServer::AcceptPending);
   acceptPause_ = new QTimer(this);
   acceptPause_->setSingleShot(true);

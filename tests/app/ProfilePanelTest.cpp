@@ -9,6 +9,7 @@
 #include "app/ShellMessages.h"
 #include "devices/CVarnisUSBDevice.h"
 #include "platform/DataFolders.h"
+#include "platform/WindowMessages.h"
 #include "profiles/JsonFile.h"
 #include "profiles/ProfileList.h"
 #include "support/EventLoopHelpers.h"
@@ -178,8 +179,10 @@ TEST_F(ProfilePanel, ResetAsksFirstAndOnlyThenForgetsTheStoredColours) {
 // DPI it is given, so it must be given the main window's own.
 TEST_F(ProfilePanel, AConfirmationKeepsTheMainWindowAtItsDpi) {
   window_->Profiles().SetQuestion({});
-  // Timer 1011 first sizes the window for the screen (at 96 offscreen).
-  ASSERT_TRUE(RunUntil([&] { return window_->size() == QSize(1000, 640); }));
+  // Timer 1011 sizes the window for the screen (96 offscreen): run it now,
+  // which also takes it off, so that it cannot come after the change below.
+  window_->SendMessage(platform::WM_TIMER, CMainWnd::kTimerResize, 0);
+  ASSERT_EQ(window_->size(), QSize(1000, 640));
   CPaintManagerUI::SetAllDPI(144);
   const QSize before = window_->size();
   ASSERT_EQ(window_->PaintManager().GetDPI(), 144);
