@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <sys/stat.h>
 
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CMpDevicePowerUI.h"
@@ -116,12 +115,14 @@ QString CVarnisUSBDevice::LightConfigPath() const {
     return {};
   const QString path = deviceFolder_ + lightConfigName_ + QStringLiteral(".config");
   const std::string native = QFile::encodeName(path).toStdString();
-  struct stat info {};
-  const bool present = ::lstat(native.c_str(), &info) == 0;
   // A link in the user's folder is never followed: it is set aside and the
   // product's configuration takes its place, as for a missing file.
-  if (present && !(S_ISLNK(info.st_mode) && platform::AtomicFileWriter::SetAside(native) == 0))
+  if (platform::AtomicFileWriter::IsLink(native)) {
+    if (platform::AtomicFileWriter::SetAside(native) != 0)
+      return path;
+  } else if (QFile::exists(path)) {
     return path;
+  }
   QFile product(DefaultDataDir() + lightConfigName_ + QLatin1Char('_') + kindName_ +
                 QStringLiteral(".config"));
   if (product.open(QIODevice::ReadOnly)) {

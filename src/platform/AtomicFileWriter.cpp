@@ -227,6 +227,16 @@ void AtomicFileWriter::SetFailureListener(FailureListener listener) {
   Listener() = std::move(listener);
 }
 
+bool AtomicFileWriter::IsLink(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool AtomicFileWriter::HoldsSomething(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && !(S_ISREG(info.st_mode) && info.st_size == 0);
+}
+
 int AtomicFileWriter::SetAside(const std::string& path, std::string* movedTo) {
   struct stat info {};
   if (path.empty() || ::lstat(path.c_str(), &info) != 0)

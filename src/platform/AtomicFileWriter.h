@@ -72,6 +72,10 @@ class AtomicFileWriter {
   // it (ENOENT when there is nothing at `path`). `movedTo` receives the
   // new name.
   static int SetAside(const std::string& path, std::string* movedTo = nullptr);
+  // What stands at `path`, looked at without following a link: a link, or
+  // anything worth keeping (all but nothing and an empty regular file).
+  static bool IsLink(const std::string& path);
+  static bool HoldsSomething(const std::string& path);
 
   // Whether `name` (no folder) is a temporary file this writer leaves
   // behind when killed, or one QSaveFile left beside one of the program's

@@ -287,27 +287,28 @@ void LocalMessageServer::OnHangUp(const ClientPtr& client) {
   Read(client);
   if (!client->buffer.isEmpty() && !client->discarding)
     Debug(QStringLiteral("dropped an unfinished line of %1 bytes at hang-up").arg(client->buffer.size()));
-  client->buffer.clear();
-  client->discarding = false;
-  client->connected = false;
-  if (client->socket) {
-    clients_.remove(client->socket.data());
-    client->socket->disconnect(this);
-  }
+  Detach(client);
   ReleaseSocketWhenDone(client);
 }
 
 void LocalMessageServer::Close(const ClientPtr& client, const QString& why) {
   Debug(why);
-  client->connected = false;
   client->lines.clear();
+  QLocalSocket* socket = client->socket.data();
+  Detach(client);
+  if (socket != nullptr)
+    socket->abort();
+  ReleaseSocketWhenDone(client);
+}
+
+void LocalMessageServer::Detach(const ClientPtr& client) {
+  client->connected = false;
   client->buffer.clear();
+  client->discarding = false;
   if (client->socket) {
     clients_.remove(client->socket.data());
     client->socket->disconnect(this);
-    client->socket->abort();
   }
-  ReleaseSocketWhenDone(client);
 }
 
 void LocalMessageServer::ReleaseSocketWhenDone(const ClientPtr& client) {

@@ -98,6 +98,9 @@ class LocalMessageServer : public QObject {
   // False when the client was closed for not reading.
   bool Send(const ClientPtr& client, const QByteArray& line);
   void Close(const ClientPtr& client, const QString& why);
+  // No longer a connected client: its signals are cut and it leaves the
+  // table (what it has queued is still handled).
+  void Detach(const ClientPtr& client);
   void ReleaseSocketWhenDone(const ClientPtr& client);
   void CheckUnfinishedLines();
   void Stop();

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
 
 #include "platform/AtomicFileWriter.h"
 #include "platform/DataFolders.h"
@@ -88,11 +87,9 @@ bool CBasicProfiledata::ReadForRewrite(const QString& path, Json::Value& documen
   // Whatever stands at `path` is about to be replaced; when it was more than
   // nothing, it is kept for the user to recover. A link (which ReadJson does
   // not follow) is moved as it is: its target is neither read nor written.
-  const QByteArray name = QFile::encodeName(path);
-  struct stat info {};
-  if (::lstat(name.constData(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0))
-    return true;
-  return platform::AtomicFileWriter::SetAside(name.toStdString()) == 0;
+  const std::string name = QFile::encodeName(path).toStdString();
+  return !platform::AtomicFileWriter::HoldsSomething(name) ||
+         platform::AtomicFileWriter::SetAside(name) == 0;
 }
 
 Json::Value CBasicProfiledata::LoadSection(const QString& path) {

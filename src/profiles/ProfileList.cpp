@@ -1,11 +1,11 @@
 #include "profiles/ProfileList.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <set>
-#include <sys/stat.h>
 
 #include "platform/AtomicFileWriter.h"
 #include "platform/DebugChannel.h"
@@ -86,15 +86,14 @@ void ProfileList::Read() {
   // Whatever stands there (text that does not parse, a damaged list, a
   // link, which ReadJson does not follow) is kept for the user; nothing
   // there, or an empty file, is simply a list still to be made.
-  const QByteArray name = QFile::encodeName(path);
-  struct stat info {};
-  if (::lstat(name.constData(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) {
+  const std::string name = QFile::encodeName(path).toStdString();
+  if (!platform::AtomicFileWriter::HoldsSomething(name)) {
     entries_.clear();
     return;
   }
   platform::DebugPrint("profile list %s is damaged; rebuilding it from the profile files",
-                       name.constData());
-  platform::AtomicFileWriter::SetAside(name.toStdString());
+                       name.c_str());
+  platform::AtomicFileWriter::SetAside(name);
   document_ = Json::Value(Json::objectValue);
   Recover();
 }
@@ -105,12 +104,8 @@ void ProfileList::GiveRepeatedIdsTheirOwn() {
   for (Entry& entry : entries_) {
     if (seen.insert(entry.id).second)
       continue;
-    const QString id = MakeUniqueTimeStampId(folder_, [this](const QString& candidate) {
-      for (const Entry& other : entries_)
-        if (other.id == candidate)
-          return true;
-      return false;
-    });
+    const QString id =
+        MakeUniqueTimeStampId(folder_, [this](const QString& candidate) { return HasId(candidate); });
     if (id.isEmpty())
       continue;
     platform::DebugPrint("profile list: a second \"%s\" becomes \"%s\"",
@@ -126,6 +121,11 @@ void ProfileList::GiveRepeatedIdsTheirOwn() {
     return;
   selectedId_ = entries_[static_cast<size_t>(selected_)].id;
   Write();
+}
+
+bool ProfileList::HasId(const QString& id) const {
+  return std::any_of(entries_.begin(), entries_.end(),
+                     [&](const Entry& entry) { return entry.id == id; });
 }
 
 bool ProfileList::Write() {
@@ -147,10 +147,8 @@ bool ProfileList::WriteProfileFile(Json::Value document, const QString& name, co
   if (path.isEmpty())
     return false;
   // A link standing under the profile's name is kept aside, not replaced.
-  const QByteArray native = QFile::encodeName(path);
-  struct stat info {};
-  if (::lstat(native.constData(), &info) == 0 && S_ISLNK(info.st_mode) &&
-      platform::AtomicFileWriter::SetAside(native.toStdString()) != 0)
+  const std::string native = QFile::encodeName(path).toStdString();
+  if (platform::AtomicFileWriter::IsLink(native) && platform::AtomicFileWriter::SetAside(native) != 0)
     return false;
   if (!document.isObject())
     document = Json::Value(Json::objectValue);
@@ -161,12 +159,8 @@ bool ProfileList::WriteProfileFile(Json::Value document, const QString& name, co
 
 QString ProfileList::Append(const QString& name) {
   Read();
-  const QString id = MakeUniqueTimeStampId(folder_, [this](const QString& candidate) {
-    for (const Entry& entry : entries_)
-      if (entry.id == candidate)
-        return true;
-    return false;
-  });
+  const QString id =
+      MakeUniqueTimeStampId(folder_, [this](const QString& candidate) { return HasId(candidate); });
   entries_.push_back({name, id});
   Write();
   return id;

@@ -88,6 +88,7 @@ class ProfileList {
   // Appends an entry with a fresh id and writes the list; returns its id.
   QString Append(const QString& name);
   QString FileOf(const QString& id) const;
+  bool HasId(const QString& id) const;
   bool WriteProfileFile(Json::Value document, const QString& name, const QString& id);
 
   QString folder_;
