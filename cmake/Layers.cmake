@@ -7,7 +7,7 @@
 # network (TRAVIX_PLATFORM_CORE); "platform" is all of it.
 set(TRAVIX_PLATFORM_CORE
   AtomicFileWriter DataFolders DebugChannel Event IndexedName ScreenMetrics SyncHub TickClock
-  WorkerThread)
+  ThreadRole WorkerThread)
 set(TRAVIX_LAYER_protocol "protocol")
 set(TRAVIX_LAYER_platform "platform")
 set(TRAVIX_LAYER_hid "hid;protocol;platform-core")
@@ -16,14 +16,15 @@ set(TRAVIX_LAYER_keys "keys;profiles;protocol")
 set(TRAVIX_LAYER_lighting "lighting;keys;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_macros "macros;keys;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_toolkit "toolkit;platform")
+set(TRAVIX_LAYER_devicecore "devicecore;hid;lighting;macros;keys;profiles;protocol;platform")
 set(TRAVIX_LAYER_ui "ui;toolkit;lighting;keys;profiles;protocol;platform")
-set(TRAVIX_LAYER_devices "devices;ui;toolkit;hid;lighting;macros;keys;profiles;protocol;platform")
-set(TRAVIX_LAYER_app "app;devices;ui;toolkit;hid;lighting;macros;keys;profiles;protocol;platform")
+set(TRAVIX_LAYER_devices "devices;devicecore;ui;toolkit;hid;lighting;macros;keys;profiles;protocol;platform")
+set(TRAVIX_LAYER_app "app;devices;devicecore;ui;toolkit;hid;lighting;macros;keys;profiles;protocol;platform")
 set(TRAVIX_LAYER_sim "sim;hid;keys;profiles;protocol;platform-core")
 
 # The logic libraries: no window, so no Qt Widgets, however indirectly.
 set(TRAVIX_LOGIC_LIBRARIES travix_protocol travix_platform_core travix_hid travix_profiles
-    travix_keys travix_lighting travix_macros travix_sim)
+    travix_keys travix_lighting travix_macros travix_devicecore travix_sim)
 
 # Fails the configure step when `target` links Qt Widgets through any of our
 # own libraries.

@@ -9,6 +9,7 @@
 #include "app/FontResource.h"
 #include "app/OwnControls.h"
 #include "app/ShellMessages.h"
+#include "platform/ThreadRole.h"
 #include "app/ShellState.h"
 #include "app/TestUiHook.h"
 #include "platform/DataFolders.h"
@@ -41,6 +42,7 @@ void LoadSkin() {
 
 int RunTravix(int argc, char** argv) {
   QApplication app(argc, argv);
+  platform::MarkUiThread();
   QApplication::setApplicationName("travix");
   QApplication::setQuitOnLastWindowClosed(false);
 

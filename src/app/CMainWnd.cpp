@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QEnterEvent>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QScreen>
 
 #include "app/CMainPage.h"
@@ -385,6 +386,21 @@ void CMainWnd::RaiseWindow() {
 }
 
 void CMainWnd::OnInstanceMessage() {
+  // The window shows with the devices found so far on their pages: the
+  // connections asked for finish on the devices' workers first (bounded),
+  // checked again from the event loop, never waited for here.
+  if (!pages_->Manager().Settled() && showWaitedMs_ < kShowWaitLimitMs) {
+    if (!showDeferred_) {
+      showDeferred_ = true;
+      QTimer::singleShot(kShowWaitStepMs, this, [this] {
+        showDeferred_ = false;
+        showWaitedMs_ += kShowWaitStepMs;
+        OnInstanceMessage();
+      });
+    }
+    return;
+  }
+  showWaitedMs_ = 0;
   firstScanDone_ = true;
   UpdateNoDeviceLink();
   SetDevicesTrayHidden(false);

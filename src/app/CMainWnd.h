@@ -208,6 +208,11 @@ class CMainWnd : public toolkit::WindowImplBase,
   RouteHandler observer_;
   bool initialised_ = false;
   bool firstScanDone_ = false;
+  // Showing the window waits for the connections on their way.
+  static constexpr int kShowWaitStepMs = 10;
+  static constexpr int kShowWaitLimitMs = 1000;
+  bool showDeferred_ = false;
+  int showWaitedMs_ = 0;
   int lightControlOn_ = 1;
   bool saveFailureTold_ = false;
   int displayChanged_ = 0;

@@ -2,11 +2,10 @@
 
 #include "ui/CLightControlUI.h"
 
-#include <QThread>
-
 #include "app/PageSetHost.h"
 #include "app/DeviceRegistry.h"
 #include "app/DeviceTables.h"
+#include <QPointer>
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CMpDevicePowerUI.h"
 #include "devices/CVarnisUSBDevice.h"
@@ -20,12 +19,6 @@ namespace {
 
 constexpr const char* kPowerPanelLayout = "XML\\CustomControlXML\\MpDevicePower.xml";
 
-bool IsReceiverType(int type) {
-  return type == DeviceTypes::MouseReceiver || type == DeviceTypes::KeyboardReceiver;
-}
-bool IsCableType(int type) { return type == DeviceTypes::Keyboard || type == DeviceTypes::Mouse; }
-bool IsWirelessKind(int type) { return IsCableType(type) || IsReceiverType(type); }
-
 QString FromView(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -33,21 +26,9 @@ QString FromView(std::string_view text) {
 }  // namespace
 
 DevicePageSet::DevicePageSet(PageSetHost& window, DeviceRegistry& registry)
-    : window_(window), registry_(registry) {}
+    : window_(window), registry_(registry), manager_(registry, *this) {}
 
 DevicePageSet::~DevicePageSet() = default;
-
-int DevicePageSet::KindOfType(int deviceType) {
-  switch (deviceType) {
-    case DeviceTypes::Keyboard:
-    case DeviceTypes::KeyboardReceiver: return Keyboard;
-    case DeviceTypes::Mouse:
-    case DeviceTypes::MouseReceiver: return Mouse;
-    case DeviceTypes::MousePad: return MousePad;
-    case DeviceTypes::Headset: return Headset;
-    default: return -1;
-  }
-}
 
 CContainerUI* DevicePageSet::Bar() const {
   return qobject_cast<CContainerUI*>(window_.FindControl("device_select_layout"));
@@ -174,7 +155,9 @@ bool DevicePageSet::CreateDevicePage(int row, int extra) {
   object->SetLightConfigName(FromView(page.LightConfigName));
   pages->Add(object);
   object->AttachToWindow();
-  devices_[static_cast<size_t>(KindOfType(type))].push_back(object);
+  const int kindIndexOfType = DeviceManager::KindOfType(type);
+  devices_[static_cast<size_t>(kindIndexOfType)].push_back(object);
+  manager_.Bind(kindIndexOfType, object->Core());
 
   CDeviceOptionUI* option = selector.release();
   bar->Add(option);
@@ -190,24 +173,18 @@ bool DevicePageSet::CreateDevicePage(int row, int extra) {
   return true;
 }
 
-InterfaceRecord DevicePageSet::KeyRecordOf(size_t slot) const {
-  const int key = DeviceTables::DeviceKeyRowOf(static_cast<int>(slot));
-  return key < 0 ? InterfaceRecord{} : registry_.Slot(static_cast<size_t>(key));
-}
-
-CVarnisUSBDevice* DevicePageSet::FindDevice(int kind, const InterfaceRecord& identity) const {
-  if (kind < 0 || kind >= KindCount)
-    return nullptr;
-  for (CVarnisUSBDevice* device : devices_[static_cast<size_t>(kind)])
-    if (device->GetIdentity() == identity)
-      return device;
-  return nullptr;
-}
-
 CVarnisUSBDevice* DevicePageSet::FindDeviceAnyKind(const InterfaceRecord& identity) const {
   for (CDeviceOptionUI* selector : Selectors())
     if (selector->GetDevice() != nullptr && selector->GetDevice()->GetIdentity() == identity)
       return selector->GetDevice();
+  return nullptr;
+}
+
+CVarnisUSBDevice* DevicePageSet::PageOf(const DeviceCore& core) const {
+  for (const auto& list : devices_)
+    for (CVarnisUSBDevice* device : list)
+      if (&device->Core() == &core)
+        return device;
   return nullptr;
 }
 
@@ -217,167 +194,63 @@ void DevicePageSet::OnDeviceArrived(size_t slot) {
   const InterfaceRecord record = registry_.Slot(slot);
   const int commandRow =
       DeviceTables::FindCommandRow(record.VendorId, record.ProductId, record.DeviceType, 0);
-  const int kind = KindOfType(record.DeviceType);
+  const int kind = DeviceManager::KindOfType(record.DeviceType);
   if (kind < 0)
     return;
-  if (FindDeviceAnyKind(KeyRecordOf(slot)) == nullptr)
+  if (FindDeviceAnyKind(manager_.KeyRecordOf(slot)) == nullptr)
     CreateDevicePage(commandRow, 0);
-  ConnectCommand(slot);
+  manager_.Connect(slot);
 }
 
 void DevicePageSet::OnDeviceRemoved(size_t slot) {
   if (slot >= DeviceRegistry::kSlots)
     return;
-  DisconnectCommand(slot);
+  manager_.Disconnect(slot);
 }
 
-void DevicePageSet::ConnectCommand(size_t slot) {
-  const InterfaceRecord record = registry_.Slot(slot);
-  if (record.Role == kRoleEvent) {
-    OpenEventInterface(slot, record.DeviceType);
+void DevicePageSet::DeviceOpened(DeviceCore& core, bool receiver) {
+  CVarnisUSBDevice* device = PageOf(core);
+  if (device == nullptr)
     return;
-  }
-  const bool receiverRow = IsReceiverType(record.DeviceType);
-  if (IsWirelessKind(record.DeviceType) && registry_.PartnerAttached(slot)) {
-    // Both connections are there: the cable wins.
-    if (IsCableType(record.DeviceType))
-      SwitchConnection(slot);
-    return;
-  }
-  const InterfaceRecord key = KeyRecordOf(slot);
-  CVarnisUSBDevice* device = FindDevice(KindOfType(record.DeviceType), key);
-  if (device == nullptr || device->Commands.IsOpen)
-    return;
-  bool opened = false;
-  {
-    std::lock_guard lock(device->Commands.IoLock);
-    hid::HidDevice& link = receiverRow ? device->Commands.Receiver : device->Commands.Wired;
-    opened = link.Open(record.Path, true, true, true, false);
-    if (opened) {
-      device->Commands.IsOpen = true;
-      if (IsWirelessKind(record.DeviceType))
-        device->Commands.SetMode(receiverRow ? 2 : 1);
-      device->SetIdentity(key);
-    }
-  }
-  if (!opened) {
-    platform::DebugPrint("command interface could not be opened: %s", record.Path.c_str());
-    return;
-  }
+  device->SetIdentity(core.Identity());
   CDeviceOptionUI* selector = device->GetSelector();
   const int index = SelectorIndexOf(device);
   if (selector == nullptr || index < 0)
     return;
   // A page by receiver is shown once the device answers through it.
-  if (!receiverRow)
+  if (!receiver)
     ShowDevicePage(index, true, VisibleSelectorCount() == 0);
   selector->StartTimer(CDeviceOptionUI::kTimerConnect, 500);
 }
 
-void DevicePageSet::DisconnectCommand(size_t slot) {
-  const InterfaceRecord record = registry_.Slot(slot);
-  if (record.Role == kRoleEvent) {
-    CloseEventInterface(slot, record.DeviceType);
-    return;
-  }
-  const int kind = KindOfType(record.DeviceType);
-  if (kind == Mouse)
-    platform::DebugOutput("鼠标设备丢失");
-  else if (kind == Keyboard)
-    platform::DebugOutput("键盘设备丢失");
-  if (!registry_.PartnerAttached(slot)) {
-    CVarnisUSBDevice* device = FindDevice(kind, KeyRecordOf(slot));
-    if (device == nullptr)
-      return;
-    device->Commands.IsOpen = false;
-    {
-      std::lock_guard lock(device->Commands.IoLock);
-      device->Commands.Wired.Close();
-      device->Commands.Receiver.Close();
-    }
+void DevicePageSet::DeviceClosed(DeviceCore& core) {
+  if (CVarnisUSBDevice* device = PageOf(core))
     HideDevicePage(SelectorIndexOf(device));
-  } else if (IsCableType(record.DeviceType)) {
-    // The device goes on through its receiver.
-    SwitchConnection(slot);
-  }
 }
 
-void DevicePageSet::OpenEventInterface(size_t slot, int type) {
-  const InterfaceRecord record = registry_.Slot(slot);
-  const bool receiver = IsReceiverType(type);
-  InterfaceRecord match = record;
-  if (receiver)
-    if (auto partner = DeviceTables::PartnerOf(static_cast<int>(slot)))
-      match = registry_.Slot(static_cast<size_t>(*partner));
-  for (CVarnisUSBDevice* device : devices_[static_cast<size_t>(std::max(KindOfType(type), 0))]) {
-    const InterfaceRecord& identity = device->GetIdentity();
-    if (identity.VendorId != match.VendorId || identity.ProductId != match.ProductId ||
-        identity.DeviceType != match.DeviceType || device->IsEventInterfaceOpen(receiver))
-      continue;
-    device->OpenEventInterface(record.Path, receiver);
-    return;
-  }
-}
-
-void DevicePageSet::CloseEventInterface(size_t slot, int type) {
-  const bool receiver = IsReceiverType(type);
-  InterfaceRecord match = registry_.Slot(slot);
-  if (receiver)
-    if (auto partner = DeviceTables::PartnerOf(static_cast<int>(slot)))
-      match = registry_.Slot(static_cast<size_t>(*partner));
-  for (CVarnisUSBDevice* device : devices_[static_cast<size_t>(std::max(KindOfType(type), 0))]) {
-    const InterfaceRecord& identity = device->GetIdentity();
-    if (identity.VendorId == match.VendorId && identity.ProductId == match.ProductId &&
-        identity.DeviceType == match.DeviceType && device->IsEventInterfaceOpen(receiver)) {
-      device->CloseEventInterface(receiver);
-      return;
-    }
-  }
-}
-
-void DevicePageSet::SwitchConnection(size_t slot) {
-  const InterfaceRecord record = registry_.Slot(slot);
-  const auto partner = DeviceTables::PartnerOf(static_cast<int>(slot));
-  if (!partner)
-    return;
-  const InterfaceRecord partnerRecord = registry_.Slot(static_cast<size_t>(*partner));
-  CVarnisUSBDevice* device = FindDeviceAnyKind(record);
-  if (device == nullptr)
-    device = FindDeviceAnyKind(partnerRecord);
+void DevicePageSet::DeviceSwitched(DeviceCore& core, bool wireless) {
+  CVarnisUSBDevice* device = PageOf(core);
   if (device == nullptr)
     return;
-  hid::DeviceChannel& channel = device->Commands;
-  const bool receiverMode = channel.WirelessMode;
-  const std::string& path = receiverMode ? record.Path : partnerRecord.Path;
-  bool opened = false;
-  {
-    std::lock_guard lock(channel.IoLock);
-    channel.IsOpen = false;
-    hid::HidDevice& link = receiverMode ? channel.Wired : channel.Receiver;
-    link.Close();
-    opened = link.Open(path, true, true, true, false);
-  }
-  if (!opened) {
-    platform::DebugPrint("connection switch failed: %s", path.c_str());
-    return;
-  }
-  channel.IsOpen = true;
-  channel.WirelessMode = !receiverMode;
   CDeviceOptionUI* selector = device->GetSelector();
-  if (channel.WirelessMode) {
-    channel.SetMode(2);
-    if (device->GetShowPower() != 0) {
-      WaitForWirelessLink(*device);
-      device->PollPowerStatus();
-    }
+  QPointer<CVarnisUSBDevice> page(device);
+  if (wireless) {
+    // Every step below is a job on the device's worker, in this order.
+    if (device->GetShowPower() != 0)
+      core.CheckWirelessLink(
+          [page](bool) {
+            if (page != nullptr)
+              page->PollPowerStatus();
+          },
+          "switch-link", kLinkQueryTries, kLinkQueryPauseMs);
     if (selector != nullptr) {
-      channel.BeginTransfer();
+      core.Run<int>([&core] { return core.Commands.IsOpen ? core.Commands.BeginTransfer() : 0; },
+                    {});
       selector->StartTimer(CDeviceOptionUI::kTimerLink, 2000);
       device->InitialRead();
       window_.CloseSettingsWindow();
     }
   } else {
-    channel.SetMode(1);
     if (selector != nullptr) {
       selector->StartTimer(CDeviceOptionUI::kTimerConnect, 500);
       device->SendPageVisibility(true);
@@ -385,15 +258,6 @@ void DevicePageSet::SwitchConnection(size_t slot) {
     }
     if (device->GetShowPower() != 0)
       device->PollPowerStatus();
-  }
-}
-
-void DevicePageSet::WaitForWirelessLink(CVarnisUSBDevice& device) {
-  for (int attempt = 0; attempt < kLinkQueryTries; ++attempt) {
-    if (device.Commands.QueryWirelessLink())
-      return;
-    platform::DebugOutput("获取2.4G模式失败");
-    QThread::msleep(kLinkQueryPauseMs);
   }
 }
 
@@ -490,11 +354,9 @@ void DevicePageSet::RemoveAll() {
   CTabLayoutUI* powerSwitch = PowerSwitch();
   for (auto& list : devices_) {
     for (CVarnisUSBDevice* device : list) {
-      device->Commands.IsOpen = false;
-      {
-        std::lock_guard lock(device->Commands.IoLock);
-        device->Commands.Wired.Close();
-      }
+      manager_.Unbind(device->Core());
+      // The page's core closes its links when the page goes.
+      device->Core().CloseCommand();
       CDeviceOptionUI* selector = device->GetSelector();
       CMpDevicePowerUI* power = device->GetPowerPanel();
       if (selector != nullptr) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "app/DeviceManager.h"
 #include "hid/InterfaceRecord.h"
 #include "platform/WindowMessageTypes.h"
 
@@ -18,16 +19,22 @@ class CTabLayoutUI;
 }  // namespace toolkit
 
 // The main window's device pages: one page per device kind with its selector
-// in the device bar and its power panel. It connects and disconnects the
-// device objects as the detection thread reports interfaces, switches a
-// wireless device between cable and receiver, and shows or hides the pages.
+// in the device bar and its power panel. The device manager binds the
+// interfaces the detection thread reports to the pages' cores; this shows
+// and hides the pages as it reports what opened, switched and went away.
 // Everything here runs on the UI thread.
-class DevicePageSet {
+class DevicePageSet : private DeviceManager::Listener {
  public:
-  enum Kind { Mouse = 0, Keyboard = 1, MousePad = 2, Headset = 3, KindCount = 4 };
+  enum Kind {
+    Mouse = DeviceManager::Mouse,
+    Keyboard = DeviceManager::Keyboard,
+    MousePad = DeviceManager::MousePad,
+    Headset = DeviceManager::Headset,
+    KindCount = DeviceManager::KindCount
+  };
 
   DevicePageSet(PageSetHost& window, DeviceRegistry& registry);
-  ~DevicePageSet();
+  ~DevicePageSet() override;
   DevicePageSet(const DevicePageSet&) = delete;
   DevicePageSet& operator=(const DevicePageSet&) = delete;
 
@@ -40,11 +47,7 @@ class DevicePageSet {
   void OnDeviceArrived(size_t slot);
   void OnDeviceRemoved(size_t slot);
 
-  void ConnectCommand(size_t slot);
-  void DisconnectCommand(size_t slot);
-  void OpenEventInterface(size_t slot, int type);
-  void CloseEventInterface(size_t slot, int type);
-  void SwitchConnection(size_t slot);
+  DeviceManager& Manager() { return manager_; }
   void ShowDevicePage(int index, bool visible, bool select);
   void HideDevicePage(int index);
   // The page visibility message: lParam 1 shows, 0 hides the page of kind wParam.
@@ -63,21 +66,21 @@ class DevicePageSet {
   std::vector<CVarnisUSBDevice*> AllDevices() const;
   const std::vector<CMpDevicePowerUI*>& PowerPanels() const { return powerPanels_; }
 
-  // Longest the receiver link is asked for after a switch to the receiver.
+  // Longest the receiver link is asked for after a switch to the receiver
+  // (on the device's worker).
   static constexpr int kLinkQueryTries = 26;
   static constexpr int kLinkQueryPauseMs = 50;
 
  private:
-  static int KindOfType(int deviceType);
-  // The record that identifies the device object of a slot (its cable
-  // command row).
-  InterfaceRecord KeyRecordOf(size_t slot) const;
-  CVarnisUSBDevice* FindDevice(int kind, const InterfaceRecord& identity) const;
+  // What the device manager reports.
+  void DeviceOpened(DeviceCore& core, bool receiver) override;
+  void DeviceClosed(DeviceCore& core) override;
+  void DeviceSwitched(DeviceCore& core, bool wireless) override;
+
+  CVarnisUSBDevice* PageOf(const DeviceCore& core) const;
   CVarnisUSBDevice* FindDeviceAnyKind(const InterfaceRecord& identity) const;
   int SelectorIndexOf(const CVarnisUSBDevice* device) const;
   void SelectPowerPanel(const CDeviceOptionUI* selector);
-  // Asks the receiver for its device's link until it answers (bounded).
-  void WaitForWirelessLink(CVarnisUSBDevice& device);
 
   toolkit::CContainerUI* Bar() const;
   toolkit::CTabLayoutUI* PageSwitch() const;
@@ -87,4 +90,5 @@ class DevicePageSet {
   DeviceRegistry& registry_;
   std::array<std::vector<CVarnisUSBDevice*>, KindCount> devices_;
   std::vector<CMpDevicePowerUI*> powerPanels_;
+  DeviceManager manager_;
 };

@@ -141,9 +141,24 @@ void CDeviceOptionUI::RequestPage(bool show) {
 }
 
 void CDeviceOptionUI::OnConnectTimer() {
+  if (device_->Commands.WirelessMode && device_->Commands.IsOpen) {
+    // Asked on the device's worker; the answer goes on from here.
+    QPointer<CDeviceOptionUI> self(this);
+    device_->CheckWirelessLink(
+        [self](bool reachable) {
+          if (self != nullptr && self->device_ != nullptr)
+            self->Connect(reachable);
+        },
+        "connect-link");
+    return;
+  }
+  Connect(true);
+}
+
+void CDeviceOptionUI::Connect(bool reachable) {
   const bool receiver = device_->Commands.WirelessMode;
   const bool open = device_->Commands.IsOpen;
-  if (receiver && open && !device_->IsWirelessReachable()) {
+  if (receiver && open && !reachable) {
     // The device behind the receiver is off: try again in a while.
     ++retryCount_;
     if (shown_)
@@ -207,7 +222,17 @@ void CDeviceOptionUI::OnPowerTimer() {
 void CDeviceOptionUI::OnLinkTimer() {
   if (!device_->Commands.WirelessMode)
     return;
-  const bool reachable = device_->IsWirelessReachable();
+  // Re-armed from the answer: a silent receiver never piles up checks.
+  QPointer<CDeviceOptionUI> self(this);
+  device_->CheckWirelessLink([self](bool reachable) {
+    if (self != nullptr && self->device_ != nullptr)
+      self->LinkChecked(reachable);
+  });
+}
+
+void CDeviceOptionUI::LinkChecked(bool reachable) {
+  if (!device_->Commands.WirelessMode)
+    return;
   if (reachable && !shown_) {
     RequestPage(true);
     if (device_->GetShowPower() != 0)

@@ -77,9 +77,12 @@ class CDeviceOptionUI : public toolkit::CHorizontalLayoutUI {
  private:
   toolkit::CControlUI* Sub(const char* name) const;
   void OnConnectTimer();
+  // The rest of the connect timer, once the receiver's link is known.
+  void Connect(bool reachable);
   void OnPreviewTimer();
   void OnPowerTimer();
   void OnLinkTimer();
+  void LinkChecked(bool reachable);
   void RequestPage(bool show);
   void RefreshPreview();
 

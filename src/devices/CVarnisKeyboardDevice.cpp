@@ -1,6 +1,5 @@
 #include "devices/CVarnisKeyboardDevice.h"
 
-#include <QMetaObject>
 #include <algorithm>
 #include <cstring>
 
@@ -8,9 +7,9 @@
 #include "devices/CMpDevicePowerUI.h"
 #include "keys/KeyLabel.h"
 #include "keys/KeyTables.h"
+#include "lighting/LightPanelLayout.h"
 #include "lighting/LightingBytes.h"
 #include "macros/MacroList.h"
-#include "platform/DebugChannel.h"
 #include "platform/IndexedName.h"
 #include "profiles/ProfileIds.h"
 #include "protocol/PowerStatus.h"
@@ -23,11 +22,6 @@
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
 #include "ui/CLightControlUI.h"
-#include "lighting/LightPanelLayout.h"
-#include "lighting/KeyboardFrame.h"
-#include "devices/DeviceLedCanvas.h"
-#include "platform/TickClock.h"
-#include <QThread>
 
 using toolkit::CControlUI;
 
@@ -35,25 +29,6 @@ namespace {
 
 constexpr const char* kModeFile = "default_light.json";
 constexpr int kKeyPage = 2;
-// Mode list position of the custom per-key colours.
-constexpr int kCustomColourMode = 20;
-// Where the behaviour settings sit in the settings words: word, high half.
-struct HalfWord {
-  int word;
-  bool high;
-};
-constexpr HalfWord kRepeat{0, false};
-constexpr HalfWord kRepeatDelay{0, true};
-constexpr HalfWord kKey6Flag{1, false};
-constexpr HalfWord kPollingRate{1, true};
-constexpr HalfWord kWFlag{2, false};
-constexpr HalfWord kWinFlag{2, true};
-using Parameters = protocol::KeyboardParameters;
-
-// A light point showing a custom colour (an RGB word) at full level.
-uint32_t FullLevelLed(uint32_t rgbWord) {
-  return lighting::PackLed(protocol::FromRgbWord(rgbWord), 0xFF);
-}
 // Sensitivity shown when the slider is missing.
 constexpr int kDefaultSensitivity = 20;
 
@@ -69,19 +44,30 @@ QString Text(const char* id) {
 
 }  // namespace
 
-std::atomic<uint16_t> CVarnisKeyboardDevice::pendingReset_{0};
-
-CVarnisKeyboardDevice::CVarnisKeyboardDevice(QWidget* parent) : CVarnisUSBDevice(parent) {
+CVarnisKeyboardDevice::CVarnisKeyboardDevice(QWidget* parent)
+    : CVarnisUSBDevice(parent, std::make_unique<KeyboardCore>()) {
   kindType_ = DeviceTypes::Keyboard;
-  SetLightThreadStyle("KB灯光线程设定退出", 1000);
-  SetEventThreadStyle("MS 设备同步线程设定退出", 500);
-  for (auto& slot : positionToSlot_)
-    slot = kNoSlot;
-  positionToLed_.fill(kNoSlot);
-  effect_.StartChase();
+  KeyboardCore::Listener listener;
+  listener.viewChanged = [this] { RefreshView(); };
+  listener.lightModeChanged = [this] { CVarnisUSBDevice::OnLightModeChanged(); };
+  listener.resyncRequested = [this] {
+    if (GetSelector() != nullptr)
+      GetSelector()->StartTimer(CDeviceOptionUI::kTimerResync, 50);
+  };
+  listener.profileApplied = [this] {
+    const AudioLightInfo audio = Keyboard().Profile().GetAudioLightInfo();
+    AudioLightRecord record{};
+    std::memcpy(record.data(), &audio, record.size());
+    CVarnisUSBDevice::SetAudioLightInfo(record);
+  };
+  Keyboard().SetListener(std::move(listener));
 }
 
-CVarnisKeyboardDevice::~CVarnisKeyboardDevice() { StopThreads(); }
+CVarnisKeyboardDevice::~CVarnisKeyboardDevice() {
+  // The listener calls into this page: nothing of the core may run now.
+  StopThreads();
+  Keyboard().SetListener({});
+}
 
 template <typename T>
 T* CVarnisKeyboardDevice::Find(const char* name) const {
@@ -90,6 +76,10 @@ T* CVarnisKeyboardDevice::Find(const char* name) const {
 
 QString CVarnisKeyboardDevice::DeviceFile(const QString& name) const {
   return DeviceFolder().isEmpty() ? QString() : DeviceFolder() + name;
+}
+
+int CVarnisKeyboardDevice::CustomGroupOfPanel() const {
+  return LightPanel() != nullptr ? LightPanel()->GetCustomGroup() : -1;
 }
 
 // --- Page ------------------------------------------------------------------
@@ -138,7 +128,7 @@ void CVarnisKeyboardDevice::BuildLayout() {
   if (auto* panel = findChild<CLightControlUI*>(QStringLiteral("LightControlItem"))) {
     SetLightPanel(panel);
     panel->SetDeviceKind(lighting::kKindKeyboard);
-    panel->FillModeList(modes_.names, modes_.visible, lighting::kMaxLevel, lighting::kMaxLevel);
+    panel->FillModeList(ModeList().names, ModeList().visible, lighting::kMaxLevel, lighting::kMaxLevel);
   }
   // The assignment panel starts hidden until a key is chosen.
   if (CControlUI* keySet = Find<CControlUI>("KeySetControlItem")) {
@@ -185,7 +175,7 @@ void CVarnisKeyboardDevice::UpdateKeyEnabling() {
         keys[static_cast<size_t>(position)] != nullptr)
       keys[static_cast<size_t>(position)]->SetEnabled(false);
   };
-  if (fnLayer_ != 0) {
+  if (IsFnLayer()) {
     for (int position : keys::FnReservedPositions())
       disable(position);
   } else {
@@ -202,71 +192,31 @@ QString CVarnisKeyboardDevice::ProfilePath() const {
 }
 
 void CVarnisKeyboardDevice::LoadProfileFiles() {
-  profile_.SetDefaultProfilePath(DefaultProfilePath());
-  profile_.SetProfilePath(ProfilePath());
-  profile_.SetLightConfigPath(LightConfigPath());
+  Keyboard().SetProfileFiles(DefaultProfilePath(), ProfilePath(), LightConfigPath());
 }
 
-void CVarnisKeyboardDevice::SaveProfile() {
-  if (!profile_.GetProfilePath().isEmpty())
-    profile_.Save();
-}
+void CVarnisKeyboardDevice::SaveProfile() { Keyboard().SaveProfile(); }
 
 void CVarnisKeyboardDevice::LoadProfileState() {
   LoadProfileFiles();
-  const QString path = ProfilePath();
-  if (path.isEmpty())
-    return;
-  profile_.LoadProfile(path);
-  keyList_ = profile_.GetKeyList();
-  ApplyProfile();
-  settings_ = profile_.GetKeyboardSystem();
-  fnLayer_ = profile_.GetFnKeysetFlag() ? 1 : 0;
+  Keyboard().LoadProfileState();
 }
 
-void CVarnisKeyboardDevice::ApplyProfile() {
-  const LightInfo info = lighting::ClampLightInfo(profile_.GetLightInfo(), modes_);
-  const uint8_t previousMode = static_cast<uint8_t>(GetLightWords().A & 0xFF);
-  SetLightWords(ToLightWords(info));
-  const AudioLightInfo audio = profile_.GetAudioLightInfo();
-  AudioLightRecord record{};
-  std::memcpy(record.data(), &audio, record.size());
-  CVarnisUSBDevice::SetAudioLightInfo(record);
-  profile_.LoadLightConfig(profile_.GetLightConfigPath());
-  LoadCustomColours(info.CustomGroup);
-  DeviceLedCanvas canvas(*this);
-  {
-    std::lock_guard lock(listMutex_);
-    lightList_.SetList(profile_.GetLightList());
-    lightList_.Run(canvas, platform::TickCount(), true);
-  }
-  {
-    std::lock_guard lock(stepMutex_);
-    userSteps_.SetSteps(profile_.GetLightEffectSteps());
-  }
-  if (info.SelectItem != previousMode || info.SelectItem == kCustomColourMode)
-    OnLightModeChanged();
-}
+void CVarnisKeyboardDevice::ApplyProfile() { Keyboard().ApplyProfile(); }
 
 void CVarnisKeyboardDevice::SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d,
                                          uint8_t e) {
-  const LightWords words{a, b, c, d, e};
-  SetLightWords(words);
-  profile_.SetLightInfo(FromLightWords(words));
+  Keyboard().SetLightInfo(LightWords{a, b, c, d, e});
 }
 
 void CVarnisKeyboardDevice::LoadLightLists() {
-  modes_ = LightModeList::Load(DefaultDataDir() + QLatin1String(kModeFile), GetLightTableIndex());
-  macroNames_ = macros::ReadMacroNames(DeviceFile(QLatin1String(macros::kMacroListFile)));
+  Keyboard().LoadLightLists(DefaultDataDir() + QLatin1String(kModeFile), GetLightTableIndex(),
+                            DeviceFile(QLatin1String(macros::kMacroListFile)));
 }
 
 void CVarnisKeyboardDevice::ResetToDefaults() {
   LoadProfileFiles();
-  profile_.LoadProfile(DefaultProfilePath());
-  keyList_ = profile_.GetKeyList();
-  ApplyProfile();
-  settings_ = profile_.GetKeyboardSystem();
-  SaveProfile();
+  Keyboard().ResetToDefaults();
   RefreshView();
 }
 
@@ -283,308 +233,109 @@ void CVarnisKeyboardDevice::CompleteReapply() {
   RepaintKeyButtons();
 }
 
-// --- Device reads ---------------------------------------------------------
-
-void CVarnisKeyboardDevice::InitialRead() {
-  if (firstContactRetry_ != nullptr)
-    firstContactRetry_->stop();
-  keysRead_ = ReadKeysFromDevice();
-  LoadProfileState();
-  blockRead_ = ReadParameterBlock();
-  RefreshView();
-  StartLightThread();
-  firstContactDelayMs_ = 0;
-  if (!FirstContactComplete())
-    ScheduleFirstContactRetry();
-}
-
-void CVarnisKeyboardDevice::ScheduleFirstContactRetry() {
-  if (firstContactRetry_ == nullptr) {
-    firstContactRetry_ = new QTimer(this);
-    firstContactRetry_->setSingleShot(true);
-    connect(firstContactRetry_, &QTimer::timeout, this, &CVarnisKeyboardDevice::RetryFirstContact);
-  }
-  firstContactDelayMs_ = firstContactDelayMs_ == 0
-                             ? kFirstContactRetryMs
-                             : std::min(firstContactDelayMs_ * 2, kFirstContactRetryMaxMs);
-  platform::DebugPrint("keyboard: first contact incomplete (keys %d, block %d); reading again in %d ms",
-                       keysRead_ ? 1 : 0, blockRead_ ? 1 : 0, firstContactDelayMs_);
-  firstContactRetry_->start(firstContactDelayMs_);
-}
-
-void CVarnisKeyboardDevice::RetryFirstContact() {
-  // A device that went away is read afresh when it comes back.
-  if (!Commands.IsOpen)
-    return;
-  if (!keysRead_)
-    keysRead_ = ReadKeysFromDevice();
-  if (!blockRead_)
-    blockRead_ = ReadParameterBlock();
-  RefreshView();
-  if (!FirstContactComplete())
-    ScheduleFirstContactRetry();
-}
-
-bool CVarnisKeyboardDevice::ReadKeysFromDevice() {
-  if (!Commands.IsOpen)
-    return false;
-  Commands.BeginTransfer();
-  protocol::DeviceInfo::Bytes infoBytes{};
-  if (Commands.ReadDeviceInfo(infoBytes) != 1) {
-    Commands.EndTransfer();
-    return false;
-  }
-  const protocol::DeviceInfo info = protocol::DeviceInfo::Decode(infoBytes);
-  const int slotCount = std::min<int>(info.keyCount, protocol::KeyFunction::kSlots);
-  const auto tableBytes = static_cast<size_t>(slotCount) * protocol::KeyFunction::kSize;
-  if (!Commands.SetTransferSize(static_cast<uint16_t>(tableBytes))) {
-    Commands.EndTransfer();
-    return false;
-  }
-  info_ = info;
-  std::array<uint8_t, kTableSize> table{};
-  std::array<uint8_t, kTableSize> attributes{};
-  const bool tableRead = Commands.ReadKeyTable(std::span(table.data(), tableBytes)) == 1;
-  const bool attributesRead = Commands.ReadKeyAttributes(std::span(attributes.data(), slotCount)) == 1;
-  Commands.EndTransfer();
-  if (tableRead)
-    keyTable_ = table;
-  if (attributesRead)
-    keyAttributes_ = attributes;
-
-  for (auto& slot : positionToSlot_)
-    slot = kNoSlot;
-  positionToLed_.fill(kNoSlot);
-  for (int position = 0; position < kPositions; ++position) {
-    // Positions without a printed key would all land on any unused slot.
-    if (keys::KeyPositionTable[static_cast<size_t>(position)] == keys::kNoRow)
-      continue;
-    const keys::FunctionCode printed = keys::PrintedFunction(position);
-    for (int slot = 0; slot < slotCount; ++slot) {
-      if (protocol::KeyFunction::ReadSlot(keyTable_, static_cast<size_t>(slot)) == printed) {
-        positionToSlot_[static_cast<size_t>(position)] = static_cast<uint8_t>(slot);
-        positionToLed_[static_cast<size_t>(position)] = keyAttributes_[static_cast<size_t>(slot)];
-        break;
-      }
-    }
-  }
-  return tableRead;
-}
-
-bool CVarnisKeyboardDevice::ReadParameterBlock() {
-  if (!Commands.IsOpen)
-    return false;
-  std::array<uint8_t, 1> active{};
-  Block block{};
-  if (Commands.ReadParameters(active, protocol::kActiveProfileAddress) != 1)
-    return false;
-  if (Commands.ReadParameters(block, protocol::SlotAddress<Parameters>(active[0])) != 1)
-    return false;
-  block[Parameters::kActiveProfileOffset] = active[0];
-  activeProfile_ = active[0];
-  {
-    std::lock_guard lock(blockMutex_);
-    block_ = block;
-  }
-  LightInfo info = FromLightWords(GetLightWords());
-  const uint8_t previousMode = info.SelectItem;
-  lighting::ReadKeyboardLighting(block, info, modes_);
-  SetLightWords(ToLightWords(info));
-  if (info.SelectItem != previousMode || info.SelectItem == kCustomColourMode)
-    OnLightModeChanged();
-
-  SetHalf(kWFlag.word, kWFlag.high, block[Parameters::kWFlagOffset]);
-  SetHalf(kKey6Flag.word, kKey6Flag.high, block[Parameters::kKey6FlagOffset]);
-  SetHalf(kWinFlag.word, kWinFlag.high, block[Parameters::kWinLockOffset]);
-  if (!profile_.GetProfilePath().isEmpty()) {
-    profile_.SetKeyboardSystem(settings_[0], settings_[1], settings_[2], settings_[3]);
-    profile_.SetLightInfo(info);
-    SaveProfile();
-  }
-  return true;
-}
-
-CVarnisKeyboardDevice::Block CVarnisKeyboardDevice::LastBlock() const {
-  std::lock_guard lock(blockMutex_);
-  return block_;
-}
-
-uint8_t CVarnisKeyboardDevice::PositionToSlot(int position) const {
-  return position >= 0 && position < kPositions ? positionToSlot_[static_cast<size_t>(position)].load()
-                                                : kNoSlot;
-}
-
-uint8_t CVarnisKeyboardDevice::PositionToLed(int position) const {
-  return position >= 0 && position < kPositions ? positionToLed_[static_cast<size_t>(position)]
-                                                : kNoSlot;
-}
-
-// --- Device writes -----------------------------------------------------------
-
-int CVarnisKeyboardDevice::WriteParameterBlock(int slot, int byte0, int /*byte59*/,
-                                               int /*width*/, int /*height*/) {
-  if (!Commands.IsOpen)
-    return 0;
-  Block block = LastBlock();
-  lighting::PutKeyboardLighting(block, FromLightWords(GetLightWords()), modes_);
-  block[Parameters::kWFlagOffset] = static_cast<uint8_t>(Half(kWFlag.word, kWFlag.high));
-  block[Parameters::kKey6FlagOffset] = static_cast<uint8_t>(Half(kKey6Flag.word, kKey6Flag.high));
-  block[Parameters::kWinLockOffset] = static_cast<uint8_t>(Half(kWinFlag.word, kWinFlag.high));
-  block[Parameters::kReportRateOffset] =
-      static_cast<uint8_t>(Half(kPollingRate.word, kPollingRate.high));
-  block[Parameters::kActiveProfileOffset] = static_cast<uint8_t>(byte0);
-  const int begun = Commands.BeginTransfer();
-  const int written =
-      Commands.WriteParameters(block, protocol::SlotAddress<Parameters>(static_cast<size_t>(slot)));
-  const int ended = Commands.EndTransfer();
-  return begun == 1 && written == 1 && ended == 1 ? 1 : 0;
-}
-
-int CVarnisKeyboardDevice::WriteKeyTables(int arg, std::vector<KeyListEntry> list) {
-  if (!Commands.IsOpen)
-    return 0;
-  protocol::DeviceInfo::Bytes infoBytes{};
-  if (Commands.ReadDeviceInfo(infoBytes) == 1)
-    info_ = protocol::DeviceInfo::Decode(infoBytes);
-  const int slotCount = std::min<int>(info_.keyCount, protocol::KeyFunction::kSlots);
-  std::array<uint8_t, kTableSize> normal = keyTable_;
-  std::array<uint8_t, kTableSize> fn = keyTable_;
-
-  const size_t macroCount =
-      macros::ReadMacroNames(DeviceFile(QLatin1String(macros::kMacroListFile))).size();
-  std::vector<int> used;
-  auto renumber = [&used](uint8_t macroIndex) {
-    auto it = std::find(used.begin(), used.end(), macroIndex);
-    if (it == used.end()) {
-      used.push_back(macroIndex);
-      return static_cast<uint8_t>(used.size() - 1);
-    }
-    return static_cast<uint8_t>(it - used.begin());
-  };
-
-  const size_t positions = std::min<size_t>(list.size(), kKeyPositions);
-  for (size_t i = 0; i < positions; ++i) {
-    const uint8_t slot = positionToSlot_[i];
-    if (slot == kNoSlot || slot >= slotCount)
-      continue;
-    KeyListEntry& entry = list[i];
-    if (keys::IsMacro(entry.Normal.Type)) {
-      if (entry.Normal.Code1 < macroCount)
-        entry.Normal.Code1 = renumber(entry.Normal.Code1);
-      else
-        entry.Normal = entry.Default;
-    }
-    if (keys::IsMacro(entry.Fn.Type)) {
-      if (entry.Fn.Code1 < macroCount) {
-        entry.Fn.Code1 = renumber(entry.Fn.Code1);
-      } else {
-        entry.Fn.Type = 0;
-        entry.Fn.Code1 = 0;
-        entry.Fn.Code2 = 0;
-      }
-    }
-    // An Fn function equal to the default is sent as none.
-    const keys::FunctionCode fnCode =
-        entry.Fn == entry.Default ? keys::FunctionCode{} : keys::CodeOf(entry.Fn);
-    fnCode.WriteSlot(fn, slot);
-    keys::CodeOf(entry.Normal).WriteSlot(normal, slot);
-  }
-  usedMacros_ = used;
-
-  const size_t bytes = static_cast<size_t>(slotCount) * protocol::KeyFunction::kSize;
-  const int begun = Commands.BeginTransfer();
-  const int first = Commands.WriteKeyTable(std::span(normal.data(), bytes), arg);
-  const int second = Commands.WriteKeyTable2(std::span(fn.data(), bytes), arg);
-  Commands.EndTransfer();
-  return begun == 1 && first == 1 && second == 1 ? 1 : 0;
-}
-
-int CVarnisKeyboardDevice::DownloadKeys(int arg) { return WriteKeyTables(arg, keyList_); }
-
 void CVarnisKeyboardDevice::DropInvalidMacroKeys() {
   LoadLightLists();
-  const size_t count = macroNames_.size();
-  bool changed = false;
-  for (KeyListEntry& entry : keyList_) {
-    if (keys::IsMacro(entry.Normal.Type) && entry.Normal.Code1 >= count) {
-      const uint16_t index = entry.Normal.KeyIndex;
-      entry.Normal = entry.Default;
-      entry.Normal.KeyIndex = index;
-      changed = true;
-    }
-  }
-  if (!changed)
-    return;
-  profile_.SetKeyList(keyList_);
-  RefreshKeyLabels();
+  if (Keyboard().DropInvalidMacroKeys())
+    RefreshKeyLabels();
 }
 
 void CVarnisKeyboardDevice::SetKeyAssignment(const KeyListEntry& entry) {
-  const int position = GetSelectedKey();
-  if (position < 0 || position >= static_cast<int>(keyList_.size()))
-    return;
-  keyList_[static_cast<size_t>(position)] = entry;
-  profile_.SetKeyList(keyList_);
+  Keyboard().SetKeyAssignment(GetSelectedKey(), entry);
 }
 
-// --- Heartbeat and events -----------------------------------------------------
+// --- Device --------------------------------------------------------------------
 
-bool CVarnisKeyboardDevice::IsWirelessReachable() {
-  return Commands.IsOpen && Commands.WirelessMode && Commands.QueryWirelessLink();
+void CVarnisKeyboardDevice::InitialRead() {
+  // The profile's files are known before the first contact loads it.
+  LoadProfileFiles();
+  Keyboard().ReadFirstContact();
+}
+
+bool CVarnisKeyboardDevice::ReadParameterBlock(std::function<void(bool)> done) {
+  if (!Commands.IsOpen)
+    return false;
+  Keyboard().ReadParameterBlock(std::move(done));
+  return true;
+}
+
+int CVarnisKeyboardDevice::WriteParameterBlock(int slot, int byte0, int /*byte59*/, int /*width*/,
+                                               int /*height*/, Done done) {
+  if (!Commands.IsOpen)
+    return 0;
+  Keyboard().WriteParameterBlock(slot, byte0, std::move(done));
+  return 1;
+}
+
+int CVarnisKeyboardDevice::WriteKeyTables(int arg, std::vector<KeyListEntry> list, Done done) {
+  if (!Commands.IsOpen)
+    return 0;
+  // The macro numbers sent are those of the macro list as it is now.
+  LoadLightLists();
+  Keyboard().WriteKeyTables(arg, std::move(list), std::move(done));
+  return 1;
+}
+
+int CVarnisKeyboardDevice::DownloadKeys(int arg, Done done) {
+  return WriteKeyTables(arg, KeyList(), std::move(done));
+}
+
+int CVarnisKeyboardDevice::WriteColourTable(Done done) {
+  if (!Commands.IsOpen)
+    return 0;
+  Keyboard().WriteColourTable(std::move(done));
+  return 1;
 }
 
 void CVarnisKeyboardDevice::PollPowerStatus() {
-  if (!Commands.IsOpen || IsTrayHidden() || !Commands.QueryWirelessLink())
+  if (!Commands.IsOpen || IsTrayHidden())
     return;
-  protocol::PowerStatus::Bytes status{};
-  if (Commands.ReadPowerStatus(status, 0) != 1)
-    return;
-  status[protocol::PowerStatus::kWirelessOffset] = Commands.WirelessMode ? 1 : 0;
-  if (GetPowerPanel() != nullptr) {
-    CMpDevicePowerUI::Status panelStatus{};
-    std::copy(status.begin(), status.end(), panelStatus.begin());
-    GetPowerPanel()->SetPowerStatus(panelStatus);
-  }
-  SendToOwner(PowerStatusMessage, status[protocol::PowerStatus::kForwardedOffset], 0);
+  Keyboard().PollPowerStatus([this](std::optional<KeyboardCore::PowerBytes> status) {
+    if (!status)
+      return;
+    if (GetPowerPanel() != nullptr) {
+      CMpDevicePowerUI::Status panelStatus{};
+      std::copy(status->begin(), status->end(), panelStatus.begin());
+      GetPowerPanel()->SetPowerStatus(panelStatus);
+    }
+    SendToOwner(PowerStatusMessage, (*status)[protocol::PowerStatus::kForwardedOffset], 0);
+  });
 }
 
 void CVarnisKeyboardDevice::ResyncFromDevice() {
-  if (pendingReset_ == kEventFactoryReset) {
+  if (KeyboardCore::PendingReset() == kEventFactoryReset) {
     if (ProfilePanel() != nullptr)
       ProfilePanel()->ResetProfile();
     LoadProfileState();
     RepaintKeyButtons();
-    pendingReset_ = 0;
+    KeyboardCore::ClearPendingReset();
   }
-  ReadParameterBlock();
-  RefreshView();
+  ReadParameterBlock([this](bool) { RefreshView(); });
 }
 
 void CVarnisKeyboardDevice::OnDeviceEvent(uint16_t code, bool /*receiver*/) {
-  platform::DebugPrint("接收到自动添加设备的同步信息要求  TEST");
-  if (code == kEventResync || code == kEventFactoryReset) {
-    if (code == kEventFactoryReset)
-      pendingReset_ = kEventFactoryReset;
-    platform::DebugPrint("接收到自动添加设备的同步信息要求");
-    if (GetSelector() != nullptr)
-      GetSelector()->StartTimer(CDeviceOptionUI::kTimerResync, 50);
+  Keyboard().HandleEvent(code);
+}
+
+void CVarnisKeyboardDevice::SetScreenColour(const int* values, int count) {
+  Keyboard().SetScreenColour(values, count);
+}
+
+void CVarnisKeyboardDevice::OnLightModeChanged() { Keyboard().OnLightModeChanged(); }
+
+void CVarnisKeyboardDevice::OutputLightFrame() {
+  if (!IsLightControlEnabled())
     return;
-  }
-  if (code >= 0x0500 && code <= 0x06FF) {
-    OnKeyEvent(code & 0xFF, code < 0x0600 ? 1 : 2);
-    return;
-  }
-  if (code >= 0x1000 && code <= 0x11FF) {
-    if (!Commands.IsOpen)
-      return;
-    activeProfile_ = static_cast<uint8_t>(code & 0x0F);
-    {
-      std::lock_guard lock(blockMutex_);
-      block_[Parameters::kActiveProfileOffset] = activeProfile_;
-      if (code >= 0x1100)
-        block_[Parameters::kProfileStateOffset] = static_cast<uint8_t>((code >> 4) & 0x0F);
-    }
-    QMetaObject::invokeMethod(this, [this] { RefreshView(); }, Qt::QueuedConnection);
+  const bool lightingPage = CurrentPage() == 1;
+  const auto& lights = LightButtons();
+  LightShown shown;
+  for (size_t i = 0; i < lights.size(); ++i) {
+    CDeviceKeyButtonUI* button = lights[i];
+    if (button == nullptr)
+      continue;
+    if (!lightingPage || !shown(button))
+      button->SetLightState(0, 0, 1);
+    else
+      PaintLightButton(button, static_cast<int>(i));
   }
 }
 
@@ -606,17 +357,18 @@ void CVarnisKeyboardDevice::RefreshView() {
 void CVarnisKeyboardDevice::RefreshKeyLabels() {
   keys::LabelContext context;
   context.keyboard = true;
-  context.fnLayer = fnLayer_ != 0;
-  context.macroNames = &macroNames_;
+  context.fnLayer = IsFnLayer();
+  context.macroNames = &MacroNames();
   context.text = LanguageText;
   const QString keySet = Text("Key_Set");
   const auto& buttons = KeyControls();
-  const size_t count = std::min(keyList_.size(), buttons.size());
+  const std::vector<KeyListEntry>& keyList = KeyList();
+  const size_t count = std::min(keyList.size(), buttons.size());
   for (size_t i = 0; i < count; ++i) {
     auto* button = qobject_cast<CDeviceKeyButtonUI*>(buttons[i]);
     if (button == nullptr)
       continue;
-    const KeyListEntry& entry = keyList_[i];
+    const KeyListEntry& entry = keyList[i];
     const KeyFunctionRecord& record = context.fnLayer ? entry.Fn : entry.Normal;
     const std::optional<std::string> label = keys::KeyLabel(keys::CodeOf(record), context);
     if (!label)
@@ -646,10 +398,11 @@ void CVarnisKeyboardDevice::MarkKey(int position, bool unchanged, bool selected)
 
 void CVarnisKeyboardDevice::RepaintKeyButtons() {
   const auto& buttons = KeyControls();
+  const std::vector<KeyListEntry>& keyList = KeyList();
   for (size_t i = 0; i < buttons.size(); ++i) {
     if (buttons[i] == nullptr)
       continue;
-    const bool unchanged = i >= keyList_.size() || keyList_[i].Normal == keyList_[i].Default;
+    const bool unchanged = i >= keyList.size() || keyList[i].Normal == keyList[i].Default;
     MarkKey(static_cast<int>(i), unchanged, false);
     buttons[i]->Invalidate();
   }
@@ -662,33 +415,19 @@ void CVarnisKeyboardDevice::SelectKey(int position) {
   CVarnisUSBDevice::SelectKey(position);
   if (CControlUI* keySet = Find<CControlUI>("keyset_layout"))
     keySet->SetVisible(true);
-  if (position < 0 || position >= static_cast<int>(keyList_.size()))
+  const std::vector<KeyListEntry>& keyList = KeyList();
+  if (position < 0 || position >= static_cast<int>(keyList.size()))
     return;
-  if (previous >= 0 && previous < static_cast<int>(keyList_.size()) && previous != position) {
-    const KeyListEntry& old = keyList_[static_cast<size_t>(previous)];
+  if (previous >= 0 && previous < static_cast<int>(keyList.size()) && previous != position) {
+    const KeyListEntry& old = keyList[static_cast<size_t>(previous)];
     MarkKey(previous, old.Normal == old.Default, false);
   }
-  const KeyListEntry& entry = keyList_[static_cast<size_t>(position)];
+  const KeyListEntry& entry = keyList[static_cast<size_t>(position)];
   MarkKey(position, entry.Normal == entry.Default, true);
   // The key assignment panel loads the entry once it exists.
 }
 
 // --- Behaviour settings ---------------------------------------------------------
-
-uint16_t CVarnisKeyboardDevice::Half(int word, bool high) const {
-  const uint32_t value = settings_[static_cast<size_t>(word)];
-  return static_cast<uint16_t>(high ? value >> 16 : value & 0xFFFF);
-}
-
-void CVarnisKeyboardDevice::SetHalf(int word, bool high, uint16_t value) {
-  uint32_t& target = settings_[static_cast<size_t>(word)];
-  target = high ? (target & 0x0000FFFFu) | static_cast<uint32_t>(value) << 16
-                : (target & 0xFFFF0000u) | value;
-}
-
-void CVarnisKeyboardDevice::StoreSettings() {
-  profile_.SetKeyboardSystem(settings_[0], settings_[1], settings_[2], settings_[3]);
-}
 
 void CVarnisKeyboardDevice::ShowReportRate(int index) {
   if (index < 0 || index > 3)
@@ -718,63 +457,66 @@ void CVarnisKeyboardDevice::ShowFlag(const char* name, int value) {
     option->Selected(value != 0, false);
 }
 
+void CVarnisKeyboardDevice::SettingChanged(bool written) {
+  Keyboard().StoreSettings();
+  SaveProfile();
+  if (written)
+    WriteCurrentSettings();
+}
+
 void CVarnisKeyboardDevice::ShowSettings() {
-  ShowFlag("winlockflag_option", Half(kWinFlag.word, kWinFlag.high));
-  ShowFlag("wflag_option", Half(kWFlag.word, kWFlag.high));
-  ShowFlag("6flag_option", Half(kKey6Flag.word, kKey6Flag.high));
+  KeyboardCore& core = Keyboard();
+  ShowFlag("winlockflag_option", core.Half(KeyboardCore::kWinFlag));
+  ShowFlag("wflag_option", core.Half(KeyboardCore::kWFlag));
+  ShowFlag("6flag_option", core.Half(KeyboardCore::kKey6Flag));
   if (auto* slider = Find<toolkit::CSliderUI>("repeat_rate_slider"))
-    slider->SetValue(Half(kRepeat.word, kRepeat.high));
-  ShowRepeatDelay(Half(kRepeatDelay.word, kRepeatDelay.high));
+    slider->SetValue(core.Half(KeyboardCore::kRepeat));
+  ShowRepeatDelay(core.Half(KeyboardCore::kRepeatDelay));
   if (auto* edit = Find<CControlUI>("repeat_input_richedit")) {
     edit->SetText(QString());
     edit->SetToolTip(Text("Repeat_input_text"));
   }
-  ShowReportRate(Half(kPollingRate.word, kPollingRate.high));
+  ShowReportRate(core.Half(KeyboardCore::kPollingRate));
   const int sensitivity = GetLightWords().E;
   if (auto* slider = Find<toolkit::CSliderUI>("voice_sensitivity"))
     slider->SetValue(sensitivity);
   if (auto* label = Find<CControlUI>("voice_sensitivity_value"))
     label->SetText(QString::number(sensitivity));
-  ShowFlag("keyset_fn", fnLayer_);
+  ShowFlag("keyset_fn", core.IsFnLayer() ? 1 : 0);
 }
 
 void CVarnisKeyboardDevice::OnReportRateSelected(int index) {
   ShowReportRate(index);
-  SetHalf(kPollingRate.word, kPollingRate.high, static_cast<uint16_t>(index));
-  StoreSettings();
-  SaveProfile();
-  WriteCurrentSettings();
+  Keyboard().SetHalf(KeyboardCore::kPollingRate, static_cast<uint16_t>(index));
+  SettingChanged(true);
 }
 
 void CVarnisKeyboardDevice::OnFlagChanged(const QString& optionName) {
   HalfWord field{};
   if (optionName == QLatin1String("winlockflag_option"))
-    field = kWinFlag;
+    field = KeyboardCore::kWinFlag;
   else if (optionName == QLatin1String("wflag_option"))
-    field = kWFlag;
+    field = KeyboardCore::kWFlag;
   else if (optionName == QLatin1String("6flag_option"))
-    field = kKey6Flag;
+    field = KeyboardCore::kKey6Flag;
   else
     return;
   auto* option = findChild<toolkit::COptionUI*>(optionName);
-  SetHalf(field.word, field.high, option != nullptr && option->IsSelected() ? 1 : 0);
-  StoreSettings();
-  SaveProfile();
-  WriteCurrentSettings();
+  Keyboard().SetHalf(field, option != nullptr && option->IsSelected() ? 1 : 0);
+  SettingChanged(true);
 }
 
 void CVarnisKeyboardDevice::OnRepeatDelaySelected(int index) {
   ShowRepeatDelay(index);
-  SetHalf(kRepeatDelay.word, kRepeatDelay.high, static_cast<uint16_t>(index));
-  StoreSettings();
-  SaveProfile();
+  Keyboard().SetHalf(KeyboardCore::kRepeatDelay, static_cast<uint16_t>(index));
+  SettingChanged(false);
 }
 
 void CVarnisKeyboardDevice::OnRepeatRateChanged() {
   auto* slider = Find<toolkit::CSliderUI>("repeat_rate_slider");
-  SetHalf(kRepeat.word, kRepeat.high, static_cast<uint16_t>(slider != nullptr ? slider->GetValue() : 0));
-  StoreSettings();
-  SaveProfile();
+  Keyboard().SetHalf(KeyboardCore::kRepeat,
+                     static_cast<uint16_t>(slider != nullptr ? slider->GetValue() : 0));
+  SettingChanged(false);
 }
 
 void CVarnisKeyboardDevice::OnResetRepeat() {
@@ -783,8 +525,7 @@ void CVarnisKeyboardDevice::OnResetRepeat() {
 }
 
 void CVarnisKeyboardDevice::OnFnLayerSwitched() {
-  fnLayer_ = fnLayer_ != 0 ? 0 : 1;
-  profile_.SetFnKeysetFlag(fnLayer_ != 0);
+  Keyboard().SetFnLayer(!Keyboard().IsFnLayer());
   SaveProfile();
   RefreshView();
 }
@@ -804,40 +545,12 @@ void CVarnisKeyboardDevice::OnSensitivityChanged() {
 
 // --- Custom per-key colours -----------------------------------------------------
 
-bool CVarnisKeyboardDevice::IsCustomColourMode() const {
-  return static_cast<int>(GetLightWords().A & 0xFF) == kCustomColourMode;
-}
-
-uint32_t CVarnisKeyboardDevice::CustomColour(int position) const {
-  return position >= 0 && position < kPositions ? customColours_[static_cast<size_t>(position)]
-                                                : 0;
-}
-
-void CVarnisKeyboardDevice::LoadCustomColours(int group) {
-  const std::vector<CustomLightColor> colours = profile_.GetCustomLightColors(group, kPositions);
-  customColours_.fill(0);
-  for (size_t i = 0; i < colours.size() && i < customColours_.size(); ++i)
-    customColours_[i] = protocol::ToRgbWord({colours[i].Red, colours[i].Green, colours[i].Blue});
-  if (IsCustomColourMode())
-    for (int i = 0; i < kPositions; ++i)
-      SetLedColour(i, FullLevelLed(customColours_[static_cast<size_t>(i)]));
-}
-
-void CVarnisKeyboardDevice::StoreCustomColours(int group) {
-  std::vector<CustomLightColor> colours(kPositions);
-  for (size_t i = 0; i < colours.size(); ++i) {
-    const protocol::Rgb colour = protocol::FromRgbWord(customColours_[i]);
-    colours[i] = {colour.r, colour.g, colour.b, 0xFF};
-  }
-  profile_.SetCustomLightColors(colours, group);
-}
-
 void CVarnisKeyboardDevice::SelectCustomGroup(int group) {
   if (group < 0 || group >= CKeyboardProfiledata::kMaxCustomLightGroups)
     return;
   if (LightPanel() != nullptr)
     LightPanel()->SelectCustomGroup(group);
-  profile_.SetCustomLightGroupIndex(group);
+  Profile().SetCustomLightGroupIndex(group);
   SaveProfile();
   LightWords words = GetLightWords();
   words.D = (words.D & ~0xFFu) | static_cast<uint32_t>(group);
@@ -848,198 +561,27 @@ void CVarnisKeyboardDevice::SelectCustomGroup(int group) {
 }
 
 void CVarnisKeyboardDevice::LoadCustomGroup() {
-  LoadCustomColours(static_cast<int>(GetLightWords().D & 0xFF));
+  Keyboard().LoadCustomColours(static_cast<int>(GetLightWords().D & 0xFF));
   WriteColourTable();
 }
 
 void CVarnisKeyboardDevice::PaintKey(int position) {
-  if (!IsCustomColourMode() || position < 0 || position >= kPositions)
+  if (!Keyboard().PaintCustomKey(position))
     return;
-  const LightInfo info = FromLightWords(GetLightWords());
-  customColours_[static_cast<size_t>(position)] =
-      protocol::ToRgbWord({info.Red, info.Green, info.Blue});
-  SetLedColour(position, FullLevelLed(customColours_[static_cast<size_t>(position)]));
-  const int group = LightPanel() != nullptr ? LightPanel()->GetCustomGroup() : -1;
+  const int group = CustomGroupOfPanel();
   if (group < 0)
     return;
-  StoreCustomColours(group);
+  Keyboard().StoreCustomColours(group);
   SaveProfile();
   WriteColourTable();
 }
 
 void CVarnisKeyboardDevice::FillAllKeys(bool on) {
-  const LightInfo info = FromLightWords(GetLightWords());
-  const uint32_t colour = on ? protocol::ToRgbWord({info.Red, info.Green, info.Blue}) : 0;
-  for (int i = 0; i < kKeyPositions; ++i) {
-    customColours_[static_cast<size_t>(i)] = colour;
-    SetLedColour(i, FullLevelLed(colour));
-  }
+  Keyboard().FillCustomKeys(on);
   WriteColourTable();
-  const int group = LightPanel() != nullptr ? LightPanel()->GetCustomGroup() : -1;
+  const int group = CustomGroupOfPanel();
   if (group < 0)
     return;
-  StoreCustomColours(group);
+  Keyboard().StoreCustomColours(group);
   SaveProfile();
-}
-
-int CVarnisKeyboardDevice::WriteColourTable() {
-  if (!Commands.IsOpen)
-    return 0;
-  std::array<uint8_t, protocol::kColourTableBytes> table{};
-  const int slotCount =
-      std::min<int>(info_.keyCount, protocol::kColourTableBytes / protocol::kRgbBytes);
-  for (int i = 0; i < kPositions; ++i) {
-    const uint8_t key = positionToSlot_[static_cast<size_t>(i)];
-    if (key == kNoSlot || key >= slotCount)
-      continue;
-    protocol::PutRgbAt(table, key, protocol::FromRgbWord(customColours_[static_cast<size_t>(i)]));
-  }
-  const int group = static_cast<int>(GetLightWords().D & 0xFF);
-  const int result = Commands.WriteColorTable(
-      std::span(table.data(), static_cast<size_t>(slotCount) * protocol::kRgbBytes), group,
-      protocol::kColourTableBytes);
-  if (result != 1) {
-    // The keyboard is busy or gone: give it a moment before the next write.
-    QThread::msleep(200);
-    return 0;
-  }
-  return 1;
-}
-
-// --- Light effects -------------------------------------------------------------
-
-lighting::LightParams CVarnisKeyboardDevice::CurrentLightParams() const {
-  const LightInfo info = FromLightWords(GetLightWords());
-  lighting::LightParams light;
-  light.mode = info.SelectItem;
-  light.brightness = std::min<int>(info.Light, lighting::kMaxLevel);
-  light.speed = std::min<int>(info.Speed, lighting::kMaxLevel);
-  light.direction = info.Fx != 0 ? 1 : 0;
-  light.multiColour = info.MultiColor != 0;
-  light.colour = {info.Red, info.Green, info.Blue};
-  light.secondZone = info.ZZCCLedMode;
-  return light;
-}
-
-void CVarnisKeyboardDevice::StartLightThread() {
-  LightThread().Stop();
-  tickLast_ = platform::TickCount();
-  tickCounter_ = 0;
-  LightThread().StartStepped([this](const platform::Event& stop) {
-    if (!Commands.IsOpen) {
-      stop.Wait(100);
-      return 1;
-    }
-    LightPass();
-    // Sleep through the steps with nothing to draw.
-    return IdleSteps();
-  });
-}
-
-void CVarnisKeyboardDevice::LightPass() {
-  // While the page follows the common effect, that effect paints it.
-  if (Commands.LightFollower)
-    return;
-  const uint32_t now = platform::TickCount();
-  if (now - tickLast_ >= 2) {
-    // Every step of the tick count is a pass (the loop may have slept
-    // through several).
-    tickCounter_ += std::max<uint32_t>(1, static_cast<uint32_t>((now - tickLast_) / platform::kTickStepMs + 0.5));
-    tickLast_ = now;
-  }
-  const lighting::LightParams light = CurrentLightParams();
-  DeviceLedCanvas canvas(*this);
-  const int threshold = lighting::KeyboardEffects::Threshold(light.mode, light.speed);
-  if (threshold < 0) {
-    std::lock_guard lock(stepMutex_);
-    userSteps_.Play(canvas, light.speed, now);
-  } else if (tickCounter_ >= static_cast<uint32_t>(threshold)) {
-    std::lock_guard lock(effectMutex_);
-    keyEffects_.RunStep(effect_, light, canvas, now, [this] { return static_cast<uint32_t>(random_()); });
-    tickCounter_ = 0;
-  }
-  std::lock_guard lock(listMutex_);
-  lightList_.Run(canvas, now, false);
-}
-
-int CVarnisKeyboardDevice::IdleSteps() const {
-  // Passes with nothing to draw need not wake the thread: a mode with a
-  // step of its own draws only when its threshold is reached, as long as
-  // no per-light-point effect runs on every pass.
-  const lighting::LightParams light = CurrentLightParams();
-  const int threshold = lighting::KeyboardEffects::Threshold(light.mode, light.speed);
-  if (threshold <= 1 || Commands.LightFollower)
-    return 1;
-  {
-    std::lock_guard lock(listMutex_);
-    if (!lightList_.List().empty())
-      return 1;
-  }
-  return std::max(1, threshold - static_cast<int>(tickCounter_));
-}
-
-void CVarnisKeyboardDevice::OnLightModeChanged() {
-  CVarnisUSBDevice::OnLightModeChanged();
-  const int mode = static_cast<int>(GetLightWords().A & 0xFF);
-  bool customColours = false;
-  {
-    std::lock_guard lock(effectMutex_);
-    effect_.ClearChase();
-    customColours = keyEffects_.ResetKeyEffects(effect_, mode);
-  }
-  if (customColours)
-    LoadCustomColours(static_cast<int>(GetLightWords().D & 0xFF));
-}
-
-void CVarnisKeyboardDevice::OnKeyEvent(int slot, int type) {
-  if (slot < 0 || slot >= kNoSlot)
-    return;
-  int position = -1;
-  for (int p = 0; p < kPositions; ++p)
-    if (positionToSlot_[static_cast<size_t>(p)] == slot) {
-      position = p;
-      break;
-    }
-  if (position < 0)
-    return;
-  const int mode = static_cast<int>(GetLightWords().A & 0xFF);
-  std::lock_guard lock(effectMutex_);
-  keyEffects_.DispatchKeyEvent(effect_, position, type, mode,
-                               [this] { return static_cast<uint32_t>(random_()); });
-}
-
-void CVarnisKeyboardDevice::SetScreenColour(const int* values, int count) {
-  std::lock_guard lock(effectMutex_);
-  keyEffects_.SetScreenColour(values, count);
-}
-
-bool CVarnisKeyboardDevice::StreamsFrames() const {
-  const int mode = static_cast<int>(GetLightWords().A & 0xFF);
-  return mode == lighting::kAudioModeValue || mode == lighting::kScreenModeValue;
-}
-
-void CVarnisKeyboardDevice::OutputLightFrame() {
-  if (!IsLightControlEnabled())
-    return;
-  const bool lightingPage = CurrentPage() == 1;
-  const auto& lights = LightButtons();
-  LightShown shown;
-  for (size_t i = 0; i < lights.size(); ++i) {
-    CDeviceKeyButtonUI* button = lights[i];
-    if (button == nullptr)
-      continue;
-    if (!lightingPage || !shown(button))
-      button->SetLightState(0, 0, 1);
-    else
-      PaintLightButton(button, static_cast<int>(i));
-  }
-  const int mode = static_cast<int>(GetLightWords().A & 0xFF);
-  if ((mode != lighting::kAudioModeValue && mode != lighting::kScreenModeValue) || !Commands.IsOpen)
-    return;
-  DeviceLedCanvas canvas(*this);
-  const auto frame = lighting::BuildKeyboardFrame(canvas, positionToLed_);
-  const size_t bytes =
-      std::min<size_t>(static_cast<size_t>(info_.keyCount) * protocol::kRgbBytes, frame.size());
-  if (Commands.StreamLightFrame(std::span(frame.data(), bytes)) != 1)
-    QThread::msleep(200);
 }

@@ -1,55 +1,39 @@
 #pragma once
 
-#include <array>
-#include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include <QTimer>
-
+#include "devicecore/KeyboardCore.h"
 #include "devices/CVarnisUSBDevice.h"
-#include "lighting/EffectState.h"
-#include "lighting/EffectStepPlayer.h"
-#include "lighting/KeyboardEffects.h"
-#include "lighting/LightListPlayer.h"
-#include "lighting/LightModeList.h"
-#include <random>
-#include "profiles/CKeyboardProfiledata.h"
-#include "protocol/DeviceInfo.h"
-#include "protocol/KeyFunction.h"
-#include "protocol/ParameterBlocks.h"
 
 namespace toolkit {
 class CControlUI;
 }
 
-// The keyboard: its page, its key tables (normal and Fn layer), its
-// parameter block with lighting and behaviour settings, and its events.
-//
-// The keyboard's slots are not the positions of the picture: the device's
-// key table is read once and each picture position is mapped to the slot
-// holding its printed function (PositionToSlot) and to that slot's light
-// (PositionToLed).
+// The keyboard's page: its key buttons, lighting panel and behaviour
+// settings. The keyboard itself (key tables, parameter block, profile,
+// effects and every exchange) is its core; the page reads its controls,
+// calls the core and shows what the core reports.
 class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   Q_OBJECT
  public:
-  static constexpr int kTableSize = protocol::kKeyTableBytes;
-  static constexpr int kPositions = 170;
-  // Positions that carry a key function on the device.
-  static constexpr int kKeyPositions = 126;
-  static constexpr uint8_t kNoSlot = 255;
-  // Device events.
-  static constexpr uint16_t kEventResync = 0x0401;
-  static constexpr uint16_t kEventFactoryReset = 0x0402;
+  static constexpr int kTableSize = KeyboardCore::kTableSize;
+  static constexpr int kPositions = KeyboardCore::kPositions;
+  static constexpr int kKeyPositions = KeyboardCore::kKeyPositions;
+  static constexpr uint8_t kNoSlot = KeyboardCore::kNoSlot;
+  static constexpr uint16_t kEventResync = KeyboardCore::kEventResync;
+  static constexpr uint16_t kEventFactoryReset = KeyboardCore::kEventFactoryReset;
+  static constexpr int kFirstContactRetryMs = KeyboardCore::kFirstContactRetryMs;
+  static constexpr int kFirstContactRetryMaxMs = KeyboardCore::kFirstContactRetryMaxMs;
 
-  using Block = protocol::KeyboardParameters::Bytes;
-  using SystemWords = CKeyboardProfiledata::SystemWords;
+  using Block = KeyboardCore::Block;
+  using SystemWords = KeyboardCore::SystemWords;
 
   explicit CVarnisKeyboardDevice(QWidget* parent = nullptr);
   ~CVarnisKeyboardDevice() override;
   QString GetClass() const override { return QStringLiteral("VarnisKeyboardDevice"); }
+  KeyboardCore& Keyboard() const { return static_cast<KeyboardCore&>(Core()); }
 
   // Overrides of the device operations.
   void AttachToWindow() override;
@@ -57,21 +41,21 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void InitialRead() override;
   void ResyncFromDevice() override;
   void PollPowerStatus() override;
-  bool IsWirelessReachable() override;
   void LoadProfileState() override;
   void RefreshView() override;
   void DropInvalidMacroKeys() override;
   void ResetToDefaults() override;
   void ReapplyProfile() override;
   void CompleteReapply() override;
-  std::vector<int> GetUsedMacros() override { return usedMacros_; }
-  int WriteKeyTables(int arg, std::vector<KeyListEntry> list) override;
-  int DownloadKeys(int arg) override;
+  std::vector<int> GetUsedMacros() override { return Keyboard().UsedMacros(); }
+  int WriteKeyTables(int arg, std::vector<KeyListEntry> list, Done done = {}) override;
+  int DownloadKeys(int arg, Done done = {}) override;
   // Writes the block into slot `slot` with `byte0` in byte 0; the keyboard's
   // block carries neither byte 59 nor the screen size.
-  int WriteParameterBlock(int slot, int byte0, int byte59, int width, int height) override;
+  int WriteParameterBlock(int slot, int byte0, int byte59, int width, int height,
+                          Done done = {}) override;
   void LoadLightLists() override;
-  int ModeCount() const override { return modes_.Count(); }
+  int ModeCount() const override { return Keyboard().ModeList().Count(); }
   void ShowPage(int page) override;
   void LoadProfileFiles() override;
   QString ProfilePath() const override;
@@ -79,34 +63,28 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t e) override;
   void SelectKey(int position) override;
   void SetScreenColour(const int* values, int count) override;
-  // The preview of the lighting page, and on the host-drawn modes (audio,
-  // screen colour) the frame streamed to the keyboard.
+  // The preview of the lighting page (the host-drawn modes send their frames
+  // from the core's light thread).
   void OutputLightFrame() override;
   void OnLightModeChanged() override;
-  bool StreamsFrames() const override;
+  bool StreamsFrames() const override { return Keyboard().StreamsFrames(); }
 
-  // Light effects. The light thread runs one pass per tick step; tests run
-  // passes directly.
-  void StartLightThread();
-  void LightPass();
-  // A key slot pressed (1) or released (2), as the keyboard reports it.
-  void OnKeyEvent(int slot, int type);
-  lighting::LightParams CurrentLightParams() const;
-  // Steps of the tick count until the light thread has something to draw.
-  int IdleSteps() const;
+  // Light effects, run by the core's light thread; tests run passes directly.
+  void StartLightThread() { Keyboard().StartLightThread(); }
+  void LightPass() { Keyboard().LightPass(); }
+  void OnKeyEvent(int slot, int type) { Keyboard().OnKeyEvent(slot, type); }
+  lighting::LightParams CurrentLightParams() const { return Keyboard().CurrentLightParams(); }
+  int IdleSteps() const { return Keyboard().IdleSteps(); }
 
   // Keyboard-only operations.
   void BuildLayout();
-  // Reads the information block, key table and key attributes and maps the
-  // picture to the device's slots. False when nothing was read.
-  bool ReadKeysFromDevice();
-  // Reads the active profile's block; on any failure nothing changes.
-  bool ReadParameterBlock();
+  // Reads the active profile's block (queued); on any failure nothing
+  // changes. `done` gets whether it was read. False when nothing could be
+  // queued (the device is closed).
+  bool ReadParameterBlock(std::function<void(bool)> done = {});
   // Whether the first contact has read everything (it is read again until
   // it has).
-  bool FirstContactComplete() const { return keysRead_ && blockRead_; }
-  static constexpr int kFirstContactRetryMs = 1000;
-  static constexpr int kFirstContactRetryMaxMs = 8000;
+  bool FirstContactComplete() const { return Keyboard().FirstContactComplete(); }
   // Stores `entry` at the selected key and the key list in the profile.
   void SetKeyAssignment(const KeyListEntry& entry);
   void RefreshKeyLabels();
@@ -114,17 +92,16 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void RepaintKeyButtons();
   void MarkSavedKeyButtons();
 
-  // Custom per-key colours (lighting mode 20): one colour per light
-  // position, kept per group in the profile and written to the keyboard's
-  // colour table of that group.
+  // Custom per-key colours (lighting mode 20).
   void SelectCustomGroup(int group);
   void LoadCustomGroup();
   // Paints light position `position` with the panel's colour (mode 20 only).
   void PaintKey(int position);
   // The first 126 positions take the colour (on) or black.
   void FillAllKeys(bool on);
-  int WriteColourTable();
-  uint32_t CustomColour(int position) const;
+  // Queues the colour table; 1 when queued.
+  int WriteColourTable(Done done = {});
+  uint32_t CustomColour(int position) const { return Keyboard().CustomColour(position); }
 
   // Behaviour settings of the page (report rate, lock flags, repeat, the Fn
   // layer switch, audio sensitivity): each change is saved in the profile
@@ -139,87 +116,37 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void OnSensitivityChanged();
 
   // State, for the other panels and for tests.
-  const std::vector<KeyListEntry>& KeyList() const { return keyList_; }
-  bool IsFnLayer() const { return fnLayer_ != 0; }
-  SystemWords KeyboardSettings() const { return settings_; }
-  Block LastBlock() const;
-  uint8_t ActiveProfile() const { return activeProfile_; }
-  uint8_t PositionToSlot(int position) const;
-  uint8_t PositionToLed(int position) const;
-  int SlotCount() const { return info_.keyCount; }
-  const std::vector<std::string>& MacroNames() const { return macroNames_; }
-  const LightModeList& ModeList() const { return modes_; }
+  const std::vector<KeyListEntry>& KeyList() const { return Keyboard().KeyList(); }
+  bool IsFnLayer() const { return Keyboard().IsFnLayer(); }
+  SystemWords KeyboardSettings() const { return Keyboard().Settings(); }
+  Block LastBlock() const { return Keyboard().LastBlock(); }
+  uint8_t ActiveProfile() const { return Keyboard().ActiveProfile(); }
+  uint8_t PositionToSlot(int position) const { return Keyboard().PositionToSlot(position); }
+  uint8_t PositionToLed(int position) const { return Keyboard().PositionToLed(position); }
+  int SlotCount() const { return Keyboard().SlotCount(); }
+  const std::vector<std::string>& MacroNames() const { return Keyboard().MacroNames(); }
+  const LightModeList& ModeList() const { return Keyboard().ModeList(); }
   LightWords GetLightInfo() const { return GetLightWords(); }
-  CKeyboardProfiledata& Profile() { return profile_; }
-  // The program-wide pending-reset flag: 0x0402 between that event and the
-  // next resync of a keyboard.
-  static uint16_t PendingReset() { return pendingReset_; }
+  CKeyboardProfiledata& Profile() { return Keyboard().Profile(); }
+  static uint16_t PendingReset() { return KeyboardCore::PendingReset(); }
 
  protected:
   void OnDeviceEvent(uint16_t code, bool receiver) override;
 
  private:
+  using HalfWord = KeyboardCore::HalfWord;
   template <typename T>
   T* Find(const char* name) const;
-  void StoreSettings();
   void ShowSettings();
   void ShowReportRate(int index);
   void ShowRepeatDelay(int index);
   void ShowFlag(const char* name, int value);
   void UpdateKeyEnabling();
   void MarkKey(int position, bool unchanged, bool selected);
-  uint16_t Half(int word, bool high) const;
-  void SetHalf(int word, bool high, uint16_t value);
+  // Saves a changed setting, and writes the block when the device keeps it.
+  void SettingChanged(bool written);
   QString DeviceFile(const QString& name) const;
-  void LoadCustomColours(int group);
-  void StoreCustomColours(int group);
-  bool IsCustomColourMode() const;
-  // Reads again what the first contact could not read, at growing intervals
-  // while the device stays connected.
-  void ScheduleFirstContactRetry();
-  void RetryFirstContact();
+  int CustomGroupOfPanel() const;
 
-  CKeyboardProfiledata profile_;
-  QTimer* firstContactRetry_ = nullptr;
-  int firstContactDelayMs_ = 0;
-  bool keysRead_ = true;
-  bool blockRead_ = true;
-  std::vector<KeyListEntry> keyList_;
-  int fnLayer_ = 0;
-  SystemWords settings_{};
-  protocol::DeviceInfo info_{};
-  std::array<uint8_t, kTableSize> keyTable_{};
-  std::array<uint8_t, kTableSize> keyAttributes_{};
-  // Read by the event readers too.
-  std::array<std::atomic<uint8_t>, kPositions> positionToSlot_{};
-  std::array<uint8_t, kPositions> positionToLed_{};
-  std::atomic<uint8_t> activeProfile_{0};
-  // The last block read; the profile bytes are also set by the event
-  // readers.
-  mutable std::mutex blockMutex_;
-  Block block_{};
-  std::vector<std::string> macroNames_;
-  std::vector<int> usedMacros_;
-  // The RGB word (protocol::ToRgbWord) per light position.
-  std::array<uint32_t, kPositions> customColours_{};
-  LightModeList modes_;
   toolkit::CControlUI* keyLightContainer_ = nullptr;
-
-  // Effect state: the light thread steps it, key events (reader threads)
-  // and profile changes (UI thread) restart or mark it.
-  mutable std::mutex effectMutex_;
-  lighting::EffectState effect_;
-  lighting::KeyboardEffects keyEffects_;
-  std::minstd_rand random_;
-  // The per-light-point effects and the user's effect steps, each under
-  // its lock.
-  mutable std::mutex listMutex_;
-  lighting::LightListPlayer lightList_;
-  std::mutex stepMutex_;
-  lighting::EffectStepPlayer userSteps_;
-  // Tick counting of the light thread (its own).
-  uint32_t tickLast_ = 0;
-  uint32_t tickCounter_ = 0;
-
-  static std::atomic<uint16_t> pendingReset_;
 };

@@ -31,37 +31,20 @@ void CVarnisUSBDevice::CollectControls(CControlUI* root, std::vector<CControlUI*
   }
 }
 
-CVarnisUSBDevice::CVarnisUSBDevice(QWidget* parent)
+CVarnisUSBDevice::CVarnisUSBDevice(QWidget* parent, std::unique_ptr<DeviceCore> core)
     : toolkit::CHorizontalLayoutUI(parent),
-      lightThread_("MS灯光线程设定退出", 1000),
-      wiredReader_("MS设备同步线程设定退出", 1000),
-      receiverReader_("MS设备同步线程设定退出", 1000) {
+      core_(core ? std::move(core) : std::make_unique<DeviceCore>()),
+      Commands(core_->Commands),
+      Events(core_->Events) {
   SetVisible(false);
+  core_->SetEventHandler([this](uint16_t code, bool receiver) { OnDeviceEvent(code, receiver); });
 }
 
-CVarnisUSBDevice::~CVarnisUSBDevice() {
-  StopThreads();
-  Commands.IsOpen = false;
-  {
-    std::lock_guard lock(Commands.IoLock);
-    Commands.Wired.Close();
-    Commands.Receiver.Close();
-  }
-}
+CVarnisUSBDevice::~CVarnisUSBDevice() { StopThreads(); }
 
 void CVarnisUSBDevice::StopThreads() {
-  lightThread_.Stop();
-  CloseEventInterface(false);
-  CloseEventInterface(true);
-}
-
-void CVarnisUSBDevice::SetEventThreadStyle(const std::string& exitLine, int stopLimitMs) {
-  wiredReader_.Configure(exitLine, stopLimitMs);
-  receiverReader_.Configure(exitLine, stopLimitMs);
-}
-
-void CVarnisUSBDevice::SetLightThreadStyle(const std::string& exitLine, int stopLimitMs) {
-  lightThread_.Configure(exitLine, stopLimitMs);
+  core_->StopWorker();
+  core_->StopThreads();
 }
 
 void CVarnisUSBDevice::SetKeyCount(int count) {
@@ -77,12 +60,10 @@ void CVarnisUSBDevice::SetLedCount(int count) {
   if (count != ledCount_) {
     ledCount_ = count;
     ledControls_.assign(static_cast<size_t>(count), nullptr);
-    ledColours_ = std::vector<std::atomic<uint32_t>>(static_cast<size_t>(count));
     ledLightState_.resize(static_cast<size_t>(count));
   }
   // The same count still starts every light point afresh.
-  for (auto& colour : ledColours_)
-    colour = 0;
+  core_->SetLedCount(count);
   std::fill(ledLightState_.begin(), ledLightState_.end(), LedEffectState{});
 }
 
@@ -136,14 +117,15 @@ QString CVarnisUSBDevice::LightConfigPath() const {
 
 void CVarnisUSBDevice::SetIdentity(const InterfaceRecord& identity) {
   identity_ = identity;
+  core_->SetIdentity(identity);
   kindType_ = identity.DeviceType;
   kindRole_ = identity.Role;
 }
 
 void CVarnisUSBDevice::SetLightControl(int enabled) {
-  lightControlEnabled_ = enabled;
+  core_->SetLightControlEnabled(enabled != 0);
   if (enabled != 0 && kindType_ == DeviceTypes::Keyboard)
-    Commands.TakeLightControl();
+    core_->TakeLightControl();
 }
 
 void CVarnisUSBDevice::SetTrayHidden(int hidden) {
@@ -156,7 +138,7 @@ void CVarnisUSBDevice::ClearControlLists() {
   ledCount_ = 0;
   keyControls_.clear();
   ledControls_.clear();
-  ledColours_.clear();
+  core_->SetLedCount(0);
   ledLightState_.clear();
 }
 
@@ -259,16 +241,13 @@ void CVarnisUSBDevice::PaintLightButton(CDeviceKeyButtonUI* button, int index) c
                         lighting::UnpackLevel(led), 1);
 }
 
-void CVarnisUSBDevice::SetLedColour(int index, uint32_t colour) {
-  if (index < 0 || index >= static_cast<int>(ledColours_.size()))
-    return;
-  ledColours_[static_cast<size_t>(index)] = colour;
-}
+void CVarnisUSBDevice::SetLedColour(int index, uint32_t colour) { core_->SetLedColour(index, colour); }
 
-uint32_t CVarnisUSBDevice::GetLedColour(int index) const {
-  if (index < 0 || index >= static_cast<int>(ledColours_.size()))
-    return 0;
-  return ledColours_[static_cast<size_t>(index)];
+uint32_t CVarnisUSBDevice::GetLedColour(int index) const { return core_->GetLedColour(index); }
+
+void CVarnisUSBDevice::CheckWirelessLink(std::function<void(bool)> done,
+                                         const std::string& purpose) {
+  core_->CheckWirelessLink(std::move(done), purpose);
 }
 
 void CVarnisUSBDevice::OnLightModeChanged() {
@@ -332,70 +311,11 @@ void CVarnisUSBDevice::SendPageVisibility(bool show) const {
   SendToOwner(PageVisibilityMessage, static_cast<platform::WParam>(kindIndex_), show ? 1 : 0);
 }
 
-bool CVarnisUSBDevice::OpenEventInterface(const std::string& path, bool receiver) {
-  DeviceThread& reader = ReaderOf(receiver);
-  hid::HidDevice& device = receiver ? Events.Receiver : Events.Wired;
-  std::atomic<bool>& open = receiver ? Events.WirelessMode : Events.IsOpen;
-  // A reader of the interface being replaced ends first.
-  CloseEventInterface(receiver);
-  if (path.empty())
-    return false;
-  {
-    std::lock_guard lock(Events.IoLock);
-    if (!device.Open(path, true, true, true, false))
-      return false;
-    open = true;
-  }
-  reader.Start([this, receiver](const platform::Event& stop) { ReadOneEvent(receiver, stop); });
-  return true;
-}
-
-void CVarnisUSBDevice::CloseEventInterface(bool receiver) {
-  DeviceThread& reader = ReaderOf(receiver);
-  hid::HidDevice& device = receiver ? Events.Receiver : Events.Wired;
-  std::atomic<bool>& open = receiver ? Events.WirelessMode : Events.IsOpen;
-  reader.SignalStop();
-  open = false;
-  {
-    // Closing cuts the reader's pending read short; the reader holds no lock
-    // while it waits, so this never blocks on it.
-    std::lock_guard lock(Events.IoLock);
-    device.Close();
-  }
-  reader.Stop();
-}
-
-bool CVarnisUSBDevice::IsEventInterfaceOpen(bool receiver) const {
-  return receiver ? Events.WirelessMode.load() : Events.IsOpen.load();
-}
-
-void CVarnisUSBDevice::ReadOneEvent(bool receiver, const platform::Event& stop) {
-  hid::HidDevice& device = receiver ? Events.Receiver : Events.Wired;
-  const std::atomic<bool>& open = receiver ? Events.WirelessMode : Events.IsOpen;
-  if (!open)
-    return;
-  std::array<uint8_t, 64> report{};
-  const size_t length =
-      std::clamp<size_t>(device.Caps.InputReportByteLength, 1, report.size());
-  uint32_t transferred = 0;
-  if (device.Read(std::span(report.data(), length), transferred, platform::kInfinite) != 1) {
-    // A device that is gone stays gone until the detection loop notices it:
-    // do not spin on it meanwhile.
-    if (device.IsGone())
-      stop.Wait(50);
-    return;
-  }
-  if (!device.UnpackInputReport(std::span(report.data(), transferred)))
-    return;
-  if (device.InputData.empty() || device.InputData[0].Usages.empty())
-    return;
-  OnDeviceEvent(device.InputData[0].Usages[0], receiver);
-}
-
 void CVarnisUSBDevice::OnDeviceEvent(uint16_t code, bool receiver) {
   platform::DebugPrint("device event %04x (%s)", code, receiver ? "receiver" : "cable");
 }
 
-int CVarnisUSBDevice::WriteCurrentSettings() {
-  return WriteParameterBlock(0, 0, 1, platform::ScreenMetrics::Width(), platform::ScreenMetrics::Height());
+int CVarnisUSBDevice::WriteCurrentSettings(Done done) {
+  return WriteParameterBlock(0, 0, 1, platform::ScreenMetrics::Width(),
+                             platform::ScreenMetrics::Height(), std::move(done));
 }

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "hid/InterfaceRecord.h"
-#include "devices/DeviceThread.h"
+#include "devicecore/DeviceCore.h"
+#include <functional>
 #include "hid/DeviceChannel.h"
 #include "lighting/LightInfoWords.h"
 #include "profiles/KeyListEntry.h"
@@ -33,22 +34,28 @@ using LedEffectState = std::array<uint8_t, 17>;
 // The audio-lighting settings of a page.
 using AudioLightRecord = std::array<uint8_t, 9>;
 
-// An attached (or attachable) device and, at the same time, its page in the
-// main window: the page layout is loaded into it, it receives the
-// notifications of its own controls, and it owns the device's two transport
-// channels (commands, events) and its worker threads. The device classes
-// override the virtual operations; the base does what every device shares.
+// The page of a device in the main window: the page layout is loaded into
+// it and it receives the notifications of its own controls. The device
+// itself (its channels, worker, readers, light points and light thread) is
+// its core, which the page owns: the page reads its controls, calls the core
+// and shows what the core reports. The device classes override the virtual
+// operations; the base does what every device shares.
 class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CNotifyPump {
   Q_OBJECT
+  // Declared first: the channel references below point into it.
+  std::unique_ptr<DeviceCore> core_;
+
  public:
-  explicit CVarnisUSBDevice(QWidget* parent = nullptr);
+  // Without a core of its own kind the page gets the plain one.
+  explicit CVarnisUSBDevice(QWidget* parent = nullptr, std::unique_ptr<DeviceCore> core = nullptr);
   ~CVarnisUSBDevice() override;
 
   QString GetClass() const override { return QStringLiteral("VarnisUSBDevice"); }
 
-  // The channels, by their established names.
-  hid::DeviceChannel Commands;
-  hid::DeviceChannel Events;
+  // The core's channels, by their established names.
+  hid::DeviceChannel& Commands;
+  hid::DeviceChannel& Events;
+  DeviceCore& Core() const { return *core_; }
 
   // Set-up by the main window.
   void SetLayoutPath(const QString& path) { layoutPath_ = path; }
@@ -82,7 +89,7 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // State the main window keeps in step; the light threads read it.
   void SetWindowActive(bool active) { windowActive_ = active ? 1 : 0; }
   bool IsWindowActive() const { return windowActive_ != 0; }
-  bool IsLightControlEnabled() const { return lightControlEnabled_ != 0; }
+  bool IsLightControlEnabled() const { return core_->IsLightControlEnabled(); }
   // Sends the take-over command to a keyboard when control is switched on.
   void SetLightControl(int enabled);
   // Kept only for devices that show their power status.
@@ -116,21 +123,19 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   const std::vector<LedEffectState>& LedLightState() const { return ledLightState_; }
   // The page's lighting record; the light threads read it while the UI
   // thread changes it, word by word.
-  LightWords GetLightWords() const {
-    return {lightA_.load(std::memory_order_relaxed), lightB_.load(std::memory_order_relaxed),
-            lightC_.load(std::memory_order_relaxed), lightD_.load(std::memory_order_relaxed),
-            lightE_.load(std::memory_order_relaxed)};
-  }
+  LightWords GetLightWords() const { return core_->GetLightWords(); }
   int GetLightTableIndex() const { return lightTableIndex_; }
   int GetSelectedKey() const { return selectedKey_; }
 
   // Event interfaces: hands the interface at `path` to the device (closing
   // the one it had) and starts its reader; the receiver's when `receiver`.
-  bool OpenEventInterface(const std::string& path, bool receiver);
+  bool OpenEventInterface(const std::string& path, bool receiver) {
+    return core_->OpenEventInterface(path, receiver);
+  }
   // Stops the reader (cutting its pending read short) and closes the
   // interface.
-  void CloseEventInterface(bool receiver);
-  bool IsEventInterfaceOpen(bool receiver) const;
+  void CloseEventInterface(bool receiver) { core_->CloseEventInterface(receiver); }
+  bool IsEventInterfaceOpen(bool receiver) const { return core_->IsEventInterfaceOpen(receiver); }
 
   // Virtual operations, with what the base does.
   virtual void AttachToWindow();
@@ -141,10 +146,17 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual bool StreamsFrames() const { return false; }
   virtual void SetLedColour(int index, uint32_t colour);
   virtual uint32_t GetLedColour(int index) const;
+  // The device operations below that talk to the device queue their
+  // exchanges on the core's worker and return at once; what they found is
+  // shown from the completion.
   virtual void InitialRead() {}
   virtual void ResyncFromDevice() {}
   virtual void PollPowerStatus() {}
-  virtual bool IsWirelessReachable() { return true; }
+  // Whether the device behind the receiver answers (true by cable), given
+  // to `done` on the UI thread. Nothing is asked, and `done` not called,
+  // while the previous check for the same `purpose` is still on its way.
+  virtual void CheckWirelessLink(std::function<void(bool)> done,
+                                 const std::string& purpose = "link");
   virtual void LoadProfileState() {}
   virtual void RefreshView() {}
   virtual void DropInvalidMacroKeys() {}
@@ -153,18 +165,22 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual void ReapplyProfile();
   virtual std::vector<int> GetUsedMacros() { return {}; }
   // Sends the key tables built from `list`; `arg` goes with the table
-  // commands. 1 when sent.
-  virtual int WriteKeyTables(int /*arg*/, std::vector<KeyListEntry> /*list*/) { return 0; }
+  // commands. 1 when queued; `done` gets 1 when sent.
+  using Done = std::function<void(int)>;
+  virtual int WriteKeyTables(int /*arg*/, std::vector<KeyListEntry> /*list*/, Done /*done*/ = {}) {
+    return 0;
+  }
   // WriteKeyTables with the device's own key list.
-  virtual int DownloadKeys(int /*arg*/) { return 0; }
+  virtual int DownloadKeys(int /*arg*/, Done /*done*/ = {}) { return 0; }
   virtual int DownloadMacros() { return 0; }
-  // Writes the device's parameter block into profile slot `slot`; each
-  // device kind uses the arguments its block carries. 1 when written.
   // The current settings into the active slot, with the screen's size: what
   // every change of a setting ends with.
-  int WriteCurrentSettings();
+  int WriteCurrentSettings(Done done = {});
+  // Writes the device's parameter block into profile slot `slot`; each
+  // device kind uses the arguments its block carries. 1 when queued; `done`
+  // gets 1 when written.
   virtual int WriteParameterBlock(int /*slot*/, int /*byte0*/, int /*byte59*/, int /*width*/,
-                                  int /*height*/) {
+                                  int /*height*/, Done /*done*/ = {}) {
     return 0;
   }
   // The last steps of ReapplyProfile, once macros and keys are downloaded.
@@ -189,21 +205,13 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // Asks the owner window to show or hide this page.
   void SendPageVisibility(bool show) const;
 
-  const DeviceThread& EventReader(bool receiver) const {
-    return receiver ? receiverReader_ : wiredReader_;
-  }
+  const DeviceThread& EventReader(bool receiver) const { return core_->EventReader(receiver); }
 
  protected:
   // Hands the profile panel the device's folders and fills it.
   void BindProfilePanel();
   // The page's copy of the lighting record, without touching the profile.
-  void SetLightWords(const LightWords& words) {
-    lightA_ = words.A;
-    lightB_ = words.B;
-    lightC_ = words.C;
-    lightD_ = words.D;
-    lightE_ = words.E;
-  }
+  void SetLightWords(const LightWords& words) { core_->SetLightWords(words); }
   // Binding the page's controls; out-of-range indices are ignored.
   void BindKeyControl(int index, toolkit::CControlUI* control);
   void BindLedControl(int index, toolkit::CControlUI* control);
@@ -227,12 +235,17 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
     bool panelShown_ = false;
   };
   // Each device class names its readers' exit line and stop limit.
-  void SetEventThreadStyle(const std::string& exitLine, int stopLimitMs);
-  void SetLightThreadStyle(const std::string& exitLine, int stopLimitMs);
+  void SetEventThreadStyle(const std::string& exitLine, int stopLimitMs) {
+    core_->SetEventThreadStyle(exitLine, stopLimitMs);
+  }
+  void SetLightThreadStyle(const std::string& exitLine, int stopLimitMs) {
+    core_->SetLightThreadStyle(exitLine, stopLimitMs);
+  }
   // The light thread; the device classes start it once the device is read.
-  DeviceThread& LightThread() { return lightThread_; }
-  // Stops every thread of the device; device classes call it first thing in
-  // their destructors, so no thread runs their code while they are torn down.
+  DeviceThread& LightThread() { return core_->LightThread(); }
+  // Stops the worker and every thread of the device; device classes call it
+  // first thing in their destructors, so nothing runs their code while they
+  // are torn down.
   void StopThreads();
   // One input report read from an event interface: its event code. Runs on
   // the reader thread.
@@ -244,9 +257,6 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   int kindRole_ = 0;
 
  private:
-  void ReadOneEvent(bool receiver, const platform::Event& stop);
-  DeviceThread& ReaderOf(bool receiver) { return receiver ? receiverReader_ : wiredReader_; }
-
   QString layoutPath_;
   QString kindName_;
   QString lightConfigName_;
@@ -260,9 +270,6 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   std::vector<toolkit::CControlUI*> ledControls_;
   std::vector<toolkit::CControlUI*> lightButtonsOf_;
   std::vector<CDeviceKeyButtonUI*> lightButtons_;
-  // Red | green << 8 | blue << 16 | level << 24 per light point; written by
-  // the light threads, read by the preview.
-  std::vector<std::atomic<uint32_t>> ledColours_;
   std::vector<LedEffectState> ledLightState_;
   toolkit::CControlUI* previewPanel_ = nullptr;
   CDeviceOptionUI* selector_ = nullptr;
@@ -274,19 +281,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   int mouseOption_ = -1;
   std::atomic<int> trayHidden_{0};
   int lightTableIndex_ = 0;
-  std::atomic<int> lightControlEnabled_{1};
   std::atomic<int> windowActive_{1};
   int pageKind_ = 1;
   int selectedKey_ = -1;
   AudioLightRecord audioLightInfo_{};
-  std::atomic<uint32_t> lightA_{0};
-  std::atomic<uint32_t> lightB_{0};
-  std::atomic<uint32_t> lightC_{0};
-  std::atomic<uint32_t> lightD_{0};
-  std::atomic<uint8_t> lightE_{0};
-
-  // The worker threads; destroyed (stopped) before the channels.
-  DeviceThread lightThread_;
-  DeviceThread wiredReader_;
-  DeviceThread receiverReader_;
 };

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/DebugChannel.h"
+#include "platform/ThreadRole.h"
 #include "protocol/KeyFunction.h"
 
 namespace hid {
@@ -105,6 +106,7 @@ int DeviceChannel::ExchangeQuick(std::span<const uint8_t> request, std::span<uin
 
 int DeviceChannel::ExchangeGuarded(std::span<const uint8_t> request, std::span<uint8_t> answer,
                                    uint32_t& bytesRead, bool quick) {
+  platform::CheckNotUiThread("device exchange");
   Busy = true;
   bytesRead = 0;
   int result = kResultNoAnswer;

@@ -105,6 +105,7 @@ bool HidDevice::Open(const std::string& path, bool read, bool write, bool overla
                      bool exclusive) {
   AbortPending();
   ReleaseDeviceInformation();
+  ClearAbort();
   WantRead = read;
   WantWrite = write;
   Overlapped = overlapped;
@@ -237,6 +238,17 @@ void HidDevice::ReleaseDeviceInformation() {
 void HidDevice::Close() {
   AbortPending();
   ReleaseDeviceInformation();
+  ClearAbort();
+}
+
+void HidDevice::Interrupt() {
+  const uint64_t one = 1;
+  [[maybe_unused]] ssize_t n = write(abortFd_, &one, sizeof one);
+}
+
+void HidDevice::ClearAbort() {
+  uint64_t value = 0;
+  [[maybe_unused]] ssize_t n = read(abortFd_, &value, sizeof value);
 }
 
 void HidDevice::MarkGoneIfFatal(int error) {

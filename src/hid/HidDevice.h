@@ -35,6 +35,10 @@ class HidDevice {
 
   bool Open(const std::string& path, bool read, bool write, bool overlapped, bool exclusive);
   void Close();
+  // Cuts the pending and every later transfer short until the next Close or
+  // Open, without waiting for anything: another thread then closes the
+  // record quickly.
+  void Interrupt();
   bool IsOpen() const { return Handle.load() >= 0; }
 
   // 1 with a report, 0 on failure, time-out or abort. `timeoutMs` -1 waits
@@ -80,6 +84,8 @@ class HidDevice {
   Wait WaitFor(short events, int& remainingMs);
   // Sets the abort and waits until every pending transfer has left.
   void AbortPending();
+  // Clears an abort or interruption left on the abort event.
+  void ClearAbort();
   bool FillDeviceInformation(const std::string& path);
   void ReleaseDeviceInformation();
   void MarkGoneIfFatal(int error);

@@ -100,6 +100,8 @@ TEST_F(KeyboardPage, MacrosBeyondTheListAndFnRecordsEqualToTheDefaultAreNotSent)
   keyboard_->SetKeyAssignment(entry);
 
   ASSERT_EQ(keyboard_->DownloadKeys(0), 1);
+
+  Settle();
   EXPECT_EQ(SlotEntry("key_table", slotA), (std::array<uint8_t, 3>{0x20, 0x00, 0x04}))
       << "the normal layer falls back to the default";
   EXPECT_EQ(SlotEntry("fn_key_table", slotA), (std::array<uint8_t, 3>{0, 0, 0}));
@@ -118,6 +120,7 @@ TEST_F(KeyboardPage, MacrosBeyondTheListAndFnRecordsEqualToTheDefaultAreNotSent)
   entry.Fn = {kPositionB, 0x20, 0x00, 0x06, 0};
   keyboard_->SetKeyAssignment(entry);
   ASSERT_EQ(keyboard_->DownloadKeys(0), 1);
+  Settle();
   EXPECT_EQ(SlotEntry("fn_key_table", slotB), (std::array<uint8_t, 3>{0x20, 0, 6}));
 
   // Macros deleted: the key falls back to its default and the profile too.
@@ -137,10 +140,11 @@ TEST_F(KeyboardPage, HostDrawnModesGoOutAsFeAndEveryOtherByteAsTheProfileSays) {
     words.A = (words.A & ~0xFFu) | static_cast<uint32_t>(keyboard_->ModeList().PositionOf(value));
     keyboard_->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
     ASSERT_EQ(keyboard_->WriteParameterBlock(0, 0, 1, 1920, 1080), 1);
+    Settle();
     EXPECT_EQ(Block()[1], value == 6 ? 6 : 0xFE);
   }
   // Reading 0xFE back keeps a host-drawn mode.
-  ASSERT_TRUE(keyboard_->ReadParameterBlock());
+  ASSERT_TRUE(ReadBlock());
   EXPECT_EQ(keyboard_->GetLightInfo().A & 0xFF, static_cast<uint32_t>(keyboard_->ModeList().PositionOf(6)));
 }
 
@@ -149,14 +153,14 @@ TEST_F(KeyboardPage, EverySettingChangesTheProfileAndTheDeviceWhereItShould) {
   const int writesBefore = CommandCount(0x06);
 
   Control<COptionUI>("winlockflag_option")->Selected(true);
-  RunFor(20);
+  Settle();
   EXPECT_EQ(Block()[21], 1);
   EXPECT_EQ(ProfileSection()["SystemStages"]["WinFlag"].asInt(), 1);
 
   Control<COptionUI>("wflag_option")->Selected(true);
   Control<COptionUI>("6flag_option")->Selected(true);
   Control<COptionUI>("polling_rate_option_2")->Selected(true);
-  RunFor(20);
+  Settle();
   const auto block = Block();
   EXPECT_EQ(block[19], 1);
   EXPECT_EQ(block[20], 1);
@@ -172,7 +176,7 @@ TEST_F(KeyboardPage, EverySettingChangesTheProfileAndTheDeviceWhereItShould) {
   // Repeat rate and delay stay on the computer.
   Control<COptionUI>("repeat_delay_check_3")->Selected(true);
   Control<CSliderUI>("repeat_rate_slider")->SetValue(7, true);
-  RunFor(20);
+  Settle();
   system = ProfileSection()["SystemStages"];
   EXPECT_EQ(system["RepeatDelay"].asInt(), 3);
   EXPECT_EQ(system["Repeat"].asInt(), 7);
@@ -181,12 +185,12 @@ TEST_F(KeyboardPage, EverySettingChangesTheProfileAndTheDeviceWhereItShould) {
 
   // Switching the lock off again.
   Control<COptionUI>("winlockflag_option")->Selected(false);
-  RunFor(20);
+  Settle();
   EXPECT_EQ(Block()[21], 0);
 
   // The sensitivity is kept with the lighting and the block is written.
   Control<CSliderUI>("voice_sensitivity")->SetValue(33, true);
-  RunFor(20);
+  Settle();
   EXPECT_EQ(ProfileSection()["LightInfo"]["byVoiceSensitivity"].asInt(), 33);
   EXPECT_EQ(Control<CControlUI>("voice_sensitivity_value")->GetText(), "33");
   EXPECT_EQ(keyboard_->GetLightInfo().E, 33);
@@ -200,6 +204,7 @@ TEST_F(KeyboardPage, AStoredReportRateOutOfRangeShowsTheFirstOptionAndIsSentAsIt
   keyboard_->RefreshView();
   EXPECT_TRUE(Control<COptionUI>("polling_rate_option_0")->IsSelected());
   ASSERT_EQ(keyboard_->WriteParameterBlock(0, 0, 1, 0, 0), 1);
+  Settle();
   EXPECT_EQ(Block()[22], 7);
 }
 
@@ -211,7 +216,7 @@ TEST_F(KeyboardPage, TheFnSwitchShowsTheOtherLayerAndComesBack) {
   keyboard_->ShowPage(2);
   auto* fnSwitch = Control<COptionUI>("keyset_fn");
   fnSwitch->Selected(!fnSwitch->IsSelected());
-  RunFor(20);
+  Settle();
   EXPECT_TRUE(keyboard_->IsFnLayer());
   EXPECT_TRUE(ProfileSection()["FnKeysetFlag"].asBool());
   EXPECT_NE(esc->GetToolTip(), normalTip) << "the Fn layer of Esc is empty";
@@ -219,7 +224,7 @@ TEST_F(KeyboardPage, TheFnSwitchShowsTheOtherLayerAndComesBack) {
   EXPECT_TRUE(keyboard_->KeyControls()[keys::kFnKeyPosition]->IsEnabled());
 
   fnSwitch->Selected(!fnSwitch->IsSelected());
-  RunFor(20);
+  Settle();
   EXPECT_FALSE(keyboard_->IsFnLayer());
   EXPECT_FALSE(ProfileSection()["FnKeysetFlag"].asBool());
   EXPECT_EQ(esc->GetToolTip(), normalTip);
@@ -260,7 +265,7 @@ TEST_F(KeyboardPage, AResetEventRestoresTheProfileWhileAResyncOnlyRereads) {
   reads = CommandCount(0x05);
   ASSERT_TRUE(simulator_->SendEvent(DeviceKind::Keyboard, 0x0402));
   ASSERT_TRUE(RunUntil([&] { return CommandCount(0x05) >= reads + 2; }));
-  RunFor(20);
+  Settle();
   EXPECT_EQ(ProfileSection()["KeyList"][kPositionA]["Assignment"].asInt(), 0x200004);
   EXPECT_EQ(keyboard_->KeyList()[kPositionA].Normal, keyboard_->KeyList()[kPositionA].Default);
   EXPECT_EQ(QString::fromStdString(JsonFile().ReadJson(keyboard_->ProfilePath())["profilename"].asString()), name);
@@ -276,7 +281,7 @@ TEST_F(KeyboardPage, AFailedReadChangesNothingAndSavesNothing) {
   }();
   const LightWords words = keyboard_->GetLightInfo();
   Firmware().SetFault(*sim::Fault::Parse("status-ff"));
-  EXPECT_FALSE(keyboard_->ReadParameterBlock());
+  EXPECT_FALSE(ReadBlock());
   Firmware().SetFault(*sim::Fault::Parse("none"));
   EXPECT_EQ(keyboard_->GetLightInfo(), words);
   QFile file(keyboard_->ProfilePath());
@@ -295,7 +300,7 @@ TEST_F(KeyboardPage, AStaleFirstContactReadsTheSameAsACleanOne) {
   const LightWords read = keyboard_->GetLightInfo();
   const Json::Value saved = ProfileSection()["LightInfo"];
   Firmware().SetFault(*sim::Fault::Parse("none"));
-  ASSERT_TRUE(keyboard_->ReadParameterBlock());
+  ASSERT_TRUE(ReadBlock());
   EXPECT_EQ(keyboard_->GetLightInfo(), read);
   EXPECT_EQ(ProfileSection()["LightInfo"], saved);
   EXPECT_EQ(saved["SelectItem"].asInt(), keyboard_->ModeList().PositionOf(Block()[1]))
@@ -336,10 +341,11 @@ TEST_F(KeyboardPage, AReceiverWhoseKeyboardIsOffHidesThePageUntilItAnswers) {
   Firmware().SetWirelessOn(false);
   const int infoReads = CommandCount(0x03);
   selector->DoTimer(CDeviceOptionUI::kTimerConnect);
-  RunFor(20);
+  Settle();
   EXPECT_EQ(CommandCount(0x03), infoReads);
   Firmware().SetWirelessOn(true);
   selector->DoTimer(CDeviceOptionUI::kTimerConnect);
+  Settle();
   EXPECT_GT(CommandCount(0x03), infoReads) << "the first answer reads the keyboard";
 }
 
@@ -358,14 +364,16 @@ TEST_F(KeyboardPage, BothResetsWriteTheTemplatesKeysAndSettingsToTheKeyboard) {
     keyboard_->SaveProfile();
     keyboard_->LoadProfileState();
     ASSERT_EQ(keyboard_->DownloadKeys(0), 1);
+    Settle();
     ASSERT_EQ(keyboard_->WriteParameterBlock(0, 0, 1, 0, 0), 1);
+    Settle();
     ASSERT_EQ(SlotEntry("key_table", slotA), (std::array<uint8_t, 3>{0x20, 0x00, 0x05}));
     ASSERT_EQ(Block()[21], 1);
 
     auto* button = keyboard_->ProfilePanel()->findChild<CButtonUI*>(command);
     ASSERT_NE(button, nullptr);
     button->Activate();
-    RunFor(20);
+    Settle();
     EXPECT_EQ(SlotEntry("key_table", slotA), (std::array<uint8_t, 3>{0x20, 0x00, 0x04}));
     EXPECT_EQ(Block()[21], 0);
     EXPECT_EQ(ProfileSection()["KeyList"][kPositionA]["Assignment"].asInt(), 0x200004);

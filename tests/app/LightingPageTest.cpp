@@ -32,14 +32,14 @@ class LightingPage : public testing_support::SimulatedKeyboardPage {
     auto* combo = Control<CComboUI>("light_combo_modeSelect");
     ASSERT_NE(combo, nullptr);
     combo->SelectItem(position, false, true);
-    RunFor(10);
+    Settle();
     ASSERT_EQ(Light().SelectItem, position);
   }
   void Click(const char* name) {
     auto* button = Control<CButtonUI>(name);
     ASSERT_NE(button, nullptr);
     button->Activate();
-    RunFor(10);
+    Settle();
   }
   // The user leaves an edit.
   void Leave(CControlUI* edit) {
@@ -47,7 +47,7 @@ class LightingPage : public testing_support::SimulatedKeyboardPage {
     msg.sType = QStringLiteral("killfocus");
     msg.pSender = edit;
     window_->Notify(msg);
-    RunFor(10);
+    Settle();
   }
   // A message to the main window as another program sends it.
   void Send(const char* name, platform::WParam wParam, platform::LParam lParam) {
@@ -62,7 +62,7 @@ TEST_F(LightingPage, TheColourEditsKeepTheirValuesInRangeAndClearMulticolour) {
   Start();
   SelectMode(1);
   Control<COptionUI>("deng_7color_check")->Selected(true);
-  RunFor(10);
+  Settle();
   ASSERT_EQ(Light().MultiColor, 1);
   auto* green = Control<CEditUI>("deng_edit_G");
   green->SetText("300");
@@ -88,14 +88,14 @@ TEST_F(LightingPage, ModeBrightnessSpeedAndDirectionReachTheBlock) {
   Control<CSliderUI>("deng_light_slider")->SetValue(3, true);
   Control<CSliderUI>("deng_speed_slider")->SetValue(1, true);
   Control<COptionUI>("deng_FXL_check")->Selected(true);
-  RunFor(10);
+  Settle();
   const auto block = Block();
   EXPECT_EQ(block[1], 12);
   EXPECT_EQ(block[2], 3);
   EXPECT_EQ(block[3], 3) << "the device takes 4 - speed";
   EXPECT_EQ(block[4], 1);
   Control<COptionUI>("deng_FXR_check")->Selected(true);
-  RunFor(10);
+  Settle();
   EXPECT_EQ(Block()[4], 0);
   EXPECT_EQ(Light().Fx, 0);
   // A swatch takes its colour.
@@ -131,7 +131,7 @@ TEST_F(LightingPage, TheSameModeButtonNeedsASecondDeviceAndACommonEffect) {
   EXPECT_EQ(Block()[1], 5);
   // A change on the page ends the following.
   Control<CSliderUI>("deng_light_slider")->SetValue(1, true);
-  RunFor(10);
+  Settle();
   EXPECT_FALSE(keyboard_->Commands.LightFollower);
 }
 
@@ -158,7 +158,7 @@ TEST_F(LightingPage, CustomColoursPaintKeysAndWriteTheColourTable) {
   Start();
   SelectMode(20);
   Control<CComboUI>("light_combo_custommodeSelect")->SelectItem(1, false, true);
-  RunFor(10);
+  Settle();
   EXPECT_EQ(Block()[25], 1);
   EXPECT_EQ(ProfileSection()["CustomLightMode"]["CustomLightModeGroupIndex"].asInt(), 1);
   // Off: the first 126 keys black in group 1's table.
@@ -175,7 +175,7 @@ TEST_F(LightingPage, CustomColoursPaintKeysAndWriteTheColourTable) {
   ASSERT_NE(a, nullptr);
   keyboard_->ShowPage(1);
   qobject_cast<CButtonUI*>(a)->Activate();
-  RunFor(10);
+  Settle();
   EXPECT_EQ(keyboard_->CustomColour(kPositionA) & 0xFFFFFF,
             ((colour >> 16) & 0xFF) | (colour & 0xFF00) | (colour & 0xFF) << 16);
   table = Memory("colour_tables");
@@ -190,7 +190,7 @@ TEST_F(LightingPage, CustomColoursPaintKeysAndWriteTheColourTable) {
   SelectMode(6);
   const uint32_t before = keyboard_->CustomColour(kPositionA + 1);
   qobject_cast<CButtonUI*>(keyboard_->KeyControls()[kPositionA + 1])->Activate();
-  RunFor(10);
+  Settle();
   EXPECT_EQ(keyboard_->CustomColour(kPositionA + 1), before);
 }
 
@@ -200,6 +200,7 @@ TEST_F(LightingPage, AGameEventChangesTheModeUntilTheTimerGivesTheUsersBack) {
   LightingCommands& lighting = window_->Lighting();
   // mode 5, brightness 2, speed 3, direction 1.
   lighting.OnGameEvent(0, 5 | 2 << 8 | 3 << 16 | 1 << 24);
+  Settle();
   EXPECT_EQ(Light().SelectItem, 5);
   EXPECT_EQ(Light().Light, 2);
   EXPECT_EQ(Light().Speed, 3);
@@ -210,6 +211,7 @@ TEST_F(LightingPage, AGameEventChangesTheModeUntilTheTimerGivesTheUsersBack) {
   EXPECT_EQ(Light().SelectItem, 34);
   EXPECT_EQ(Light().OldLedmode, 6);
   lighting.OnGameTimer();
+  Settle();
   EXPECT_EQ(Light().SelectItem, 6);
   EXPECT_EQ(Panel()->GetMode(), 6);
   EXPECT_EQ(Block()[1], 6);
@@ -225,6 +227,7 @@ TEST_F(LightingPage, HostileValuesNeverLeaveTheirRanges) {
   Start();
   // From another program: mode 255, brightness 200, speed 9.
   window_->Lighting().OnGameEvent(0, 255 | 200 << 8 | 9 << 16 | 7 << 24);
+  Settle();
   EXPECT_LT(Light().SelectItem, keyboard_->ModeCount());
   EXPECT_LE(Light().Light, 4);
   EXPECT_LE(Light().Speed, 4);
@@ -242,6 +245,7 @@ TEST_F(LightingPage, HostileValuesNeverLeaveTheirRanges) {
   EXPECT_EQ(Light().Speed, 4);
   EXPECT_EQ(Light().Fx, 1);
   ASSERT_EQ(keyboard_->WriteParameterBlock(0, 0, 1, 0, 0), 1);
+  Settle();
   block = Block();
   EXPECT_EQ(block[2], 4);
   EXPECT_EQ(block[3], 0);
@@ -252,11 +256,13 @@ TEST_F(LightingPage, GameEventsArriveAsWindowMessagesAndTheTimerEndsThem) {
   window_->SetGameLightDelay(100);
   SelectMode(6);
   Send("Game_Start", 0, 34 | 4 << 8);
+  Settle();
   EXPECT_EQ(Light().SelectItem, 34);
   EXPECT_EQ(Block()[1], 34);
   Send("Game_Kill", 1, 5);
   EXPECT_EQ(Light().SelectItem, 5);
   ASSERT_TRUE(RunUntil([&] { return Light().SelectItem == 6; }, 2000));
+  Settle();
   EXPECT_EQ(Block()[1], 6);
 }
 
@@ -279,28 +285,33 @@ TEST_F(LightingPage, TheScreenColourIsStreamedOnlyWhileTheProgramControlsTheLigh
   SelectMode(30);
   const int values[6] = {10, 200, 30, 0, 0, 0};
   keyboard_->SetScreenColour(values, 6);
-  keyboard_->LightPass();
-  const int streamsBefore = CommandCount(0x12);
-  keyboard_->OutputLightFrame();
-  EXPECT_GT(CommandCount(0x12), streamsBefore);
-  const auto frame = Memory("light_frame");
   const int led = keyboard_->PositionToLed(kPositionA);
   ASSERT_LT(led, 255);
   const int level = lighting::LevelTable[Light().Light];
-  EXPECT_EQ(frame[led * 3], lighting::Scale(10, level));
-  EXPECT_EQ(frame[led * 3 + 1], lighting::Scale(200, level));
-  EXPECT_EQ(frame[led * 3 + 2], lighting::Scale(30, level));
+  // The light thread draws the colour and streams the frame, on its own.
+  auto streamed = [&] {
+    const auto frame = Memory("light_frame");
+    return frame[led * 3] == lighting::Scale(10, level) &&
+           frame[led * 3 + 1] == lighting::Scale(200, level) &&
+           frame[led * 3 + 2] == lighting::Scale(30, level);
+  };
+  EXPECT_TRUE(RunUntil(streamed, 3000));
 
   keyboard_->SetLightControl(0);
+  Settle();
+  RunFor(3 * KeyboardCore::kFrameIntervalMs);
   const int streams = CommandCount(0x12);
-  keyboard_->OutputLightFrame();
+  RunFor(3 * KeyboardCore::kFrameIntervalMs);
   EXPECT_EQ(CommandCount(0x12), streams) << "nothing is streamed while light control is off";
   keyboard_->SetLightControl(1);
+  Settle();
+  EXPECT_TRUE(RunUntil([&] { return CommandCount(0x12) > streams; }, 3000));
 
   // An ordinary mode runs on the keyboard itself: nothing is streamed.
   SelectMode(6);
+  RunFor(3 * KeyboardCore::kFrameIntervalMs);
   const int streamsStatic = CommandCount(0x12);
-  keyboard_->OutputLightFrame();
+  RunFor(3 * KeyboardCore::kFrameIntervalMs);
   EXPECT_EQ(CommandCount(0x12), streamsStatic);
 }
 
@@ -330,7 +341,7 @@ TEST_F(LightingPage, ThePaletteAndTheSecondZoneReachTheProfileAndTheBlock) {
   msg.sType = QStringLiteral("colorchanged");
   msg.pSender = palette;
   window_->Notify(msg);
-  RunFor(10);
+  Settle();
   EXPECT_EQ(Block()[6], 0x12);
   EXPECT_EQ(Block()[7], 0x34);
   EXPECT_EQ(Block()[8], 0x56);
@@ -339,7 +350,7 @@ TEST_F(LightingPage, ThePaletteAndTheSecondZoneReachTheProfileAndTheBlock) {
 
   SelectMode(17);
   Control<CComboUI>("light_combo_ZZCCmodeSelect")->SelectItem(2, false, true);
-  RunFor(10);
+  Settle();
   EXPECT_EQ(Light().ZZCCLedMode, 2);
   EXPECT_EQ(Block()[18], 2);
   EXPECT_EQ(ProfileSection()["LightInfo"]["ZZCCLedMode"].asInt(), 2);

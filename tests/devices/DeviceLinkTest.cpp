@@ -103,6 +103,8 @@ TEST_F(DeviceLink, OnlyAKeyboardIsToldThatTheProgramTakesTheLighting) {
   EXPECT_TRUE(CommandsSent(DeviceKind::Keyboard).empty());
   EXPECT_FALSE(keyboard.IsLightControlEnabled());
   keyboard.SetLightControl(1);
+  // Sent on the keyboard's worker.
+  EXPECT_TRUE(WaitFor([&] { return !CommandsSent(DeviceKind::Keyboard).empty(); }));
   EXPECT_EQ(CommandsSent(DeviceKind::Keyboard), std::vector<uint8_t>{0x1C});
   EXPECT_TRUE(keyboard.IsLightControlEnabled());
 }

@@ -41,13 +41,17 @@ class OwnerWindow : public platform::MessageReceiver {
 // A device whose operations the heartbeat drives are counted.
 class CountingDevice : public CVarnisUSBDevice {
  public:
-  bool IsWirelessReachable() override { return reachable; }
+  // Answered at once, as a completion would be.
+  void CheckWirelessLink(std::function<void(bool)> done, const std::string&) override {
+    ++linkChecks;
+    done(reachable);
+  }
   void InitialRead() override { ++initialReads; }
   void PollPowerStatus() override { ++powerPolls; }
   void ResyncFromDevice() override { ++resyncs; }
   void OutputLightFrame() override { ++frames; }
   bool reachable = true;
-  int initialReads = 0, powerPolls = 0, resyncs = 0, frames = 0;
+  int initialReads = 0, powerPolls = 0, resyncs = 0, frames = 0, linkChecks = 0;
 };
 
 class Devices : public ::testing::Test {

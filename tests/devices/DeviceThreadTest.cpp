@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "devices/DeviceThread.h"
+#include "devicecore/DeviceThread.h"
 #include "platform/DebugChannel.h"
 
 namespace {

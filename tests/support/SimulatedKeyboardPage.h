@@ -36,6 +36,25 @@ class SimulatedKeyboardPage : public testing_support::SimulatedMainWindow {
     window_->Pages().ShowDevicePage(DevicePageSet::Keyboard, true, true);
     ASSERT_EQ(window_->CurrentDevice(), keyboard_);
   }
+  // Runs the event loop until every exchange the keyboard queued is done
+  // and its completion has run.
+  void Settle() {
+    // Notifications of a click are posted: handled first.
+    testing_support::RunFor(10);
+    ASSERT_TRUE(testing_support::RunUntil([&] { return keyboard_->Core().IsIdle(); }))
+        << "the keyboard's worker never finished";
+  }
+  // Reads the active block as the page does, waiting for the answer.
+  bool ReadBlock() {
+    bool done = false, read = false;
+    if (!keyboard_->ReadParameterBlock([&](bool ok) {
+          read = ok;
+          done = true;
+        }))
+      return false;
+    EXPECT_TRUE(testing_support::RunUntil([&] { return done; }));
+    return read;
+  }
   CVarnisKeyboardDevice* Keyboard() {
     const auto& list = window_->Pages().Devices(DevicePageSet::Keyboard);
     return list.empty() ? nullptr : qobject_cast<CVarnisKeyboardDevice*>(list.front());

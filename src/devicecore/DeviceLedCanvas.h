@@ -1,15 +1,15 @@
 #pragma once
 
-#include "devices/CVarnisUSBDevice.h"
+#include "devicecore/DeviceCore.h"
 #include "lighting/LedCanvas.h"
 
-// The light points of a device page as a canvas for the effects: each point
-// is the page's packed colour and level, read and written whole.
+// The light points of a device as a canvas for the effects: each point is
+// the device's packed colour and level, read and written whole.
 class DeviceLedCanvas : public lighting::LedCanvas {
  public:
-  explicit DeviceLedCanvas(CVarnisUSBDevice& device) : device_(device) {}
+  explicit DeviceLedCanvas(DeviceCore& device) : device_(device) {}
 
-  int Count() const override { return device_.GetLedCount(); }
+  int Count() const override { return device_.LedCount(); }
   void Set(int point, lighting::Rgb colour, uint8_t level) override {
     device_.SetLedColour(point, lighting::PackLed(colour, level));
   }
@@ -21,5 +21,5 @@ class DeviceLedCanvas : public lighting::LedCanvas {
   }
 
  private:
-  CVarnisUSBDevice& device_;
+  DeviceCore& device_;
 };

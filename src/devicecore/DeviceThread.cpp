@@ -1,4 +1,4 @@
-#include "devices/DeviceThread.h"
+#include "devicecore/DeviceThread.h"
 
 #include "platform/DebugChannel.h"
 #include "platform/TickClock.h"
