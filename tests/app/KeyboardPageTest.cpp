@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include "app/CMainWnd.h"
@@ -398,4 +400,62 @@ TEST_F(KeyboardPage, TheSettingsPagesHideThePowerAreaAndTheKeyPageShowsTheFnSwit
   keyboard_->ShowPage(1);
   EXPECT_TRUE(power->IsOwnVisible());
   EXPECT_FALSE(fnLayout->IsOwnVisible());
+}
+
+// The keyboard answers every request 300 ms late: its first contact takes
+// seconds, and the window answers what is posted to it all along.
+TEST_F(KeyboardPage, TheWindowKeepsAnsweringWhileASlowKeyboardIsRead) {
+  ASSERT_TRUE(simulator_->Plug("keyboard"));
+  Firmware().SetFault(*sim::Fault::Parse("delay:300"));
+  window_ = std::make_unique<CMainWnd>();
+  ASSERT_TRUE(testing_support::MainWindowEnvironment::Create(*window_));
+  ASSERT_TRUE(RunUntil([&] { return (keyboard_ = Keyboard()) != nullptr; }));
+  ASSERT_TRUE(RunUntil([&] { return CommandCount(0x03) > 0; }, 3000)) << "the first contact began";
+
+  // Every 20 ms a call is posted; how late each one runs is what a click
+  // or a socket request would wait.
+  QElapsedTimer clock;
+  clock.start();
+  qint64 latest = 0;
+  int answered = 0;
+  QTimer poster;
+  QObject::connect(&poster, &QTimer::timeout, [&] {
+    const qint64 posted = clock.elapsed();
+    QMetaObject::invokeMethod(
+        &poster,
+        [&, posted] {
+          latest = std::max(latest, clock.elapsed() - posted);
+          ++answered;
+        },
+        Qt::QueuedConnection);
+  });
+  poster.start(20);
+  RunFor(1500);
+  poster.stop();
+  EXPECT_FALSE(keyboard_->Core().IsIdle()) << "the first contact still runs";
+  EXPECT_GT(answered, 20);
+  EXPECT_LT(latest, 150) << "a posted call waited " << latest << " ms";
+
+  Firmware().SetFault(*sim::Fault::Parse("none"));
+  ASSERT_TRUE(RunUntil([&] { return keyboard_->SlotCount() != 0 && keyboard_->Core().IsIdle(); }, 8000));
+  EXPECT_TRUE(keyboard_->FirstContactComplete());
+}
+
+// Through a receiver that has gone silent, the link timer asks once and
+// waits for that answer, however often it fires.
+TEST_F(KeyboardPage, ASilentReceiverGetsOneLinkQueryAtATime) {
+  Start("keyboard-receiver");
+  CDeviceOptionUI* selector = window_->Pages().SelectorAt(DevicePageSet::Keyboard);
+  ASSERT_NE(selector, nullptr);
+  Settle();
+  Firmware().SetFault(*sim::Fault::Parse("noanswer"));
+  const int before = CommandCount(0xAA);
+  for (int i = 0; i < 10; ++i) {
+    selector->DoTimer(CDeviceOptionUI::kTimerLink);
+    RunFor(10);
+  }
+  RunFor(100);
+  EXPECT_EQ(CommandCount(0xAA) - before, 1);
+  EXPECT_TRUE(keyboard_->Core().IsPending("link"));
+  EXPECT_TRUE(selector->IsShown()) << "no answer yet is not an answer";
 }
