@@ -355,13 +355,14 @@ void KeyboardCore::RetryFirstContact() {
       "first-contact");
 }
 
-void KeyboardCore::ReadParameterBlock(std::function<void(bool)> done) {
-  Run<BlockRead>([this] { return ExchangeBlock(); },
-                 [this, done = std::move(done)](const BlockRead& read) {
-                   const bool applied = ApplyBlock(read);
-                   if (done)
-                     done(applied);
-                 });
+bool KeyboardCore::ReadParameterBlock(std::function<void(bool)> done, const std::string& key) {
+  return Run<BlockRead>([this] { return ExchangeBlock(); },
+                        [this, done = std::move(done)](const BlockRead& read) {
+                          const bool applied = ApplyBlock(read);
+                          if (done)
+                            done(applied);
+                        },
+                        key);
 }
 
 KeyboardCore::Block KeyboardCore::LastBlock() const {

@@ -131,8 +131,9 @@ class KeyboardCore : public DeviceCore {
   void ReadFirstContact(std::function<void()> done = {});
   bool FirstContactComplete() const { return keysRead_ && blockRead_; }
   // The active profile's block; on any failure nothing changes. `done` gets
-  // whether it was read.
-  void ReadParameterBlock(std::function<void(bool)> done = {});
+  // whether it was read. With a key, false (and nothing queued) while a read
+  // of that key is on its way.
+  bool ReadParameterBlock(std::function<void(bool)> done = {}, const std::string& key = {});
   // The block with the current settings into slot `slot`, `byte0` in byte 0.
   // `done` gets 1 when written.
   void WriteParameterBlock(int slot, int byte0, std::function<void(int)> done = {});

@@ -309,7 +309,9 @@ void CVarnisKeyboardDevice::ResyncFromDevice() {
     RepaintKeyButtons();
     KeyboardCore::ClearPendingReset();
   }
-  ReadParameterBlock([this](bool) { RefreshView(); });
+  // Events in a burst read the block once: a read on its way covers them.
+  if (Commands.IsOpen)
+    Keyboard().ReadParameterBlock([this](bool) { RefreshView(); }, "resync");
 }
 
 void CVarnisKeyboardDevice::OnDeviceEvent(uint16_t code, bool /*receiver*/) {

@@ -14,22 +14,13 @@
 #include "platform/ThreadRole.h"
 #include "protocol/Command.h"
 #include "sim/DeviceSimulator.h"
+#include "support/EventLoopHelpers.h"
 
 using sim::DeviceKind;
 
 namespace {
 
-// Runs the event loop (where completions arrive) until `done` or `limitMs`.
-bool RunUntil(const std::function<bool()>& done, int limitMs = 3000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > limitMs)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
+using testing_support::RunUntil;
 
 class Core : public ::testing::Test {
  protected:
