@@ -33,6 +33,8 @@ RUN_PACKAGES=(
   qt6-qpa-plugins    # Qt's X11 and Wayland platform plugins
   fonts-dejavu-core  # the skin's default font family
   fonts-droid-fallback # Chinese, Japanese and Korean glyphs for the language files
+  fonts-noto-cjk     # Noto Sans CJK SC and TC: the Simplified and Traditional Chinese faces
+  fonts-noto-core    # Noto Sans Thai: the Thai face
   xdg-utils          # opening the desktop's settings and files
   libqt6dbus6        # QtDBus at run time: logind's sleep signal (qt6-base-dev brings it when building)
 )

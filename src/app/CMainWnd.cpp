@@ -13,6 +13,7 @@
 #include "app/DeviceRegistry.h"
 #include "app/DeviceTables.h"
 #include "app/KeyboardSettingsCommands.h"
+#include "app/LanguageCommands.h"
 #include "app/LightingCommands.h"
 #include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
@@ -50,6 +51,7 @@ CMainWnd::CMainWnd()
   SetRouteHandler(RouteOwner::MainWindow, [this](const RouteCall& call) { OnOwnRoute(call); });
   profiles_ = std::make_unique<ProfileCommands>(*this);
   keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
+  language_ = std::make_unique<LanguageCommands>(*this);
   lighting_ = std::make_unique<LightingCommands>(*this);
   g_saveFailureWindow = this;
   // Files may be written on any thread; the user is told from the UI
@@ -140,7 +142,8 @@ void CMainWnd::OnWindowInit() {
   // 2. Tell other programs that this one controls the lighting.
   ShellState::BroadcastToOtherPrograms(platform::SocketMessage::Registered(
       ShellMessages::kLightControlNoticeName, 1, 1));
-  // 3. Language choice: comes with the settings window.
+  // 3. The language applied last (or the desktop's on a first start).
+  language_->ApplyStoredLanguage();
   // 4. One registry slot per row of the interface table.
   registry_->Reset();
   // 5. The pages of mouse, keyboard and mouse pad, hidden until their

@@ -24,6 +24,7 @@ class CVarnisUSBDevice;
 class DevicePageSet;
 class ProfileCommands;
 class KeyboardSettingsCommands;
+class LanguageCommands;
 class LightingCommands;
 class DeviceRegistry;
 namespace platform {
@@ -101,6 +102,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   DevicePageSet& Pages() override { return *pages_; }
   ProfileCommands& Profiles() { return *profiles_; }
   LightingCommands& Lighting() { return *lighting_; }
+  LanguageCommands& Language() { return *language_; }
   // How long a game's lighting stays before the page gets its own back
   // (5 s; tests shorten it).
   void SetGameLightDelay(int ms) { gameLightDelayMs_ = ms; }
@@ -195,6 +197,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<DevicePageSet> pages_;
   std::unique_ptr<ProfileCommands> profiles_;
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
+  std::unique_ptr<LanguageCommands> language_;
   std::unique_ptr<LightingCommands> lighting_;
   int gameLightDelayMs_ = 5000;
   QPointer<toolkit::CWindowWnd> settingsWindow_;

@@ -161,6 +161,24 @@ QFont CPaintManagerUI::GetDefaultFont() {
   return QGuiApplication::font();
 }
 
+void CPaintManagerUI::SetFontFamilyEverywhere(const QString& family) {
+  QList<CPaintManagerUI*> managers;
+  {
+    std::lock_guard lock(Shared().mutex);
+    managers = Shared().managers;
+  }
+  for (QFont& font : Shared().fonts)
+    font.setFamilies({family});
+  QFont fallback = GetDefaultFont();
+  fallback.setFamilies({family});
+  Shared().defaultFont = fallback;
+  // Fonts are taken when a control is drawn or its inner widget is set up:
+  // the inner widgets are set up again and every layout redone.
+  for (CPaintManagerUI* manager : managers)
+    if (manager->root_ != nullptr)
+      manager->root_->OnDpiChanged();
+}
+
 int CPaintManagerUI::AddFontFile(const QString& path) {
   return QFontDatabase::addApplicationFont(path);
 }

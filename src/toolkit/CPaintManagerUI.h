@@ -58,6 +58,10 @@ class CPaintManagerUI {
   static void SetDefaultFont(const QString& family, int size, bool bold, bool underline,
                              bool italic);
   static QFont GetDefaultFont();
+  // Every shared font and the default font take the family `family`, their
+  // sizes and styles kept; every live control of every window takes its new
+  // font and is laid out again.
+  static void SetFontFamilyEverywhere(const QString& family);
   // Private font files; the id is -1 when the font cannot be used.
   static int AddFontFile(const QString& path);
   static int AddFontMemory(const QByteArray& data);

@@ -472,8 +472,6 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "message WM_COPYDATA 1 -> audio lighting",
     "message 0x041E -> macros",
     "message 0x0479 -> macros",
-    "message 0x0C11 -> language",
-    "message 0x0C11 labels -> key labels",
     "message 0x0C15 -> settings window",
     "tag ComboEditContainerElement -> key assignment",
     "tag MagicControl -> headset audio",

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "app/CMainWnd.h"
+#include "app/LanguageCommands.h"
 #include "app/OwnControls.h"
 #include "app/ShellMessages.h"
 #include "app/ShellState.h"
@@ -133,7 +134,9 @@ TEST_F(MainWindow, TrayMenuExitEndsTheWindowAndStopsTheThreads) {
 // A file that cannot be written is told once per run, with the language's
 // text, and never from inside the writer.
 TEST_F(MainWindow, AFailedSaveIsToldOnce) {
-  ASSERT_TRUE(CResourceManager::GetInstance()->LoadLanguage("lan_en.xml"));
+  // In English, as the settings window would switch it.
+  ASSERT_TRUE(RunUntil([&] { return window_->Language().LanguageIndex() >= 0; }));
+  window_->Language().ApplyLanguage(window_->Language().Languages().IndexOfId(520));
   int boxes = 0;
   QString text;
   QTimer poll;

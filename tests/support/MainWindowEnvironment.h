@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDir>
+#include <QFile>
 #include <QString>
 #include <gtest/gtest.h>
 #include <memory>
@@ -23,6 +25,14 @@ class MainWindowEnvironment {
                                  const QString& devRoot = {}) {
     qputenv("XDG_RUNTIME_DIR", root.toUtf8());
     qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
+    // A settings store as after an earlier run in Simplified Chinese, so that
+    // the tests do not depend on the desktop's language.
+    qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
+    const QString store = root + "/config/" + platform::DataFolders::kProductName;
+    QDir().mkpath(store);
+    QFile settings(store + "/" + platform::DataFolders::kProductName + ".conf");
+    if (!settings.exists() && settings.open(QIODevice::WriteOnly))
+      settings.write("[General]\nLANGUAGE=2052\n");
     qputenv("TRAVIX_SYSFS_ROOT", (sysRoot.isEmpty() ? root + "/sys" : sysRoot).toUtf8());
     qputenv("TRAVIX_DEV_ROOT", (devRoot.isEmpty() ? root + "/dev" : devRoot).toUtf8());
     platform::DataFolders::SetProgramDir(TRAVIX_SOURCE_DIR "/");
@@ -35,7 +45,7 @@ class MainWindowEnvironment {
   ~MainWindowEnvironment() {
     toolkit::CResourceManager::GetInstance()->Release();
     for (const char* name :
-         {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "TRAVIX_SYSFS_ROOT", "TRAVIX_DEV_ROOT"})
+         {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "TRAVIX_SYSFS_ROOT", "TRAVIX_DEV_ROOT"})
       qunsetenv(name);
   }
   MainWindowEnvironment(const MainWindowEnvironment&) = delete;
