@@ -14,6 +14,9 @@
 #include "app/DeviceTables.h"
 #include "app/KeyboardSettingsCommands.h"
 #include "app/LanguageCommands.h"
+#include "app/SettingsWindowCommands.h"
+#include "app/SkinCommands.h"
+#include "ui/CSetWnd.h"
 #include "app/LightingCommands.h"
 #include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
@@ -52,6 +55,15 @@ CMainWnd::CMainWnd()
   profiles_ = std::make_unique<ProfileCommands>(*this);
   keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
   language_ = std::make_unique<LanguageCommands>(*this);
+  settings_ = std::make_unique<SettingsWindowCommands>(
+      *this, *language_, [this](CWindowWnd* window) { settingsWindow_ = window; },
+      [] { return static_cast<UINT>(ShellMessages::Get().ForwardMessage); });
+  skins_ = std::make_unique<SkinCommands>(*this);
+  // An open settings window shows the new language too.
+  language_->SetAppliedListener([this] {
+    if (settingsWindow_ != nullptr && !settingsWindow_->IsDestroying())
+      settingsWindow_->SendMessage(CSetWnd::kLanguageMessage, 0, 0);
+  });
   lighting_ = std::make_unique<LightingCommands>(*this);
   g_saveFailureWindow = this;
   // Files may be written on any thread; the user is told from the UI
@@ -83,11 +95,28 @@ CMainWnd::~CMainWnd() {
 
 CDuiString CMainWnd::QueryControlText(const CDuiString&, const CDuiString&) { return {}; }
 
+bool CMainWnd::Receive(const SkinChangedParam& param) {
+  CControlUI* root = FindControl(QStringLiteral("root"));
+  if (root == nullptr)
+    return true;
+  if (param.IsColour) {
+    root->SetBkColor(QColor::fromRgba(param.Colour));
+    root->SetBkImage(QString());
+  } else {
+    root->SetBkColor(QColor::fromRgba(0));
+    if (!root->SetBkImage(param.Image))
+      DebugPrint("background \"%s\" could not be shown", param.Image.toUtf8().constData());
+  }
+  root->update();
+  return true;
+}
+
 void CMainWnd::InitWindow() {
   DebugOutput("InitWindow");
   CResourceManager::GetInstance()->SetTextQueryInterface(this);
   CResourceManager::GetInstance()->LoadLanguage("lan_cn.xml");
-  // The skin observer registration comes with the skin chooser.
+  // The background follows the skin chooser.
+  ObserverImpl::Instance().AddReceiver(this);
   closeButton_ = FindControl("closebtn");
   maxButton_ = FindControl("maxbtn");
   restoreButton_ = FindControl("restorebtn");

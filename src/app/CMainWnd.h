@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SkinObserver.h"
+
 #include <QPointer>
 #include <QString>
 #include <array>
@@ -25,6 +27,8 @@ class DevicePageSet;
 class ProfileCommands;
 class KeyboardSettingsCommands;
 class LanguageCommands;
+class SettingsWindowCommands;
+class SkinCommands;
 class LightingCommands;
 class DeviceRegistry;
 namespace platform {
@@ -52,7 +56,8 @@ inline constexpr uint32_t DebugOnlyMessage = 0x04C8;
 class CMainWnd : public toolkit::WindowImplBase,
                  public toolkit::IQueryControlText,
                  public FeatureHost,
-                 public PageSetHost {
+                 public PageSetHost,
+                 public ReceiverImpl {
   Q_OBJECT
  public:
   static constexpr const char* kTitle = "RUDAVAVE DADAV UDU417";
@@ -103,6 +108,10 @@ class CMainWnd : public toolkit::WindowImplBase,
   ProfileCommands& Profiles() { return *profiles_; }
   LightingCommands& Lighting() { return *lighting_; }
   LanguageCommands& Language() { return *language_; }
+  SettingsWindowCommands& Settings() { return *settings_; }
+  SkinCommands& Skins() { return *skins_; }
+  // The chosen background on "root".
+  bool Receive(const SkinChangedParam& param) override;
   // How long a game's lighting stays before the page gets its own back
   // (5 s; tests shorten it).
   void SetGameLightDelay(int ms) { gameLightDelayMs_ = ms; }
@@ -198,6 +207,8 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<ProfileCommands> profiles_;
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
   std::unique_ptr<LanguageCommands> language_;
+  std::unique_ptr<SettingsWindowCommands> settings_;
+  std::unique_ptr<SkinCommands> skins_;
   std::unique_ptr<LightingCommands> lighting_;
   int gameLightDelayMs_ = 5000;
   QPointer<toolkit::CWindowWnd> settingsWindow_;

@@ -65,6 +65,7 @@ void DeviceCore::OpenCommand(const std::string& path, bool receiver, bool setMod
         }
         if (setMode)
           Commands.SetMode(receiver ? 2 : 1);
+        (receiver ? receiverVersion_ : cableVersion_) = link.Attributes.VersionNumber;
         Commands.IsOpen = true;
         return true;
       },
@@ -106,6 +107,7 @@ void DeviceCore::SwitchCommand(const std::string& cablePath, const std::string& 
           from.Close();
           opened = to.Open(path, true, true, true, false);
           if (opened) {
+            (toReceiver ? receiverVersion_ : cableVersion_) = to.Attributes.VersionNumber;
             Commands.SetMode(toReceiver ? 2 : 1);
             Commands.IsOpen = true;
           }

@@ -104,6 +104,12 @@ class DeviceCore : public QObject {
   // Stops the light thread and the readers.
   void StopThreads();
 
+  // The version number (bcdDevice) of the command interface last opened by
+  // cable or through the receiver; 0 before any.
+  uint16_t InterfaceVersion(bool receiver) const {
+    return receiver ? receiverVersion_.load() : cableVersion_.load();
+  }
+
   // --- Identity ---------------------------------------------------------------
   void SetIdentity(const InterfaceRecord& identity) { identity_ = identity; }
   const InterfaceRecord& Identity() const { return identity_; }
@@ -146,6 +152,8 @@ class DeviceCore : public QObject {
   std::atomic<uint32_t> lightD_{0};
   std::atomic<uint8_t> lightE_{0};
   std::atomic<int> lightControlEnabled_{1};
+  std::atomic<uint16_t> cableVersion_{0};
+  std::atomic<uint16_t> receiverVersion_{0};
   EventHandler eventHandler_;
   // Jobs posted whose completion has not run (UI thread only).
   int outstanding_ = 0;

@@ -108,8 +108,11 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
     scroll_->setWidgetResizable(false);
     scroll_->viewport()->setAutoFillBackground(false);
     content_ = new QWidget;
-    content_->setAutoFillBackground(false);
     scroll_->setWidget(content_);
+    // setWidget switches the filling on: the container's own background
+    // shows through.
+    content_->setAutoFillBackground(false);
+    scroll_->setAutoFillBackground(false);
     scroll_->setGeometry(rect());
     scroll_->show();
     for (CControlUI* item : items_) {

@@ -13,6 +13,7 @@
 #include "ui/CHandImgSelectButtonUI.h"
 #include "ui/CRedioMacroButtonUI.h"
 #include "ui/CSelectPanelUI.h"
+#include "ui/CUpdateInfoListItemUI.h"
 #include "ui/CWndUI.h"
 
 using toolkit::CControlUI;
@@ -39,6 +40,7 @@ void RegisterUiControls() {
       {"CAudioRecordUI", &Make<CAudioRecordUI>},
       {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
       {"CLightControlUI", &Make<CLightControlUI>},
+      {"UpdateInfoListItemUI", &Make<CUpdateInfoListItemUI>},
   };
   auto* factory = toolkit::CControlFactory::GetInstance();
   for (const auto& [name, make] : kControls)
