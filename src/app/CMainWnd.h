@@ -74,8 +74,9 @@ class CMainWnd : public toolkit::WindowImplBase,
   static constexpr uintptr_t kTimerGameLight = 1066;
 
   // Texts of the light-control switch.
-  static constexpr const char* kLightControlOnText = "控制灯光";
-  static constexpr const char* kLightControlOffText = "不控制灯光";
+  // Text ids of the light switch ("控制灯光", "不控制灯光" in Chinese).
+  static constexpr const char* kLightControlOnText = "light_control_on";
+  static constexpr const char* kLightControlOffText = "light_control_off";
 
   using RouteCall = ::RouteCall;
   using RouteHandler = FeatureHost::RouteHandler;
