@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "skin/SkinTestFiles.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -38,8 +40,11 @@ using namespace toolkit;
 //     DefaultData/Language.config).
 namespace {
 
-const QString kSourceDir = TRAVIX_SOURCE_DIR;
-const QString kSkinDir = kSourceDir + "/skin";
+using skin_test::kSkinDir;
+using skin_test::kSourceDir;
+using skin_test::ListFiles;
+using skin_test::ListSkinFiles;
+using skin_test::RootElement;
 
 // Ids that are used but have no text yet in lan_cn.xml/lan_en.xml. They are
 // on their way in another change; that change empties this list. An id
@@ -51,25 +56,6 @@ const QSet<QString> kIdsAddedElsewhere = {};
 using Uses = QMap<QString, QStringList>;
 
 QString Relative(const QString& path) { return QDir(kSourceDir).relativeFilePath(path); }
-
-QStringList ListFiles(const QString& dir, const QStringList& patterns) {
-  QStringList files;
-  QDirIterator it(dir, patterns, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext())
-    files << it.next();
-  files.sort();
-  return files;
-}
-
-QStringList ListSkinFiles() { return ListFiles(kSkinDir, {"*.xml"}); }
-
-QString RootElement(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {};
-  QXmlStreamReader xml(&file);
-  return xml.readNextStartElement() ? xml.name().toString() : QString();
-}
 
 QStringList LanguageFiles() {
   QStringList languages;

@@ -12,6 +12,7 @@
 #include "toolkit/CPaintManagerUI.h"
 #include "toolkit/CResourceManager.h"
 #include "toolkit/SkinFileLocator.h"
+#include "skin/SkinTestFiles.h"
 
 using namespace toolkit;
 
@@ -19,7 +20,10 @@ using namespace toolkit;
 // broken skin must not land.
 namespace {
 
-const QString kSkinDir = TRAVIX_SOURCE_DIR "/skin";
+using skin_test::kSkinDir;
+using skin_test::ListSkinFiles;
+using skin_test::RootElement;
+using skin_test::TextIds;
 
 // The tags the main window builds itself, as it builds them.
 class OwnTags : public IDialogBuilderCallback {
@@ -30,35 +34,6 @@ class OwnTags : public IDialogBuilderCallback {
     return CreateOwnLayoutControl(tag, this, nullptr);
   }
 };
-
-QString RootElement(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {};
-  QXmlStreamReader xml(&file);
-  return xml.readNextStartElement() ? xml.name().toString() : QString();
-}
-
-QStringList ListSkinFiles() {
-  QStringList files;
-  QDirIterator it(kSkinDir, {"*.xml"}, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext())
-    files << it.next();
-  files.sort();
-  return files;
-}
-
-QSet<QString> TextIds(const QString& path) {
-  QSet<QString> ids;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return ids;
-  QXmlStreamReader xml(&file);
-  while (!xml.atEnd())
-    if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("Text"))
-      ids.insert(xml.attributes().value("id").toString());
-  return ids;
-}
 
 class SkinFiles : public ::testing::Test {
  protected:
