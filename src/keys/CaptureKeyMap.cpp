@@ -58,13 +58,7 @@ std::optional<ScanKey> CaptureKeyMap::ScanKeyOfInputCode(int code) {
 }
 
 std::optional<int> CaptureKeyMap::RowOfScanKey(ScanKey key) {
-  for (int row = 0; row < kCapturableRows; ++row) {
-    const KeyNameRow& entry = KeyNameTable[static_cast<size_t>(row)];
-    if (entry.Extended >= 0 && entry.ScanCode == key.ScanCode &&
-        (entry.Extended != 0) == key.Extended)
-      return row;
-  }
-  return std::nullopt;
+  return FindCapturedKey(key.ScanCode, key.Extended ? 1u : 0u);
 }
 
 std::optional<int> CaptureKeyMap::RowOfInputCode(int code) {
