@@ -13,6 +13,7 @@
 #include "app/DeviceRegistry.h"
 #include "app/DeviceTables.h"
 #include "app/KeyboardSettingsCommands.h"
+#include "app/KeyAssignmentCommands.h"
 #include "app/LanguageCommands.h"
 #include "app/SettingsWindowCommands.h"
 #include "app/SkinCommands.h"
@@ -54,6 +55,7 @@ CMainWnd::CMainWnd()
   SetRouteHandler(RouteOwner::MainWindow, [this](const RouteCall& call) { OnOwnRoute(call); });
   profiles_ = std::make_unique<ProfileCommands>(*this);
   keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
+  keyAssignment_ = std::make_unique<KeyAssignmentCommands>(*this);
   language_ = std::make_unique<LanguageCommands>(*this);
   settings_ = std::make_unique<SettingsWindowCommands>(
       *this, *language_, [this](CWindowWnd* window) { settingsWindow_ = window; },

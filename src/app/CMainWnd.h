@@ -26,6 +26,7 @@ class CVarnisUSBDevice;
 class DevicePageSet;
 class ProfileCommands;
 class KeyboardSettingsCommands;
+class KeyAssignmentCommands;
 class LanguageCommands;
 class SettingsWindowCommands;
 class SkinCommands;
@@ -109,6 +110,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   ProfileCommands& Profiles() { return *profiles_; }
   LightingCommands& Lighting() { return *lighting_; }
   LanguageCommands& Language() { return *language_; }
+  KeyAssignmentCommands& KeyAssignment() { return *keyAssignment_; }
   SettingsWindowCommands& Settings() { return *settings_; }
   SkinCommands& Skins() { return *skins_; }
   // The chosen background on "root".
@@ -207,6 +209,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<DevicePageSet> pages_;
   std::unique_ptr<ProfileCommands> profiles_;
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
+  std::unique_ptr<KeyAssignmentCommands> keyAssignment_;
   std::unique_ptr<LanguageCommands> language_;
   std::unique_ptr<SettingsWindowCommands> settings_;
   std::unique_ptr<SkinCommands> skins_;

@@ -21,6 +21,7 @@
 #include "toolkit/CSliderUI.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
+#include "ui/CKeySetControlUI.h"
 #include "ui/CLightControlUI.h"
 
 using toolkit::CControlUI;
@@ -131,6 +132,12 @@ void CVarnisKeyboardDevice::BuildLayout() {
     panel->FillModeList(ModeList().names, ModeList().visible, lighting::kMaxLevel, lighting::kMaxLevel);
   }
   // The assignment panel starts hidden until a key is chosen.
+  keyPanel_ = findChild<CKeySetControlUI*>(QStringLiteral("KeySetControlItem"));
+  if (keyPanel_ != nullptr) {
+    keyPanel_->Bind();
+    keyPanel_->SetDeviceKind(keys::PanelDevice::Keyboard);
+    keyPanel_->FillMacroList(MacroNames());
+  }
   if (CControlUI* keySet = Find<CControlUI>("KeySetControlItem")) {
     if (auto* layout = keySet->findChild<CControlUI*>(QStringLiteral("keyset_layout")))
       layout->SetVisible(false);
@@ -226,6 +233,8 @@ void CVarnisKeyboardDevice::ReapplyProfile() {
   WriteCurrentSettings();
   if (CControlUI* keySet = Find<CControlUI>("keyset_layout"))
     keySet->SetVisible(false);
+  if (keyPanel_ != nullptr)
+    keyPanel_->ResetInputs();
 }
 
 void CVarnisKeyboardDevice::CompleteReapply() {

@@ -7,6 +7,7 @@
 #include "devicecore/KeyboardCore.h"
 #include "devices/CVarnisUSBDevice.h"
 
+class CKeySetControlUI;
 namespace toolkit {
 class CControlUI;
 }
@@ -92,6 +93,9 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void RepaintKeyButtons();
   void MarkSavedKeyButtons();
 
+  // The key assignment panel ("KeySetControlItem"), once bound.
+  CKeySetControlUI* KeyPanel() const { return keyPanel_; }
+
   // Custom per-key colours (lighting mode 20).
   void SelectCustomGroup(int group);
   void LoadCustomGroup();
@@ -149,4 +153,5 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   int CustomGroupOfPanel() const;
 
   toolkit::CControlUI* keyLightContainer_ = nullptr;
+  CKeySetControlUI* keyPanel_ = nullptr;
 };

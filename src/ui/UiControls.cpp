@@ -11,6 +11,7 @@
 #include "ui/CLightControlUI.h"
 #include "ui/CHandImgButtonUI.h"
 #include "ui/CHandImgSelectButtonUI.h"
+#include "ui/CKeySetControlUI.h"
 #include "ui/CRedioMacroButtonUI.h"
 #include "ui/CSelectPanelUI.h"
 #include "ui/CUpdateInfoListItemUI.h"
@@ -54,6 +55,7 @@ CControlUI* CreateUiControl(const QString& tag) {
       {"DeviceKeyButton", &Make<CDeviceKeyButtonUI>},
       {"DeviceProfile", &Make<CDeviceProfileUI>},
       {"LightControl", &Make<CLightControlUI>},
+      {"KeySetControl", &Make<CKeySetControlUI>},
       {"HandImgButton", &Make<CHandImgButtonUI>},
       {"AudioRecord", &Make<CAudioRecordUI>},
       {"HandImgSelectButton", &Make<CHandImgSelectButtonUI>},

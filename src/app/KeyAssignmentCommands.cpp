@@ -1,0 +1,149 @@
+#include "app/KeyAssignmentCommands.h"
+
+#include <QFile>
+
+#include "devices/CVarnisKeyboardDevice.h"
+#include "platform/DebugChannel.h"
+#include "profiles/JsonFile.h"
+#include "toolkit/COptionUI.h"
+#include "toolkit/CResourceManager.h"
+#include "ui/CKeySetControlUI.h"
+#include "ui/CMsgWnd.h"
+
+namespace {
+
+bool IsSelected(const RouteCall& call) {
+  auto* option = call.notification != nullptr
+                     ? qobject_cast<toolkit::COptionUI*>(call.notification->pSender)
+                     : nullptr;
+  return option == nullptr || option->IsSelected();
+}
+
+}  // namespace
+
+KeyAssignmentCommands::KeyAssignmentCommands(FeatureHost& window) : window_(window) {
+  window_.SetRouteHandler(RouteOwner::KeyAssignment, [this](const RouteCall& call) { OnRoute(call); });
+}
+
+CVarnisKeyboardDevice* KeyAssignmentCommands::CurrentKeyboard() const {
+  return qobject_cast<CVarnisKeyboardDevice*>(window_.CurrentDevice());
+}
+
+CKeySetControlUI* KeyAssignmentCommands::Panel() const {
+  CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
+  return keyboard != nullptr ? keyboard->KeyPanel() : nullptr;
+}
+
+void KeyAssignmentCommands::Tell(const char* textId) {
+  ShowMessageBox(&window_.DialogOwner(), {}, QString::fromLatin1(textId), window_.DialogDpi(), true, 0);
+}
+
+void KeyAssignmentCommands::SelectKey(CVarnisKeyboardDevice& keyboard, int position) {
+  // A profile that cannot be read would be overwritten with what the page
+  // holds: the click is ignored.
+  const QString path = keyboard.ProfilePath();
+  if (path.isEmpty() || !JsonFile().ReadJson(path).isObject()) {
+    platform::DebugPrint("key %d: the profile cannot be read; not selected", position);
+    return;
+  }
+  if (position < 0 || position >= static_cast<int>(keyboard.KeyList().size()))
+    return;
+  keyboard.SelectKey(position);
+  if (CKeySetControlUI* panel = keyboard.KeyPanel())
+    panel->LoadKey(keyboard.KeyList()[static_cast<size_t>(position)], keyboard.IsFnLayer());
+}
+
+void KeyAssignmentCommands::Apply() {
+  CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
+  CKeySetControlUI* panel = Panel();
+  if (keyboard == nullptr || panel == nullptr || keyboard->GetSelectedKey() < 0)
+    return;
+  keyboard->SetKeyAssignment(panel->BuildRecord());
+  keyboard->RefreshKeyLabels();
+  panel->SetModified(true);
+}
+
+void KeyAssignmentCommands::Default() {
+  CKeySetControlUI* panel = Panel();
+  if (panel == nullptr)
+    return;
+  panel->ShowRecord(panel->Entry().Default);
+  Apply();
+  Save();
+}
+
+void KeyAssignmentCommands::Cancel() {
+  CKeySetControlUI* panel = Panel();
+  if (panel == nullptr)
+    return;
+  panel->ShowRecord(panel->Entry().Normal);
+  panel->SetModified(false);
+}
+
+void KeyAssignmentCommands::Save() {
+  CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
+  CKeySetControlUI* panel = Panel();
+  if (keyboard == nullptr || panel == nullptr)
+    return;
+  const int overflow = keyboard->DownloadMacros();
+  if (overflow > 0) {
+    const QString text =
+        toolkit::CResourceManager::GetInstance()->GetText(QStringLiteral("message_text_16"));
+    ShowMessageBox(&window_.DialogOwner(), {},
+                   QString(text).replace(QStringLiteral("%d"), QString::number(overflow)),
+                   window_.DialogDpi(), false, 0);
+    if (retrying_) {
+      // Still too large after the key was reset: stop, the panel stays
+      // modified.
+      return;
+    }
+    retrying_ = true;
+    Default();
+    retrying_ = false;
+    return;
+  }
+  if (overflow == -1)
+    Tell("message_text_7");
+  keyboard->DownloadKeys(0);
+  keyboard->SaveProfile();
+  keyboard->MarkSavedKeyButtons();
+  panel->SetModified(false);
+}
+
+void KeyAssignmentCommands::OnRoute(const RouteCall& call) {
+  CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
+  CKeySetControlUI* panel = Panel();
+  if (keyboard == nullptr || panel == nullptr)
+    return;
+  const QString& name = call.name;
+  auto is = [&name](const char* text) { return name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0; };
+  if (call.type == QLatin1String("click")) {
+    if (name.startsWith(QLatin1String("key_"), Qt::CaseInsensitive) && call.index >= 0)
+      SelectKey(*keyboard, call.index);
+    else if (is("key_butt_keysave"))
+      Apply();
+    else if (is("key_butt_keydefalut"))
+      Default();
+    else if (is("key_butt_keycancel"))
+      Cancel();
+    else if (is("key_butt_prosave"))
+      Save();
+  } else if (call.type == QLatin1String("itemselect")) {
+    if (is("keyset_function_combo"))
+      panel->OnFunctionChosen();
+    else if (is("keyset_macro_over_combo"))
+      panel->OnRunModeChosen();
+  } else if (call.type == QLatin1String("itemselect-refresh") ||
+             call.type == QLatin1String("killfocus")) {
+    if (!is("keyset_keyboard_text_edit"))
+      Apply();
+  } else if (call.type == QLatin1String("selectchanged")) {
+    if (!IsSelected(call))
+      return;
+    if (name.startsWith(QLatin1String("keyboard_key_"), Qt::CaseInsensitive))
+      panel->SelectPickerKey(call.index);
+    else
+      panel->SelectModifier(call.index);
+    Apply();
+  }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/FeatureHost.h"
+
+class CKeySetControlUI;
+class CVarnisKeyboardDevice;
+
+// The key assignment panel of the current device page, reached from the main
+// window: selecting a key, every change of the panel's choices (apply),
+// default, cancel and save to the device.
+class KeyAssignmentCommands {
+ public:
+  explicit KeyAssignmentCommands(FeatureHost& window);
+
+  void OnRoute(const RouteCall& call);
+  // The panel of the current page, when it is a keyboard's.
+  CKeySetControlUI* Panel() const;
+  // Builds the record, stores it at the selected key and marks the panel
+  // modified.
+  void Apply();
+  void Default();
+  void Cancel();
+  void Save();
+
+ private:
+  CVarnisKeyboardDevice* CurrentKeyboard() const;
+  void SelectKey(CVarnisKeyboardDevice& keyboard, int position);
+  void Tell(const char* textId);
+
+  FeatureHost& window_;
+  // A save restores the key and saves again once when the macros do not
+  // fit; never more.
+  bool retrying_ = false;
+};

@@ -1,0 +1,293 @@
+#include "ui/CKeySetControlUI.h"
+
+#include "keys/KeyTables.h"
+#include "toolkit/CComboUI.h"
+#include "toolkit/CListLabelElementUI.h"
+#include "toolkit/COptionUI.h"
+#include "toolkit/CResourceManager.h"
+#include "toolkit/CTabLayoutUI.h"
+
+using toolkit::CComboUI;
+using toolkit::CControlUI;
+using toolkit::COptionUI;
+
+namespace {
+
+constexpr int kModifierOptions = 5;
+constexpr int kMacroItemHeight = 30;
+
+int SelectedOf(const CComboUI* combo) { return combo != nullptr ? combo->GetCurSel() : -1; }
+
+void Select(CComboUI* combo, int item) {
+  if (combo == nullptr)
+    return;
+  if (item >= 0 && item < combo->GetCount())
+    combo->SelectItem(item, false, false);
+  else
+    combo->SelectItem(-1, false, false);
+}
+
+keys::FunctionCode CodeOf(const KeyFunctionRecord& record) {
+  return {record.Type, record.Code1, record.Code2};
+}
+
+}  // namespace
+
+CKeySetControlUI::CKeySetControlUI(QWidget* parent) : CHorizontalLayoutUI(parent) {}
+
+template <typename T>
+T* CKeySetControlUI::Sub(const char* name) const {
+  return findChild<T*>(QString::fromLatin1(name));
+}
+
+void CKeySetControlUI::Bind() {
+  bound_ = true;
+  SetDeviceKind(device_);
+  SetModified(false);
+}
+
+void CKeySetControlUI::SetDeviceKind(keys::PanelDevice device) {
+  device_ = device;
+  // Keyboards pick their keys on the panel, mice capture them.
+  const bool keyboard = device == keys::PanelDevice::Keyboard;
+  if (auto* picker = Sub<CControlUI>("keyset_keyboard_picker_layout"))
+    picker->SetVisible(keyboard);
+  if (auto* capture = Sub<CControlUI>("keyset_keyboard_capture_layout"))
+    capture->SetVisible(!keyboard);
+  auto* functions = Sub<CComboUI>("keyset_function_combo");
+  if (functions == nullptr)
+    return;
+  for (int i = 0; i < functions->GetCount(); ++i) {
+    const int kind = functions->GetItemAt(i)->GetUserData().toInt();
+    functions->SetItemShown(i, keys::HasFunctionItem(kind, device));
+  }
+}
+
+void CKeySetControlUI::FillMacroList(const std::vector<std::string>& names) {
+  auto* macros = Sub<CComboUI>("keyset_macro_combo");
+  if (macros == nullptr)
+    return;
+  macros->RemoveAll();
+  for (const std::string& name : names) {
+    auto* item = new toolkit::CListLabelElementUI;
+    item->SetFixedHeight(kMacroItemHeight);
+    item->SetText(QString::fromStdString(name));
+    macros->Add(item);
+  }
+  Select(macros, -1);
+}
+
+int CKeySetControlUI::MacroCount() const {
+  auto* macros = Sub<CComboUI>("keyset_macro_combo");
+  return macros != nullptr ? macros->GetCount() : 0;
+}
+
+int CKeySetControlUI::FunctionItemOfKind(int kind) const {
+  auto* functions = Sub<CComboUI>("keyset_function_combo");
+  if (functions == nullptr || !keys::HasFunctionItem(kind, device_))
+    return -1;
+  for (int i = 0; i < functions->GetCount(); ++i)
+    if (functions->GetItemAt(i)->GetUserData().toInt() == kind &&
+        !functions->GetItemAt(i)->GetUserData().isEmpty())
+      return i;
+  return -1;
+}
+
+int CKeySetControlUI::ReadNumber(const CControlUI* edit) {
+  bool ok = false;
+  const int value = edit != nullptr ? edit->GetText().toInt(&ok) : 0;
+  return ok ? value : 0;
+}
+
+void CKeySetControlUI::WriteNumber(CControlUI* edit, int value) {
+  if (edit != nullptr)
+    edit->SetText(QString::number(value));
+}
+
+keys::KeyFunctionChoice CKeySetControlUI::ReadChoice() const {
+  keys::KeyFunctionChoice c;
+  auto* functions = Sub<CComboUI>("keyset_function_combo");
+  const int item = SelectedOf(functions);
+  c.Kind = item >= 0 ? functions->GetItemAt(item)->GetUserData().toInt() : keys::kKindNone;
+  c.MouseButtonItem = SelectedOf(Sub<CComboUI>("keyset_mousekey_combo"));
+  c.DpiItem = SelectedOf(Sub<CComboUI>("keyset_mousedpi_combo"));
+  c.MediaItem = SelectedOf(Sub<CComboUI>("keyset_media_combo"));
+  c.SystemItem = SelectedOf(Sub<CComboUI>("keyset_system_combo"));
+  c.ShortcutItem = SelectedOf(Sub<CComboUI>("keyset_combokey_combo"));
+  c.SwingDirection = SelectedOf(Sub<CComboUI>("keyset_mouseswing_combo"));
+  c.SwingCount = ReadNumber(Sub<CControlUI>("keyset_mouseswing_num_edit"));
+  c.SwingDelay = ReadNumber(Sub<CControlUI>("keyset_mouseswing_delay_edit"));
+  c.SwingSpeed = ReadNumber(Sub<CControlUI>("keyset_mouseswing_speed_edit"));
+  c.WheelDirection = SelectedOf(Sub<CComboUI>("keyset_mousewheel_combo"));
+  c.WheelCount = ReadNumber(Sub<CControlUI>("keyset_mousewheel_num_edit"));
+  c.WheelDelay = ReadNumber(Sub<CControlUI>("keyset_mousewheel_delay_edit"));
+  c.WheelSpeed = ReadNumber(Sub<CControlUI>("keyset_mousewheel_speed_edit"));
+  c.FireInterval = ReadNumber(Sub<CControlUI>("keyset_mousefire_interval_edit"));
+  c.FireCount = ReadNumber(Sub<CControlUI>("keyset_mousefire_num_edit"));
+  for (int i = 0; i < keys::kPickerKeys; ++i) {
+    auto* key = findChild<COptionUI*>(QStringLiteral("keyboard_key_%1").arg(i));
+    if (key != nullptr && key->IsSelected()) {
+      c.PickerKey = i;
+      break;
+    }
+  }
+  for (int m = 0; m < kModifierOptions; ++m) {
+    auto* option = findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m));
+    if (option != nullptr && option->IsSelected())
+      c.Modifier = m;
+  }
+  auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit");
+  c.CapturedUsage = keyEdit != nullptr && !keyEdit->GetText().isEmpty() ? capturedUsage_ : std::nullopt;
+  c.MacroItem = SelectedOf(Sub<CComboUI>("keyset_macro_combo"));
+  c.RunMode = SelectedOf(Sub<CComboUI>("keyset_macro_over_combo"));
+  c.Repeat = ReadNumber(Sub<CControlUI>("keyset_macro_cycle_edit"));
+  c.GunItem = SelectedOf(Sub<CComboUI>("keyset_gunkey_combo"));
+  return c;
+}
+
+void CKeySetControlUI::WriteChoice(const keys::KeyFunctionChoice& c) {
+  Select(Sub<CComboUI>("keyset_mousekey_combo"), c.MouseButtonItem);
+  Select(Sub<CComboUI>("keyset_mousedpi_combo"), c.DpiItem);
+  Select(Sub<CComboUI>("keyset_media_combo"), c.MediaItem);
+  Select(Sub<CComboUI>("keyset_system_combo"), c.SystemItem);
+  Select(Sub<CComboUI>("keyset_combokey_combo"), c.ShortcutItem);
+  Select(Sub<CComboUI>("keyset_mouseswing_combo"), c.SwingDirection);
+  WriteNumber(Sub<CControlUI>("keyset_mouseswing_num_edit"), c.SwingCount);
+  WriteNumber(Sub<CControlUI>("keyset_mouseswing_delay_edit"), c.SwingDelay);
+  WriteNumber(Sub<CControlUI>("keyset_mouseswing_speed_edit"), c.SwingSpeed);
+  Select(Sub<CComboUI>("keyset_mousewheel_combo"), c.WheelDirection);
+  WriteNumber(Sub<CControlUI>("keyset_mousewheel_num_edit"), c.WheelCount);
+  WriteNumber(Sub<CControlUI>("keyset_mousewheel_delay_edit"), c.WheelDelay);
+  WriteNumber(Sub<CControlUI>("keyset_mousewheel_speed_edit"), c.WheelSpeed);
+  WriteNumber(Sub<CControlUI>("keyset_mousefire_interval_edit"), c.FireInterval);
+  WriteNumber(Sub<CControlUI>("keyset_mousefire_num_edit"), c.FireCount);
+  for (int i = 0; i < keys::kPickerKeys; ++i)
+    if (auto* key = findChild<COptionUI*>(QStringLiteral("keyboard_key_%1").arg(i)))
+      key->Selected(i == c.PickerKey, false);
+  for (int m = 0; m < kModifierOptions; ++m)
+    if (auto* option = findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m)))
+      option->Selected(m == c.Modifier, false);
+  capturedUsage_ = c.CapturedUsage;
+  if (auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit")) {
+    QString text;
+    if (c.CapturedUsage)
+      if (auto row = keys::FindKeyNameRow({0x20, 0x00, *c.CapturedUsage}))
+        text = toolkit::CResourceManager::GetInstance()->GetText(
+            QString::fromLatin1(keys::KeyNameTable[static_cast<size_t>(*row)].TextId));
+    keyEdit->SetText(text);
+  }
+  Select(Sub<CComboUI>("keyset_macro_combo"), c.MacroItem);
+  Select(Sub<CComboUI>("keyset_macro_over_combo"), c.RunMode);
+  WriteNumber(Sub<CControlUI>("keyset_macro_cycle_edit"), c.Repeat);
+  if (auto* cycle = Sub<CControlUI>("keyset_macro_cycle_layout"))
+    cycle->SetVisible(c.RunMode == 4 && c.RepeatShown);
+  Select(Sub<CComboUI>("keyset_gunkey_combo"), c.GunItem);
+}
+
+void CKeySetControlUI::LoadKey(const KeyListEntry& entry, bool fnLayer) {
+  entry_ = entry;
+  fnLayer_ = fnLayer && device_ == keys::PanelDevice::Keyboard;
+  ShowRecord(fnLayer_ ? entry_.Fn : entry_.Normal);
+}
+
+void CKeySetControlUI::ShowRecord(const KeyFunctionRecord& record) {
+  const keys::KeyFunctionChoice choice =
+      keys::ShowRecord(CodeOf(record), CodeOf(entry_.Default), MacroCount(), ReadChoice());
+  WriteChoice(choice);
+  const int item = FunctionItemOfKind(choice.Kind);
+  auto* area = Sub<CControlUI>("keyset_layout");
+  if (item < 0) {
+    if (area != nullptr)
+      area->SetVisible(false);
+    return;
+  }
+  if (area != nullptr)
+    area->SetVisible(true);
+  Select(Sub<CComboUI>("keyset_function_combo"), item);
+  if (auto* pages = Sub<toolkit::CTabLayoutUI>("function_switch_tablayout"))
+    pages->SelectItem(choice.Kind);
+}
+
+KeyListEntry CKeySetControlUI::BuildRecord() {
+  KeyFunctionRecord& edited = fnLayer_ ? entry_.Fn : entry_.Normal;
+  const keys::KeyFunctionChoice choice = ReadChoice();
+  const keys::FunctionCode code =
+      keys::BuildRecord(choice, device_, CodeOf(edited), CodeOf(entry_.Default), MacroCount());
+  edited.Type = code.Type;
+  edited.Code1 = code.Code1;
+  edited.Code2 = code.Code2;
+  // The edits show what was stored (a delay of 17 is kept as 1).
+  if (choice.Kind == keys::kKindSwing || choice.Kind == keys::kKindWheel) {
+    keys::KeyFunctionChoice stored = keys::ShowRecord(code, CodeOf(entry_.Default), MacroCount(), choice);
+    WriteChoice(stored);
+  }
+  return entry_;
+}
+
+void CKeySetControlUI::OnFunctionChosen() {
+  const keys::KeyFunctionChoice choice = ReadChoice();
+  if (auto* pages = Sub<toolkit::CTabLayoutUI>("function_switch_tablayout"))
+    pages->SelectItem(std::max(choice.Kind, 0));
+  if (choice.Kind == keys::kKindKeyboardKey) {
+    capturedUsage_.reset();
+    if (auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit"))
+      keyEdit->SetText(QString());
+    for (int m = 0; m < kModifierOptions; ++m)
+      if (auto* option = findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m)))
+        option->Selected(false, false);
+  }
+}
+
+void CKeySetControlUI::OnRunModeChosen() {
+  if (auto* cycle = Sub<CControlUI>("keyset_macro_cycle_layout"))
+    cycle->SetVisible(SelectedOf(Sub<CComboUI>("keyset_macro_over_combo")) == 4);
+}
+
+void CKeySetControlUI::SelectPickerKey(int index) {
+  for (int i = 0; i < keys::kPickerKeys; ++i)
+    if (auto* key = findChild<COptionUI*>(QStringLiteral("keyboard_key_%1").arg(i)))
+      key->Selected(i == index, false);
+}
+
+void CKeySetControlUI::SelectModifier(int option) {
+  for (int m = 0; m < kModifierOptions; ++m)
+    if (auto* box = findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m)))
+      box->Selected(m == option, false);
+}
+
+bool CKeySetControlUI::OnCapturedKeyRow(int row) {
+  keys::KeyFunctionChoice choice = ReadChoice();
+  choice.CapturedUsage = capturedUsage_;
+  if (!keys::CaptureKeyRow(row, choice))
+    return false;
+  SelectModifier(choice.Modifier);
+  capturedUsage_ = choice.CapturedUsage;
+  if (auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit")) {
+    const bool modifier = row < 8;
+    keyEdit->SetText(modifier ? QString()
+                              : toolkit::CResourceManager::GetInstance()->GetText(QString::fromLatin1(
+                                    keys::KeyNameTable[static_cast<size_t>(row)].TextId)));
+  }
+  return true;
+}
+
+void CKeySetControlUI::SetModified(bool modified) {
+  modified_ = modified;
+  for (const char* name : {"key_butt_keysave", "key_butt_keycancel", "key_butt_prosave"})
+    if (auto* button = Sub<CControlUI>(name))
+      button->SetEnabled(modified);
+}
+
+void CKeySetControlUI::ResetInputs() {
+  Select(Sub<CComboUI>("keyset_mousekey_combo"), 0);
+  Select(Sub<CComboUI>("keyset_mousedpi_combo"), 0);
+  WriteNumber(Sub<CControlUI>("keyset_mousefire_interval_edit"), 50);
+  WriteNumber(Sub<CControlUI>("keyset_mousefire_num_edit"), 2);
+  Select(Sub<CComboUI>("keyset_media_combo"), 0);
+  Select(Sub<CComboUI>("keyset_system_combo"), 0);
+  Select(Sub<CComboUI>("keyset_macro_combo"), 0);
+  Select(Sub<CComboUI>("keyset_macro_over_combo"), 0);
+  WriteNumber(Sub<CControlUI>("keyset_macro_cycle_edit"), 1);
+  Select(Sub<CComboUI>("keyset_gunkey_combo"), 0);
+  Select(Sub<CComboUI>("keyset_combokey_combo"), 0);
+}
