@@ -26,6 +26,11 @@ struct RouteCall {
   RouteOwner owner = RouteOwner::MainWindow;
 };
 
+// Options of a group report the one that became selected; others report
+// both ways: whether the call's sender is an option now selected (true when
+// it is not an option).
+bool OptionSelected(const RouteCall& call);
+
 // The main window as the feature commands (lighting, profiles, keyboard
 // settings) see it: where their rows arrive, the device shown, the pages,
 // the window's own controls, and the window that owns their dialogs. The

@@ -10,16 +10,6 @@
 #include "ui/CKeySetControlUI.h"
 #include "ui/CMsgWnd.h"
 
-namespace {
-
-bool IsSelected(const RouteCall& call) {
-  auto* option = call.notification != nullptr
-                     ? qobject_cast<toolkit::COptionUI*>(call.notification->pSender)
-                     : nullptr;
-  return option == nullptr || option->IsSelected();
-}
-
-}  // namespace
 
 KeyAssignmentCommands::KeyAssignmentCommands(FeatureHost& window) : window_(window) {
   window_.SetRouteHandler(RouteOwner::KeyAssignment, [this](const RouteCall& call) { OnRoute(call); });
@@ -138,7 +128,7 @@ void KeyAssignmentCommands::OnRoute(const RouteCall& call) {
     if (!is("keyset_keyboard_text_edit"))
       Apply();
   } else if (call.type == QLatin1String("selectchanged")) {
-    if (!IsSelected(call))
+    if (!OptionSelected(call))
       return;
     if (name.startsWith(QLatin1String("keyboard_key_"), Qt::CaseInsensitive))
       panel->SelectPickerKey(call.index);

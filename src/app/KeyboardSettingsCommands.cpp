@@ -3,18 +3,6 @@
 #include "devices/CVarnisKeyboardDevice.h"
 #include "toolkit/COptionUI.h"
 
-namespace {
-
-// Options of a group report the one that became selected; others report
-// both ways.
-bool IsSelected(const RouteCall& call) {
-  auto* option = call.notification != nullptr
-                     ? qobject_cast<toolkit::COptionUI*>(call.notification->pSender)
-                     : nullptr;
-  return option == nullptr || option->IsSelected();
-}
-
-}  // namespace
 
 KeyboardSettingsCommands::KeyboardSettingsCommands(FeatureHost& window) : window_(window) {
   window_.SetRouteHandler(RouteOwner::KeyboardSettings,
@@ -36,10 +24,10 @@ void KeyboardSettingsCommands::OnRoute(const RouteCall& call) {
       keyboard->OnResetRepeat();
   } else if (call.type == QLatin1String("selectchanged")) {
     if (name.startsWith(QLatin1String("polling_rate_option_"), Qt::CaseInsensitive)) {
-      if (IsSelected(call))
+      if (OptionSelected(call))
         keyboard->OnReportRateSelected(call.index);
     } else if (name.startsWith(QLatin1String("repeat_delay_check_"), Qt::CaseInsensitive)) {
-      if (IsSelected(call))
+      if (OptionSelected(call))
         keyboard->OnRepeatDelaySelected(call.index);
     }
     else if (is("winlockflag_option") || is("wflag_option") || is("6flag_option"))
