@@ -36,8 +36,6 @@ void LanguageCommands::ApplyStoredLanguage() { ApplyLanguage(ReadStoredLanguage(
 void LanguageCommands::ApplyLanguage(int index) {
   if (index == languageIndex_)
     return;
-  // The list is read again, as it may have changed since the start.
-  list_ = LanguageList::Load(listPath_);
   const LanguageEntry* entry = list_.At(index);
   const LanguageEntry none;
   const LanguageEntry& language = entry != nullptr ? *entry : none;

@@ -18,6 +18,21 @@ constexpr int kMacroItemHeight = 30;
 
 int SelectedOf(const CComboUI* combo) { return combo != nullptr ? combo->GetCurSel() : -1; }
 
+// The index of the selected option of a group, or -1.
+int SelectedOption(const std::vector<COptionUI*>& options) {
+  for (size_t i = 0; i < options.size(); ++i)
+    if (options[i] != nullptr && options[i]->IsSelected())
+      return static_cast<int>(i);
+  return -1;
+}
+
+// Option `index` of the group alone selected (-1: none), without notifying.
+void SelectOption(const std::vector<COptionUI*>& options, int index) {
+  for (size_t i = 0; i < options.size(); ++i)
+    if (options[i] != nullptr)
+      options[i]->Selected(static_cast<int>(i) == index, false);
+}
+
 void Select(CComboUI* combo, int item) {
   if (combo == nullptr)
     return;
@@ -41,7 +56,13 @@ T* CKeySetControlUI::Sub(const char* name) const {
 }
 
 void CKeySetControlUI::Bind() {
-  bound_ = true;
+  pickerKeys_.assign(keys::kPickerKeys, nullptr);
+  for (int i = 0; i < keys::kPickerKeys; ++i)
+    pickerKeys_[static_cast<size_t>(i)] = findChild<COptionUI*>(QStringLiteral("keyboard_key_%1").arg(i));
+  modifiers_.assign(kModifierOptions, nullptr);
+  for (int m = 0; m < kModifierOptions; ++m)
+    modifiers_[static_cast<size_t>(m)] =
+        findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m));
   SetDeviceKind(device_);
   SetModified(false);
 }
@@ -124,18 +145,8 @@ keys::KeyFunctionChoice CKeySetControlUI::ReadChoice() const {
   c.WheelSpeed = ReadNumber(Sub<CControlUI>("keyset_mousewheel_speed_edit"));
   c.FireInterval = ReadNumber(Sub<CControlUI>("keyset_mousefire_interval_edit"));
   c.FireCount = ReadNumber(Sub<CControlUI>("keyset_mousefire_num_edit"));
-  for (int i = 0; i < keys::kPickerKeys; ++i) {
-    auto* key = findChild<COptionUI*>(QStringLiteral("keyboard_key_%1").arg(i));
-    if (key != nullptr && key->IsSelected()) {
-      c.PickerKey = i;
-      break;
-    }
-  }
-  for (int m = 0; m < kModifierOptions; ++m) {
-    auto* option = findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m));
-    if (option != nullptr && option->IsSelected())
-      c.Modifier = m;
-  }
+  c.PickerKey = SelectedOption(pickerKeys_);
+  c.Modifier = SelectedOption(modifiers_);
   auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit");
   c.CapturedUsage = keyEdit != nullptr && !keyEdit->GetText().isEmpty() ? capturedUsage_ : std::nullopt;
   c.MacroItem = SelectedOf(Sub<CComboUI>("keyset_macro_combo"));
@@ -161,12 +172,8 @@ void CKeySetControlUI::WriteChoice(const keys::KeyFunctionChoice& c) {
   WriteNumber(Sub<CControlUI>("keyset_mousewheel_speed_edit"), c.WheelSpeed);
   WriteNumber(Sub<CControlUI>("keyset_mousefire_interval_edit"), c.FireInterval);
   WriteNumber(Sub<CControlUI>("keyset_mousefire_num_edit"), c.FireCount);
-  for (int i = 0; i < keys::kPickerKeys; ++i)
-    if (auto* key = findChild<COptionUI*>(QStringLiteral("keyboard_key_%1").arg(i)))
-      key->Selected(i == c.PickerKey, false);
-  for (int m = 0; m < kModifierOptions; ++m)
-    if (auto* option = findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m)))
-      option->Selected(m == c.Modifier, false);
+  SelectOption(pickerKeys_, c.PickerKey);
+  SelectOption(modifiers_, c.Modifier);
   capturedUsage_ = c.CapturedUsage;
   if (auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit")) {
     QString text;
@@ -232,9 +239,7 @@ void CKeySetControlUI::OnFunctionChosen() {
     capturedUsage_.reset();
     if (auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit"))
       keyEdit->SetText(QString());
-    for (int m = 0; m < kModifierOptions; ++m)
-      if (auto* option = findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m)))
-        option->Selected(false, false);
+    SelectOption(modifiers_, -1);
   }
 }
 
@@ -243,17 +248,9 @@ void CKeySetControlUI::OnRunModeChosen() {
     cycle->SetVisible(SelectedOf(Sub<CComboUI>("keyset_macro_over_combo")) == 4);
 }
 
-void CKeySetControlUI::SelectPickerKey(int index) {
-  for (int i = 0; i < keys::kPickerKeys; ++i)
-    if (auto* key = findChild<COptionUI*>(QStringLiteral("keyboard_key_%1").arg(i)))
-      key->Selected(i == index, false);
-}
+void CKeySetControlUI::SelectPickerKey(int index) { SelectOption(pickerKeys_, index); }
 
-void CKeySetControlUI::SelectModifier(int option) {
-  for (int m = 0; m < kModifierOptions; ++m)
-    if (auto* box = findChild<COptionUI*>(QStringLiteral("key_ComBox_check_%1").arg(m)))
-      box->Selected(m == option, false);
-}
+void CKeySetControlUI::SelectModifier(int option) { SelectOption(modifiers_, option); }
 
 bool CKeySetControlUI::OnCapturedKeyRow(int row) {
   keys::KeyFunctionChoice choice = ReadChoice();

@@ -71,6 +71,9 @@ class CKeySetControlUI : public toolkit::CHorizontalLayoutUI {
   KeyListEntry entry_{};
   bool fnLayer_ = false;
   bool modified_ = false;
-  bool bound_ = false;
   std::optional<uint8_t> capturedUsage_;
+  // Looked up once in Bind: the picker keys and the modifier options (null
+  // where the layout has none).
+  std::vector<toolkit::COptionUI*> pickerKeys_;
+  std::vector<toolkit::COptionUI*> modifiers_;
 };

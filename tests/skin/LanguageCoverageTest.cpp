@@ -379,27 +379,10 @@ void Merge(Uses& into, const Uses& from) {
       Add(into, it.key(), where);
 }
 
-// The tags the main window builds itself, as it builds them.
-class OwnTags : public IDialogBuilderCallback {
- public:
-  CControlUI* CreateControl(const QString& tag) override {
-    if (CControlUI* own = CreateOwnControl(tag))
-      return own;
-    return CreateOwnLayoutControl(tag, this, nullptr);
-  }
-};
+using skin_test::OwnTags;
 
-class LanguageCoverage : public ::testing::Test {
+class LanguageCoverage : public skin_test::SkinTest {
  protected:
-  void SetUp() override {
-    CPaintManagerUI::SetResourcePath(kSkinDir);
-    RegisterOwnControls();
-    auto* resources = CResourceManager::GetInstance();
-    resources->Release();
-    ASSERT_TRUE(resources->LoadResource("res.xml"));
-  }
-  void TearDown() override { CResourceManager::GetInstance()->Release(); }
-
   // The names of the device kinds in the device bar: the shipped selector,
   // given every kind.
   static Uses DeviceKindIds() {

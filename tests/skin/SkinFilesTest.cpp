@@ -25,28 +25,9 @@ using skin_test::ListSkinFiles;
 using skin_test::RootElement;
 using skin_test::TextIds;
 
-// The tags the main window builds itself, as it builds them.
-class OwnTags : public IDialogBuilderCallback {
- public:
-  CControlUI* CreateControl(const QString& tag) override {
-    if (CControlUI* own = CreateOwnControl(tag))
-      return own;
-    return CreateOwnLayoutControl(tag, this, nullptr);
-  }
-};
+using skin_test::OwnTags;
 
-class SkinFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    CPaintManagerUI::SetResourcePath(kSkinDir);
-    RegisterOwnControls();
-    auto* resources = CResourceManager::GetInstance();
-    resources->Release();
-    ASSERT_TRUE(resources->LoadResource("res.xml"));
-    ASSERT_TRUE(resources->Errors().isEmpty()) << resources->Errors().join("\n").toStdString();
-  }
-  void TearDown() override { CResourceManager::GetInstance()->Release(); }
-};
+class SkinFiles : public skin_test::SkinTest {};
 
 }  // namespace
 

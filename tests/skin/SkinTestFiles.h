@@ -6,6 +6,13 @@
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+#include "app/OwnControls.h"
+#include "toolkit/CControlUI.h"
+#include "toolkit/CDialogBuilder.h"
+#include "toolkit/CPaintManagerUI.h"
+#include "toolkit/CResourceManager.h"
 
 // The files of the shipped skin, for the tests that check them.
 namespace skin_test {
@@ -46,5 +53,29 @@ inline QSet<QString> TextIds(const QString& path) {
       ids.insert(xml.attributes().value("id").toString());
   return ids;
 }
+
+// The tags the main window builds itself, as it builds them.
+class OwnTags : public toolkit::IDialogBuilderCallback {
+ public:
+  toolkit::CControlUI* CreateControl(const QString& tag) override {
+    if (toolkit::CControlUI* own = CreateOwnControl(tag))
+      return own;
+    return CreateOwnLayoutControl(tag, this, nullptr);
+  }
+};
+
+// The shipped skin loaded as the program loads it, with its own controls.
+class SkinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    toolkit::CPaintManagerUI::SetResourcePath(kSkinDir);
+    RegisterOwnControls();
+    auto* resources = toolkit::CResourceManager::GetInstance();
+    resources->Release();
+    ASSERT_TRUE(resources->LoadResource("res.xml"));
+    ASSERT_TRUE(resources->Errors().isEmpty()) << resources->Errors().join("\n").toStdString();
+  }
+  void TearDown() override { toolkit::CResourceManager::GetInstance()->Release(); }
+};
 
 }  // namespace skin_test
