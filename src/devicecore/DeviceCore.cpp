@@ -181,8 +181,10 @@ void DeviceCore::CloseEventInterface(bool receiver) {
   DeviceThread& reader = ReaderOf(receiver);
   hid::HidDevice& device = receiver ? Events.Receiver : Events.Wired;
   std::atomic<bool>& open = receiver ? Events.WirelessMode : Events.IsOpen;
-  reader.SignalStop();
+  // Closed first: a reader that sees its stop (and ends) never leaves an
+  // interface marked open behind it.
   open = false;
+  reader.SignalStop();
   {
     // Closing cuts the reader's pending read short; the reader holds no lock
     // while it waits, so this never blocks on it.
