@@ -6,7 +6,7 @@
 # "platform-core" is the part of src/platform/ without the event loop and the
 # network (TRAVIX_PLATFORM_CORE); "platform" is all of it.
 set(TRAVIX_PLATFORM_CORE
-  AtomicFileWriter DataFolders DebugChannel Event IndexedName ScreenMetrics SyncHub TickClock
+  AtomicFileWriter DataFolders DebugChannel Event HookRecords IndexedName ScreenMetrics SyncHub TickClock
   ThreadRole WorkerThread)
 set(TRAVIX_LAYER_protocol "protocol")
 set(TRAVIX_LAYER_platform "platform")

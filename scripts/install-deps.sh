@@ -18,6 +18,8 @@ BUILD_PACKAGES=(
   libgl-dev          # OpenGL headers that Qt 6 Gui's CMake package asks for
   libudev-dev        # hidraw hotplug events, so devices are found the moment they are plugged
   libjsoncpp-dev     # JSON reading and styled writing: profiles, macros and every settings file
+  libx11-dev         # X11 key capture: the keyboard grab while a key is assigned or a macro recorded
+  libxi-dev          # XInput2 raw button events: mouse buttons recorded into macros on X11
 )
 
 # Running the test suite (headless: Qt's offscreen platform, no display).
@@ -26,6 +28,9 @@ TEST_PACKAGES=(
   libgtest-dev       # GoogleTest: the test framework of every test binary
   libgmock-dev       # GoogleMock: mocks for device and platform seams
   libbenchmark-dev   # Google Benchmark: performance figures, never timed assertions
+  xvfb               # a private X server for the key-capture tests
+  libxtst-dev        # XTest: the key-capture tests type and click as another program would
+  openbox            # the key-capture tests run once more under a window manager
 )
 
 # Running the program on a desktop.

@@ -1,5 +1,7 @@
 #include "app/CMainWnd.h"
 
+#include "app/CDeviceHook.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QEnterEvent>
@@ -56,6 +58,7 @@ CMainWnd::CMainWnd()
   profiles_ = std::make_unique<ProfileCommands>(*this);
   keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
   keyAssignment_ = std::make_unique<KeyAssignmentCommands>(*this);
+  hook_ = std::make_unique<CDeviceHook>(platform::InputCapture::ForThisDesktop());
   language_ = std::make_unique<LanguageCommands>(*this);
   settings_ = std::make_unique<SettingsWindowCommands>(
       *this, *language_, [this](CWindowWnd* window) { settingsWindow_ = window; },
@@ -87,6 +90,7 @@ CMainWnd::~CMainWnd() {
     g_saveFailureWindow = nullptr;
   }
   RemoveVirtualWnd(CMainPage::kVirtualWndName);
+  hook_->Unhook();
   // Normally done at WM_DESTROY; a window that was never destroyed (tests)
   // still must not leave threads behind.
   threads_.StopAll();
@@ -522,8 +526,25 @@ LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM, bool& handled) {
   return 0;
 }
 
+bool CMainWnd::SetHookState(int mode, bool on) {
+  bool taken = true;
+  if (on)
+    taken = hook_->SetHook(mode, GetHWND(), windowHandle(), true, true);
+  else
+    hook_->Unhook();
+  if (CControlUI* selector = FindControl(QStringLiteral("device_select_layout")))
+    selector->SetEnabled(!(on && taken));
+  return taken;
+}
+
+bool CMainWnd::CaptureReachesDesktop() const {
+  return hook_->Reach() == platform::InputCapture::Reach::Desktop;
+}
+
 void CMainWnd::OnWindowDestroyed() {
   DebugOutput("WM_DESTROY");
+  // The keyboard is given back before anything else goes.
+  hook_->Unhook();
   ShowWindow(false);
   threads_.StopAll(ThreadSlotTable::kStopLimitMs);
   pages_->RemoveAll();

@@ -21,6 +21,7 @@
 #include "toolkit/CTrayIcon.h"
 #include "toolkit/WindowImplBase.h"
 
+class CDeviceHook;
 class CMainPage;
 class CVarnisUSBDevice;
 class DevicePageSet;
@@ -131,6 +132,9 @@ class CMainWnd : public toolkit::WindowImplBase,
   toolkit::IDialogBuilderCallback& PageControlMaker() override { return *this; }
   platform::WindowHandle PageOwnerWindow() const override { return GetHWND(); }
   int DialogDpi() const override { return m_pm.GetDPI(); }
+  bool SetHookState(int mode, bool on) override;
+  bool CaptureReachesDesktop() const override;
+  CDeviceHook& DeviceHook() { return *hook_; }
   int LightControlOn() const { return lightControlOn_; }
   int WindowActiveFlag() const { return windowActive_; }
   int WindowLocked() const { return windowLocked_; }
@@ -210,6 +214,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<ProfileCommands> profiles_;
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
   std::unique_ptr<KeyAssignmentCommands> keyAssignment_;
+  std::unique_ptr<CDeviceHook> hook_;
   std::unique_ptr<LanguageCommands> language_;
   std::unique_ptr<SettingsWindowCommands> settings_;
   std::unique_ptr<SkinCommands> skins_;

@@ -49,6 +49,13 @@ class FeatureHost {
   // message box gives every window).
   virtual toolkit::CWindowWnd& DialogOwner() = 0;
   virtual int DialogDpi() const = 0;
+  // Key capture for key assignment (mode 1) and macro recording (4, 8, 16,
+  // 32): on starts it (the device selector is disabled meanwhile), off ends
+  // it. False when the keys could not be taken.
+  virtual bool SetHookState(int mode, bool on) = 0;
+  // Whether captured keys come from the whole desktop, or only from this
+  // program's window (where the desktop lets no program take the keyboard).
+  virtual bool CaptureReachesDesktop() const = 0;
 
  protected:
   ~FeatureHost() = default;

@@ -3,6 +3,8 @@
 #include <QFile>
 
 #include "devices/CVarnisKeyboardDevice.h"
+#include "keys/KeyTables.h"
+#include "platform/HookRecords.h"
 #include "platform/DebugChannel.h"
 #include "profiles/JsonFile.h"
 #include "toolkit/COptionUI.h"
@@ -100,11 +102,36 @@ void KeyAssignmentCommands::Save() {
   panel->SetModified(false);
 }
 
+void KeyAssignmentCommands::OnCapturedKey(platform::WParam message, platform::LParam record) {
+  // Presses only: taking releases too would turn Right Alt + A into a key
+  // with no modifier once Right Alt goes up after A.
+  if (record == 0 || (message != platform::kHookKeyDown && message != platform::kHookSysKeyDown))
+    return;
+  CKeySetControlUI* panel = Panel();
+  if (panel == nullptr)
+    return;
+  const auto& key = *reinterpret_cast<const platform::KeyHookRecord*>(record);
+  const auto row = keys::FindCapturedKey(key.scanCode, key.flags);
+  if (!row || !panel->OnCapturedKeyRow(*row))
+    return;
+  Apply();
+}
+
 void KeyAssignmentCommands::OnRoute(const RouteCall& call) {
+  if (call.type == QLatin1String("message")) {
+    if (call.name == QLatin1String("WM_HOOK_KEY_SINGLEKEY_MSG"))
+      OnCapturedKey(call.wParam, call.lParam);
+    return;
+  }
   CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
   CKeySetControlUI* panel = Panel();
-  if (keyboard == nullptr || panel == nullptr)
+  if (keyboard == nullptr || panel == nullptr) {
+    // The capture never outlives the panel that asked for it.
+    if (call.type == QLatin1String("killfocus") &&
+        call.name.compare(QLatin1String("keyset_keyboard_text_edit"), Qt::CaseInsensitive) == 0)
+      window_.SetHookState(kSingleKeyMode, false);
     return;
+  }
   const QString& name = call.name;
   auto is = [&name](const char* text) { return name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0; };
   if (call.type == QLatin1String("click")) {
@@ -123,10 +150,16 @@ void KeyAssignmentCommands::OnRoute(const RouteCall& call) {
       panel->OnFunctionChosen();
     else if (is("keyset_macro_over_combo"))
       panel->OnRunModeChosen();
+  } else if (call.type == QLatin1String("setfocus")) {
+    if (is("keyset_keyboard_text_edit")) {
+      panel->ShowCaptureReach(window_.CaptureReachesDesktop());
+      window_.SetHookState(kSingleKeyMode, true);
+    }
+  } else if (call.type == QLatin1String("killfocus") && is("keyset_keyboard_text_edit")) {
+    window_.SetHookState(kSingleKeyMode, false);
   } else if (call.type == QLatin1String("itemselect-refresh") ||
              call.type == QLatin1String("killfocus")) {
-    if (!is("keyset_keyboard_text_edit"))
-      Apply();
+    Apply();
   } else if (call.type == QLatin1String("selectchanged")) {
     if (!OptionSelected(call))
       return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FeatureHost.h"
+#include "platform/WindowMessageTypes.h"
 
 class CKeySetControlUI;
 class CVarnisKeyboardDevice;
@@ -21,6 +22,11 @@ class KeyAssignmentCommands {
   void Default();
   void Cancel();
   void Save();
+  // A key captured for the key edit ("WM_HOOK_KEY_SINGLEKEY_MSG").
+  void OnCapturedKey(platform::WParam message, platform::LParam record);
+
+  // The capture mode of the key edit.
+  static constexpr int kSingleKeyMode = 1;
 
  private:
   CVarnisKeyboardDevice* CurrentKeyboard() const;

@@ -171,11 +171,13 @@ std::vector<NamedRoute> BuildOthers() {
         "WM_HOOK_KEY_HITKEY_MSG"})
     rows.push_back({"message", name, O::MainWindow});
   for (std::string_view name :
-       {"WM_HOOK_KEY_SINGLEKEY_MSG", "WM_HOOK_KEY_KBMACRO_MSG", "WM_HOOK_KEY_KBMACROSINGLE_MSG",
+       {"WM_HOOK_KEY_KBMACRO_MSG", "WM_HOOK_KEY_KBMACROSINGLE_MSG",
         "WM_HOOK_KEY_KBMACROPREVIOUS_MSG", "WM_HOOK_KEY_KBMACROLATER_MSG",
         "WM_HOOK_KEY_MSMACRO_MSG", "WM_HOOK_KEY_MSMACROSINGLE_MSG",
         "WM_HOOK_KEY_MSMACROPREVIOUS_MSG", "WM_HOOK_KEY_MSMACROLATER_MSG"})
     rows.push_back({"message", name, O::Macros});
+  // A key captured for the key assignment panel.
+  rows.push_back({"message", "WM_HOOK_KEY_SINGLEKEY_MSG", O::KeyAssignment});
   for (std::string_view name : {"Game_Start", "Game_End", "Game_Kill", "Game_Death"})
     rows.push_back({"message", name, O::Lighting});
   rows.push_back({"message", "WM_COPYDATA 1", O::AudioLighting});

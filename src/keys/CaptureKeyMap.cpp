@@ -2,6 +2,8 @@
 
 #include "keys/KeyTables.h"
 
+#include <string>
+
 namespace keys {
 
 namespace {
@@ -44,7 +46,50 @@ constexpr Special kSpecial[] = {
     {124, {0x7D, false}},  // KEY_YEN
 };
 
+// Virtual keys by Linux input code, for the codes that are not letters or
+// digits.
+struct VirtualKey {
+  int code;
+  uint8_t key;
+};
+constexpr VirtualKey kVirtualKeys[] = {
+    {1, 0x1B},   {12, 0xBD},  {13, 0xBB},  {14, 0x08},  {15, 0x09},  {26, 0xDB},  {27, 0xDD},
+    {28, 0x0D},  {29, 0xA2},  {39, 0xBA},  {40, 0xDE},  {41, 0xC0},  {42, 0xA0},  {43, 0xDC},
+    {51, 0xBC},  {52, 0xBE},  {53, 0xBF},  {54, 0xA1},  {55, 0x6A},  {56, 0xA4},  {57, 0x20},
+    {58, 0x14},  {69, 0x90},  {70, 0x91},  {71, 0x67},  {72, 0x68},  {73, 0x69},  {74, 0x6D},
+    {75, 0x64},  {76, 0x65},  {77, 0x66},  {78, 0x6B},  {79, 0x61},  {80, 0x62},  {81, 0x63},
+    {82, 0x60},  {83, 0x6E},  {86, 0xE2},  {87, 0x7A},  {88, 0x7B},  {96, 0x0D},  {97, 0xA3},
+    {98, 0x6F},  {99, 0x2C},  {100, 0xA5}, {102, 0x24}, {103, 0x26}, {104, 0x21}, {105, 0x25},
+    {106, 0x27}, {107, 0x23}, {108, 0x28}, {109, 0x22}, {110, 0x2D}, {111, 0x2E}, {113, 0xAD},
+    {114, 0xAE}, {115, 0xAF}, {119, 0x13}, {125, 0x5B}, {126, 0x5C}, {127, 0x5D}, {163, 0xB0},
+    {164, 0xB3}, {165, 0xB1}, {166, 0xB2},
+};
+
+// The letter rows of the keyboard by input code.
+constexpr struct {
+  int first;
+  const char* letters;
+} kLetterRows[] = {{16, "QWERTYUIOP"}, {30, "ASDFGHJKL"}, {44, "ZXCVBNM"}};
+
 }  // namespace
+
+uint32_t CaptureKeyMap::VirtualKeyOfInputCode(int code) {
+  if (code >= 2 && code <= 10)
+    return static_cast<uint32_t>('1' + (code - 2));
+  if (code == 11)
+    return '0';
+  for (const auto& row : kLetterRows) {
+    const int count = static_cast<int>(std::char_traits<char>::length(row.letters));
+    if (code >= row.first && code < row.first + count)
+      return static_cast<uint8_t>(row.letters[code - row.first]);
+  }
+  if (code >= 59 && code <= 68)
+    return 0x70 + static_cast<uint32_t>(code - 59);  // F1 to F10
+  for (const VirtualKey& key : kVirtualKeys)
+    if (key.code == code)
+      return key.key;
+  return 0;
+}
 
 std::optional<ScanKey> CaptureKeyMap::ScanKeyOfInputCode(int code) {
   for (const Special& special : kSpecial)

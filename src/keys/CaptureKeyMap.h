@@ -30,6 +30,10 @@ class CaptureKeyMap {
   static std::optional<int> RowOfX11Keycode(int keycode) {
     return RowOfInputCode(keycode - kX11KeycodeOffset);
   }
+  // The virtual key a low-level keyboard hook reports for the key (Caps Lock
+  // 20, Num Lock 144, Scroll Lock 145, letters and digits their character),
+  // 0 for codes without one.
+  static uint32_t VirtualKeyOfInputCode(int code);
   // The `KeyNameTable` row with this scan key among the capturable rows.
   static std::optional<int> RowOfScanKey(ScanKey key);
 };

@@ -296,6 +296,13 @@ FunctionCode PickerFunction(int index) {
   return CodeOfRow(PickerKeyTable[static_cast<size_t>(index)]);
 }
 
+std::optional<int> FindPickerKey(FunctionCode code) {
+  for (int index = 0; index < kPickerKeys; ++index)
+    if (PickerKeyTable[static_cast<size_t>(index)] != kNoRow && PickerFunction(index) == code)
+      return index;
+  return std::nullopt;
+}
+
 std::optional<int> FindKeyNameRow(FunctionCode code) {
   for (size_t row = 0; row < KeyNameTable.size(); ++row)
     if (KeyNameTable[row].Code() == code)

@@ -101,6 +101,8 @@ extern const std::array<int16_t, kPickerKeys> PickerKeyTable;
 FunctionCode PrintedFunction(int position);
 // The function a picker key chooses; 0x20, 0, 0 out of range.
 FunctionCode PickerFunction(int index);
+// The first picker key that chooses exactly this code.
+std::optional<int> FindPickerKey(FunctionCode code);
 // The first `KeyNameTable` row with exactly this code.
 std::optional<int> FindKeyNameRow(FunctionCode code);
 // The first layout position printed with this code.

@@ -73,8 +73,9 @@ void CKeySetControlUI::SetDeviceKind(keys::PanelDevice device) {
   const bool keyboard = device == keys::PanelDevice::Keyboard;
   if (auto* picker = Sub<CControlUI>("keyset_keyboard_picker_layout"))
     picker->SetVisible(keyboard);
-  if (auto* capture = Sub<CControlUI>("keyset_keyboard_capture_layout"))
-    capture->SetVisible(!keyboard);
+  // Both capture a pressed key; only the mouse's takes a modifier with it.
+  if (auto* modifiers = Sub<CControlUI>("keyset_modifier_layout"))
+    modifiers->SetVisible(!keyboard);
   auto* functions = Sub<CComboUI>("keyset_function_combo");
   if (functions == nullptr)
     return;
@@ -175,14 +176,11 @@ void CKeySetControlUI::WriteChoice(const keys::KeyFunctionChoice& c) {
   SelectOption(pickerKeys_, c.PickerKey);
   SelectOption(modifiers_, c.Modifier);
   capturedUsage_ = c.CapturedUsage;
-  if (auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit")) {
-    QString text;
-    if (c.CapturedUsage)
-      if (auto row = keys::FindKeyNameRow({0x20, 0x00, *c.CapturedUsage}))
-        text = toolkit::CResourceManager::GetInstance()->GetText(
-            QString::fromLatin1(keys::KeyNameTable[static_cast<size_t>(*row)].TextId));
-    keyEdit->SetText(text);
-  }
+  // The keyboard's edit names the picked key, the mouse's the captured one.
+  if (device_ == keys::PanelDevice::Keyboard)
+    ShowKeyName(PickerRow(c.PickerKey));
+  else
+    ShowKeyName(c.CapturedUsage ? keys::FindKeyNameRow({0x20, 0x00, *c.CapturedUsage}) : std::nullopt);
   Select(Sub<CComboUI>("keyset_macro_combo"), c.MacroItem);
   Select(Sub<CComboUI>("keyset_macro_over_combo"), c.RunMode);
   WriteNumber(Sub<CControlUI>("keyset_macro_cycle_edit"), c.Repeat);
@@ -237,9 +235,9 @@ void CKeySetControlUI::OnFunctionChosen() {
     pages->SelectItem(std::max(choice.Kind, 0));
   if (choice.Kind == keys::kKindKeyboardKey) {
     capturedUsage_.reset();
-    if (auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit"))
-      keyEdit->SetText(QString());
     SelectOption(modifiers_, -1);
+    // The keyboard's key stays the picked one.
+    ShowKeyName(device_ == keys::PanelDevice::Keyboard ? PickerRow(choice.PickerKey) : std::nullopt);
   }
 }
 
@@ -248,24 +246,58 @@ void CKeySetControlUI::OnRunModeChosen() {
     cycle->SetVisible(SelectedOf(Sub<CComboUI>("keyset_macro_over_combo")) == 4);
 }
 
-void CKeySetControlUI::SelectPickerKey(int index) { SelectOption(pickerKeys_, index); }
+void CKeySetControlUI::SelectPickerKey(int index) {
+  SelectOption(pickerKeys_, index);
+  if (device_ == keys::PanelDevice::Keyboard)
+    ShowKeyName(PickerRow(index));
+}
+
+std::optional<int> CKeySetControlUI::PickerRow(int index) {
+  if (index < 0 || index >= keys::kPickerKeys ||
+      keys::PickerKeyTable[static_cast<size_t>(index)] == keys::kNoRow)
+    return std::nullopt;
+  return keys::PickerKeyTable[static_cast<size_t>(index)];
+}
+
+void CKeySetControlUI::ShowKeyName(std::optional<int> row) {
+  auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit");
+  if (keyEdit == nullptr)
+    return;
+  const bool known = row && *row >= 0 && *row < static_cast<int>(keys::KeyNameTable.size());
+  keyEdit->SetText(known ? toolkit::CResourceManager::GetInstance()->GetText(QString::fromLatin1(
+                               keys::KeyNameTable[static_cast<size_t>(*row)].TextId))
+                         : QString());
+}
 
 void CKeySetControlUI::SelectModifier(int option) { SelectOption(modifiers_, option); }
 
 bool CKeySetControlUI::OnCapturedKeyRow(int row) {
+  if (device_ == keys::PanelDevice::Keyboard) {
+    // The keyboard's key comes from the picker: a pressed key picks its own
+    // picker key.
+    if (row < 0 || row >= keys::kCapturableRows)
+      return false;
+    const keys::KeyNameRow& key = keys::KeyNameTable[static_cast<size_t>(row)];
+    const auto picker = keys::FindPickerKey(key.Code());
+    if (key.Extended < 0 || !picker)
+      return false;
+    SelectPickerKey(*picker);
+    return true;
+  }
   keys::KeyFunctionChoice choice = ReadChoice();
   choice.CapturedUsage = capturedUsage_;
   if (!keys::CaptureKeyRow(row, choice))
     return false;
   SelectModifier(choice.Modifier);
   capturedUsage_ = choice.CapturedUsage;
-  if (auto* keyEdit = Sub<CControlUI>("keyset_keyboard_text_edit")) {
-    const bool modifier = row < 8;
-    keyEdit->SetText(modifier ? QString()
-                              : toolkit::CResourceManager::GetInstance()->GetText(QString::fromLatin1(
-                                    keys::KeyNameTable[static_cast<size_t>(row)].TextId)));
-  }
+  // A modifier clears the edit; other keys show their name.
+  ShowKeyName(row < 8 ? std::nullopt : std::optional<int>(row));
   return true;
+}
+
+void CKeySetControlUI::ShowCaptureReach(bool desktop) {
+  if (auto* note = Sub<CControlUI>("keyset_capture_window_note"))
+    note->SetVisible(!desktop);
 }
 
 void CKeySetControlUI::SetModified(bool modified) {

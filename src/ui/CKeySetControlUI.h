@@ -47,9 +47,14 @@ class CKeySetControlUI : public toolkit::CHorizontalLayoutUI {
   // A picker key or modifier option clicked: it alone is selected.
   void SelectPickerKey(int index);
   void SelectModifier(int option);
-  // A key captured for the key edit (mouse panel), by its key table row;
-  // false when it is not taken.
+  // A key captured for the key edit, by its key table row: the mouse panel
+  // takes it with its modifier, the keyboard panel picks its picker key.
+  // False when it is not taken.
   bool OnCapturedKeyRow(int row);
+
+  // Says, beside the key edit, when keys are taken only inside this
+  // program's window.
+  void ShowCaptureReach(bool desktop);
 
   // Apply, default, cancel and save make the panel modified or clean.
   void SetModified(bool modified);
@@ -63,6 +68,10 @@ class CKeySetControlUI : public toolkit::CHorizontalLayoutUI {
   T* Sub(const char* name) const;
   void WriteChoice(const keys::KeyFunctionChoice& choice);
   int FunctionItemOfKind(int kind) const;
+  static std::optional<int> PickerRow(int index);
+  // The key edit shows the language text of a `KeyNameTable` row, or
+  // nothing.
+  void ShowKeyName(std::optional<int> row);
   int MacroCount() const;
   static int ReadNumber(const toolkit::CControlUI* edit);
   static void WriteNumber(toolkit::CControlUI* edit, int value);

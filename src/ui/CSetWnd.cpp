@@ -168,7 +168,7 @@ LRESULT CSetWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
   return WindowImplBase::HandleCustomMessage(message, wParam, lParam, handled);
 }
 
-LRESULT CSetWnd::OnSysCommand(WPARAM wParam, LPARAM lParam, bool& handled) {
+LRESULT CSetWnd::OnSysCommand(WPARAM wParam, LPARAM lParam, bool& /*handled*/) {
   if ((wParam & 0xFFF0) == platform::SC_CLOSE) {
     // Only this window closes; the program goes on.
     Close(IDCANCEL);

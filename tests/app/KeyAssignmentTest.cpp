@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
+#include <QWindow>
+
+#include "app/CDeviceHook.h"
 #include "app/KeyAssignmentCommands.h"
 #include "keys/KeyTables.h"
 #include "support/SimulatedKeyboardPage.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CComboUI.h"
+#include "toolkit/CEditUI.h"
 #include "toolkit/COptionUI.h"
+#include "toolkit/CResourceManager.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CKeySetControlUI.h"
 
@@ -46,7 +52,32 @@ class KeyAssignment : public testing_support::SimulatedKeyboardPage {
     Settle();
   }
   keys::FunctionCode Normal(int position) { return keys::CodeOf(keyboard_->KeyList()[position].Normal); }
+
+  // Shows the window and puts the focus in the key edit: capture starts.
+  void FocusKeyEdit() {
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(RunUntil([&] { return window_->isActiveWindow(); }));
+    PanelControl<CEditUI>("keyset_keyboard_text_edit")->SetFocus();
+    RunFor(10);
+  }
+  // A key of the real keyboard, as the window system hands it over (by
+  // Linux input code; the platform's keycode is 8 more).
+  void Key(int inputCode, bool press) {
+    QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, 0, Qt::NoModifier,
+                    static_cast<quint32>(inputCode + 8), 0, 0);
+    QCoreApplication::sendEvent(window_->windowHandle(), &event);
+  }
+  QString KeyText(int row) {
+    return CResourceManager::GetInstance()->GetText(QString::fromLatin1(keys::KeyNameTable[row].TextId));
+  }
+  bool SelectorEnabled() { return window_->FindControl(QStringLiteral("device_select_layout"))->IsEnabled(); }
 };
+
+// Linux input codes.
+constexpr int kInputA = 30;
+constexpr int kInputB = 48;
+constexpr int kInputRightAlt = 100;
 
 }  // namespace
 
@@ -104,4 +135,57 @@ TEST_F(KeyAssignment, AKeyIsNotSelectedWhileTheProfileCannotBeRead) {
   profile.close();
   ClickKey(kPositionA);
   EXPECT_EQ(keyboard_->GetSelectedKey() == kPositionA, false);
+}
+
+TEST_F(KeyAssignment, AKeyPressedInTheKeyEditPicksThatKeyUntilTheEditLosesTheFocus) {
+  Start();
+  keyboard_->ShowPage(2);
+  ClickKey(kPositionA);
+  ChooseKind(keys::kKindKeyboardKey);
+  ASSERT_TRUE(SelectorEnabled());
+  FocusKeyEdit();
+  ASSERT_TRUE(window_->DeviceHook().IsKeyboardHooked()) << "focus did not start the capture";
+  EXPECT_EQ(window_->DeviceHook().Mode(), 1);
+  EXPECT_FALSE(SelectorEnabled()) << "devices can be switched while capturing";
+
+  Key(kInputB, true);
+  const auto rowB = keys::FindKeyNameRow({0x20, 0x00, 0x05});
+  ASSERT_TRUE(rowB);
+  const auto pickerB = keys::FindPickerKey({0x20, 0x00, 0x05});
+  ASSERT_TRUE(pickerB);
+  EXPECT_EQ(Normal(kPositionA), (keys::FunctionCode{0x20, 0x00, 0x05}));
+  EXPECT_TRUE(PanelControl<COptionUI>(QStringLiteral("keyboard_key_%1").arg(*pickerB))->IsSelected());
+  EXPECT_EQ(PanelControl<CEditUI>("keyset_keyboard_text_edit")->GetText(), KeyText(*rowB));
+  EXPECT_TRUE(Panel()->IsModified());
+  // A release changes nothing; B never reached the edit as a character.
+  Key(kInputA, false);
+  EXPECT_EQ(Normal(kPositionA), (keys::FunctionCode{0x20, 0x00, 0x05}));
+
+  window_->setFocus();
+  RunFor(10);
+  EXPECT_FALSE(window_->DeviceHook().IsKeyboardHooked());
+  EXPECT_TRUE(SelectorEnabled());
+  Key(kInputA, true);
+  EXPECT_EQ(Normal(kPositionA), (keys::FunctionCode{0x20, 0x00, 0x05}));
+}
+
+// The mouse's panel takes the captured key with its modifier. Presses only:
+// Right Alt down, A down, A up, Right Alt up is Alt + A.
+TEST_F(KeyAssignment, OnTheMousePanelAChordKeepsItsModifierWhenTheKeysGoUp) {
+  Start();
+  keyboard_->ShowPage(2);
+  ClickKey(kPositionA);
+  Panel()->SetDeviceKind(keys::PanelDevice::Mouse);
+  ChooseKind(keys::kKindKeyboardKey);
+  EXPECT_TRUE(PanelControl<CControlUI>("keyset_modifier_layout")->IsOwnVisible());
+  FocusKeyEdit();
+  ASSERT_TRUE(window_->DeviceHook().IsKeyboardHooked());
+  Key(kInputRightAlt, true);
+  Key(kInputA, true);
+  Key(kInputA, false);
+  Key(kInputRightAlt, false);
+  EXPECT_EQ(Normal(kPositionA), (keys::FunctionCode{0x20, 0x04, 0x04}));
+  EXPECT_TRUE(PanelControl<COptionUI>("key_ComBox_check_3")->IsSelected());
+  EXPECT_EQ(PanelControl<CEditUI>("keyset_keyboard_text_edit")->GetText(),
+            KeyText(*keys::FindKeyNameRow({0x20, 0x00, 0x04})));
 }

@@ -431,7 +431,6 @@ TEST_F(Routing, TheWaitingListIsKnown) {
     "killfocus macro_delay -> macros",
     "colorchanged deng_audioColor_Pallet -> audio lighting",
     "itemactivate macro_action -> macros",
-    "message WM_HOOK_KEY_SINGLEKEY_MSG -> macros",
     "message WM_HOOK_KEY_KBMACRO_MSG -> macros",
     "message WM_HOOK_KEY_KBMACROSINGLE_MSG -> macros",
     "message WM_HOOK_KEY_KBMACROPREVIOUS_MSG -> macros",

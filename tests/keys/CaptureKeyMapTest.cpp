@@ -56,3 +56,31 @@ TEST(CaptureKeyMap, TheAwkwardKeysFindTheirOwnRows) {
     EXPECT_FALSE(CaptureKeyMap::RowOfInputCode(code)) << code;
   EXPECT_FALSE(CaptureKeyMap::RowOfX11Keycode(3));
 }
+
+// The lock keys must be known by their virtual keys, which the macro
+// recorder and the hook's pass-through look at.
+TEST(CaptureKeyMap, VirtualKeysOfLettersDigitsLocksAndTheTwoSides) {
+  const std::pair<int, uint32_t> cases[] = {
+      {30, 'A'},  {16, 'Q'},  {50, 'M'},  {2, '1'},   {11, '0'},  {59, 0x70}, {68, 0x79},
+      {87, 0x7A}, {88, 0x7B}, {58, 20},   {69, 144},  {70, 145},  {119, 0x13}, {29, 0xA2},
+      {97, 0xA3}, {42, 0xA0}, {54, 0xA1}, {56, 0xA4}, {100, 0xA5}, {125, 0x5B}, {96, 0x0D},
+      {55, 0x6A}, {99, 0x2C}, {113, 0xAD},
+  };
+  for (const auto& [code, key] : cases)
+    EXPECT_EQ(CaptureKeyMap::VirtualKeyOfInputCode(code), key) << "input code " << code;
+  for (int code : {0, 84, 200, -1})
+    EXPECT_EQ(CaptureKeyMap::VirtualKeyOfInputCode(code), 0u) << code;
+}
+
+// A pressed key picks the picker key of its own function on the keyboard's
+// panel; every capturable key that the picker offers is found.
+TEST(CaptureKeyMap, EveryPickerKeyIsFoundFromItsFunction) {
+  for (int index = 0; index < keys::kPickerKeys; ++index) {
+    if (keys::PickerKeyTable[static_cast<size_t>(index)] == keys::kNoRow)
+      continue;
+    const auto found = keys::FindPickerKey(keys::PickerFunction(index));
+    ASSERT_TRUE(found) << index;
+    EXPECT_EQ(keys::PickerFunction(*found), keys::PickerFunction(index));
+  }
+  EXPECT_FALSE(keys::FindPickerKey({0x30, 0x00, 0x00}));
+}
