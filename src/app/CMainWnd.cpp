@@ -355,6 +355,9 @@ void CMainWnd::OnDeviceSelected(CControlUI* option) {
     if (it != list.end())
       *slot = static_cast<int>(it - list.begin());
   }
+  if (shownDevice_ != nullptr && shownDevice_ != device)
+    keyAssignment_->OnLeavingDevice(shownDevice_);
+  shownDevice_ = device;
   pages_->OnSelectorChosen(selector);
 }
 

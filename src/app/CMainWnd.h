@@ -215,6 +215,9 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
   std::unique_ptr<KeyAssignmentCommands> keyAssignment_;
   std::unique_ptr<CDeviceHook> hook_;
+  // The device whose page was chosen last (leaving it checks for unsaved
+  // keys).
+  QPointer<CVarnisUSBDevice> shownDevice_;
   std::unique_ptr<LanguageCommands> language_;
   std::unique_ptr<SettingsWindowCommands> settings_;
   std::unique_ptr<SkinCommands> skins_;

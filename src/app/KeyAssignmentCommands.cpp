@@ -46,22 +46,13 @@ void KeyAssignmentCommands::SelectKey(CVarnisKeyboardDevice& keyboard, int posit
 }
 
 void KeyAssignmentCommands::Apply() {
-  CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
-  CKeySetControlUI* panel = Panel();
-  if (keyboard == nullptr || panel == nullptr || keyboard->GetSelectedKey() < 0)
-    return;
-  keyboard->SetKeyAssignment(panel->BuildRecord());
-  keyboard->RefreshKeyLabels();
-  panel->SetModified(true);
+  if (CVarnisKeyboardDevice* keyboard = CurrentKeyboard())
+    Apply(*keyboard);
 }
 
 void KeyAssignmentCommands::Default() {
-  CKeySetControlUI* panel = Panel();
-  if (panel == nullptr)
-    return;
-  panel->ShowRecord(panel->Entry().Default);
-  Apply();
-  Save();
+  if (CVarnisKeyboardDevice* keyboard = CurrentKeyboard())
+    Default(*keyboard);
 }
 
 void KeyAssignmentCommands::Cancel() {
@@ -73,11 +64,33 @@ void KeyAssignmentCommands::Cancel() {
 }
 
 void KeyAssignmentCommands::Save() {
-  CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
-  CKeySetControlUI* panel = Panel();
-  if (keyboard == nullptr || panel == nullptr)
+  if (CVarnisKeyboardDevice* keyboard = CurrentKeyboard())
+    Save(*keyboard);
+}
+
+void KeyAssignmentCommands::Apply(CVarnisKeyboardDevice& keyboard) {
+  CKeySetControlUI* panel = keyboard.KeyPanel();
+  if (panel == nullptr || keyboard.GetSelectedKey() < 0)
     return;
-  const int overflow = keyboard->DownloadMacros();
+  keyboard.SetKeyAssignment(panel->BuildRecord());
+  keyboard.RefreshKeyLabels();
+  panel->SetModified(true);
+}
+
+void KeyAssignmentCommands::Default(CVarnisKeyboardDevice& keyboard) {
+  CKeySetControlUI* panel = keyboard.KeyPanel();
+  if (panel == nullptr)
+    return;
+  panel->ShowRecord(panel->Entry().Default);
+  Apply(keyboard);
+  Save(keyboard);
+}
+
+void KeyAssignmentCommands::Save(CVarnisKeyboardDevice& keyboard) {
+  CKeySetControlUI* panel = keyboard.KeyPanel();
+  if (panel == nullptr)
+    return;
+  const int overflow = keyboard.DownloadMacros();
   if (overflow > 0) {
     const QString text =
         toolkit::CResourceManager::GetInstance()->GetText(QStringLiteral("message_text_16"));
@@ -90,16 +103,29 @@ void KeyAssignmentCommands::Save() {
       return;
     }
     retrying_ = true;
-    Default();
+    Default(keyboard);
     retrying_ = false;
     return;
   }
   if (overflow == -1)
     Tell("message_text_7");
-  keyboard->DownloadKeys(0);
-  keyboard->SaveProfile();
-  keyboard->MarkSavedKeyButtons();
+  keyboard.DownloadKeys(0);
+  keyboard.SaveProfile();
+  keyboard.MarkSavedKeyButtons();
   panel->SetModified(false);
+}
+
+void KeyAssignmentCommands::OnLeavingDevice(CVarnisUSBDevice* device) {
+  auto* keyboard = qobject_cast<CVarnisKeyboardDevice*>(device);
+  CKeySetControlUI* panel = keyboard != nullptr ? keyboard->KeyPanel() : nullptr;
+  if (panel == nullptr || !panel->IsModified())
+    return;
+  // Applied keys live in memory only until they are saved to the device;
+  // leaving the page asks, so they are not forgotten. Not now: they stay
+  // applied and the panel stays modified.
+  if (ShowMessageBox(&window_.DialogOwner(), {}, QStringLiteral("keyset_unsaved_question"),
+                     window_.DialogDpi(), true, 1) == 1)
+    Save(*keyboard);
 }
 
 void KeyAssignmentCommands::OnCapturedKey(platform::WParam message, platform::LParam record) {

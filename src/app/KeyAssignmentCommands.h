@@ -5,6 +5,7 @@
 
 class CKeySetControlUI;
 class CVarnisKeyboardDevice;
+class CVarnisUSBDevice;
 
 // The key assignment panel of the current device page, reached from the main
 // window: selecting a key, every change of the panel's choices (apply),
@@ -22,6 +23,9 @@ class KeyAssignmentCommands {
   void Default();
   void Cancel();
   void Save();
+  // The page of `device` is being left for another: unsaved keys of its
+  // panel are offered for saving.
+  void OnLeavingDevice(CVarnisUSBDevice* device);
   // A key captured for the key edit ("WM_HOOK_KEY_SINGLEKEY_MSG").
   void OnCapturedKey(platform::WParam message, platform::LParam record);
 
@@ -30,6 +34,9 @@ class KeyAssignmentCommands {
 
  private:
   CVarnisKeyboardDevice* CurrentKeyboard() const;
+  void Apply(CVarnisKeyboardDevice& keyboard);
+  void Default(CVarnisKeyboardDevice& keyboard);
+  void Save(CVarnisKeyboardDevice& keyboard);
   void SelectKey(CVarnisKeyboardDevice& keyboard, int position);
   void Tell(const char* textId);
 

@@ -208,4 +208,15 @@ bool CaptureKeyRow(int row, KeyFunctionChoice& choice) {
   return true;
 }
 
+bool IsOnlyLeftClick(const std::vector<KeyListEntry>& buttons, int position) {
+  constexpr FunctionCode kLeftClick{FunctionType::MouseButton, 0x01, 0x00};
+  if (position < 0 || position >= static_cast<int>(buttons.size()) ||
+      CodeOf(buttons[static_cast<size_t>(position)].Normal) != kLeftClick)
+    return false;
+  for (size_t i = 0; i < buttons.size(); ++i)
+    if (static_cast<int>(i) != position && CodeOf(buttons[i].Normal) == kLeftClick)
+      return false;
+  return true;
+}
+
 }  // namespace keys

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "keys/KeyTables.h"
 
@@ -78,5 +79,10 @@ FunctionCode BuildRecord(const KeyFunctionChoice& choice, PanelDevice device, Fu
 // clears the key; another key keeps the option (none: 0) and becomes the
 // key. False for rows that cannot be captured.
 bool CaptureKeyRow(int row, KeyFunctionChoice& choice);
+
+// Whether the mouse button at `position` is the only one whose normal record
+// is the left click: it may not be given another function, or the mouse
+// would be left without a left click.
+bool IsOnlyLeftClick(const std::vector<KeyListEntry>& buttons, int position);
 
 }  // namespace keys

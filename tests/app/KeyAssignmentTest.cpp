@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWindow>
 
 #include "app/CDeviceHook.h"
@@ -14,6 +16,7 @@
 #include "toolkit/CResourceManager.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CKeySetControlUI.h"
+#include "ui/CMsgWnd.h"
 
 using namespace toolkit;
 using testing_support::RunFor;
@@ -188,4 +191,51 @@ TEST_F(KeyAssignment, OnTheMousePanelAChordKeepsItsModifierWhenTheKeysGoUp) {
   EXPECT_TRUE(PanelControl<COptionUI>("key_ComBox_check_3")->IsSelected());
   EXPECT_EQ(PanelControl<CEditUI>("keyset_keyboard_text_edit")->GetText(),
             KeyText(*keys::FindKeyNameRow({0x20, 0x00, 0x04})));
+}
+
+// Leaving the page with applied but unsaved keys asks; yes saves them to the
+// device, no keeps them applied.
+TEST_F(KeyAssignment, LeavingThePageWithUnsavedKeysOffersToSaveThem) {
+  Start();
+  keyboard_->ShowPage(2);
+  const uint8_t slot = keyboard_->PositionToSlot(kPositionA);
+  ClickKey(kPositionA);
+  ChooseKind(keys::kKindKeyboardKey);
+  PanelControl<COptionUI>("keyboard_key_10")->Activate();
+  RunFor(10);
+  ASSERT_TRUE(Panel()->IsModified());
+  const auto before = SlotEntry("key_table", slot);
+
+  auto answer = [](const char* button, QString* text) {
+    QTimer::singleShot(0, [=] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<CMsgWnd*>(w); box != nullptr && box->isVisible()) {
+          if (auto* label = box->FindControl(QStringLiteral("MessageText")))
+            *text = label->GetText();
+          static_cast<CButtonUI*>(box->FindControl(button))->Activate();
+        }
+    });
+  };
+  QString asked;
+  answer("cancel_btn", &asked);
+  window_->KeyAssignment().OnLeavingDevice(keyboard_);
+  Settle();
+  EXPECT_FALSE(asked.isEmpty()) << "nothing was asked";
+  EXPECT_TRUE(Panel()->IsModified());
+  EXPECT_EQ(SlotEntry("key_table", slot), before);
+  EXPECT_EQ(Normal(kPositionA), keys::PickerFunction(10)) << "the applied key was dropped";
+
+  answer("confirm_btn", &asked);
+  window_->KeyAssignment().OnLeavingDevice(keyboard_);
+  Settle();
+  EXPECT_FALSE(Panel()->IsModified());
+  const keys::FunctionCode picked = keys::PickerFunction(10);
+  EXPECT_EQ(SlotEntry("key_table", slot), (std::array<uint8_t, 3>{picked.Type, picked.Code1, picked.Code2}));
+
+  // A clean panel asks nothing.
+  asked.clear();
+  answer("confirm_btn", &asked);
+  window_->KeyAssignment().OnLeavingDevice(keyboard_);
+  RunFor(10);
+  EXPECT_TRUE(asked.isEmpty());
 }

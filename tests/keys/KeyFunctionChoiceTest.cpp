@@ -150,3 +150,26 @@ TEST(KeyFunctionChoice, CapturedKeysSelectModifiersOrBecomeTheKey) {
   EXPECT_FALSE(CaptureKeyRow(113, plain));
   EXPECT_FALSE(CaptureKeyRow(-1, plain));
 }
+
+TEST(KeyFunctionChoice, OnlyTheLastLeftClickIsGuarded) {
+  auto button = [](uint8_t type, uint8_t code1) {
+    KeyListEntry entry{};
+    entry.Normal.Type = type;
+    entry.Normal.Code1 = code1;
+    return entry;
+  };
+  std::vector<KeyListEntry> buttons = {button(0x10, 0x01), button(0x10, 0x02), button(0x20, 0x04)};
+  EXPECT_TRUE(keys::IsOnlyLeftClick(buttons, 0));
+  EXPECT_FALSE(keys::IsOnlyLeftClick(buttons, 1));
+  EXPECT_FALSE(keys::IsOnlyLeftClick(buttons, 2));
+  // A second left click frees both.
+  buttons[2] = button(0x10, 0x01);
+  EXPECT_FALSE(keys::IsOnlyLeftClick(buttons, 0));
+  EXPECT_FALSE(keys::IsOnlyLeftClick(buttons, 2));
+  // Another code2 is not the left click; no button, no guard.
+  buttons = {button(0x10, 0x01)};
+  buttons[0].Normal.Code2 = 1;
+  EXPECT_FALSE(keys::IsOnlyLeftClick(buttons, 0));
+  EXPECT_FALSE(keys::IsOnlyLeftClick(buttons, -1));
+  EXPECT_FALSE(keys::IsOnlyLeftClick(buttons, 1));
+}
