@@ -203,7 +203,16 @@ class X11InputCaptureTest : public ::testing::Test {
     if (!g_skipReason.empty())
       GTEST_SKIP() << g_skipReason;
     window_ = std::make_unique<EditWindow>();
-    ASSERT_TRUE(WaitForFocus()) << "the test window did not get the focus";
+    ASSERT_TRUE(WaitForFocus()) << "the test window did not get the focus: exposed "
+                                << window_->window()->isExposed() << ", active "
+                                << window_->widget.isActiveWindow() << ", edit focus "
+                                << window_->edit->hasFocus() << ", map state " << MapState();
+  }
+
+  int MapState() {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(other_.display(), static_cast<Window>(window_->window()->winId()), &attributes);
+    return attributes.map_state;
   }
 
   // A window manager may let a new window wait for the focus: ask again now
@@ -211,8 +220,15 @@ class X11InputCaptureTest : public ::testing::Test {
   bool WaitForFocus() {
     int tries = 0;
     return RunUntil([&] {
-      if (++tries % 100 == 0)
+      if (++tries % 100 == 0) {
+        // Now and then a manager that has only just started never maps
+        // the window: show it once more.
+        if (!window_->window()->isExposed()) {
+          window_->widget.hide();
+          window_->widget.show();
+        }
         window_->Activate();
+      }
       return window_->Focused();
     });
   }
