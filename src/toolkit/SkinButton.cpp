@@ -125,7 +125,8 @@ void SkinButton::paintEvent(QPaintEvent* event) {
   int flags = static_cast<int>(textLayout_.Alignment());
   if (textLayout_.wrap)
     flags |= Qt::TextWordWrap;
-  CRenderEngine::DrawText(painter, textRect, text(), textColour, font(), flags);
+  CRenderEngine::DrawText(painter, textRect, text(), textColour,
+                          textLayout_.FittingFont(font(), textRect, text()), flags);
 }
 
 }  // namespace toolkit

@@ -1,5 +1,8 @@
 #include "toolkit/TextLayout.h"
 
+#include <QFontMetrics>
+#include <algorithm>
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -38,7 +41,33 @@ bool TextLayout::Apply(const QString& name, const QString& value) {
     wrap = *b;
     return true;
   }
+  if (name == "shrinktofit") {
+    auto b = SkinValue::ParseBool(value);
+    if (!b)
+      return false;
+    shrinkToFit = *b;
+    return true;
+  }
   return false;
+}
+
+QFont TextLayout::FittingFont(const QFont& font, const QRect& rect, const QString& text) const {
+  if (!shrinkToFit || text.isEmpty() || rect.isEmpty())
+    return font;
+  const int flags = static_cast<int>(Alignment()) | (wrap ? Qt::TextWordWrap : 0);
+  QFont fitted = font;
+  const qreal full = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF();
+  for (int percent = 100; percent >= 60; percent -= 5) {
+    const qreal size = full * percent / 100.0;
+    if (font.pixelSize() > 0)
+      fitted.setPixelSize(std::max(1, static_cast<int>(size)));
+    else
+      fitted.setPointSizeF(size);
+    const QRect needed = QFontMetrics(fitted).boundingRect(rect, flags, text);
+    if (needed.width() <= rect.width() && needed.height() <= rect.height())
+      break;
+  }
+  return fitted;
 }
 
 }  // namespace toolkit

@@ -239,3 +239,23 @@ TEST_F(KeyAssignment, LeavingThePageWithUnsavedKeysOffersToSaveThem) {
   RunFor(10);
   EXPECT_TRUE(asked.isEmpty());
 }
+
+// Re-applying the profile (a profile switch) hides the panel and puts its
+// inputs back to where a fresh panel starts.
+TEST_F(KeyAssignment, ReapplyingTheProfileResetsThePanelsInputs) {
+  Start();
+  keyboard_->ShowPage(2);
+  ClickKey(kPositionA);
+  ChooseKind(keys::kKindMedia);
+  PanelControl<CComboUI>("keyset_media_combo")->SelectItem(3);
+  PanelControl<CControlUI>("keyset_mousefire_interval_edit")->SetText(QStringLiteral("90"));
+  PanelControl<CControlUI>("keyset_macro_cycle_edit")->SetText(QStringLiteral("7"));
+  RunFor(10);
+  keyboard_->ReapplyProfile();
+  Settle();
+  EXPECT_FALSE(PanelControl<CControlUI>("keyset_layout")->IsOwnVisible());
+  EXPECT_EQ(PanelControl<CComboUI>("keyset_media_combo")->GetCurSel(), 0);
+  EXPECT_EQ(PanelControl<CControlUI>("keyset_mousefire_interval_edit")->GetText(), QStringLiteral("50"));
+  EXPECT_EQ(PanelControl<CControlUI>("keyset_mousefire_num_edit")->GetText(), QStringLiteral("2"));
+  EXPECT_EQ(PanelControl<CControlUI>("keyset_macro_cycle_edit")->GetText(), QStringLiteral("1"));
+}
