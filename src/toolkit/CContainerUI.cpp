@@ -135,7 +135,9 @@ bool CContainerUI::HasHorizontalScrollBar() const {
 }
 
 void CContainerUI::EnsureVisible(CControlUI* control) {
-  if (scroll_ != nullptr && items_.contains(control))
+  // An item, or any control inside one.
+  if (scroll_ != nullptr && control != nullptr &&
+      (items_.contains(control) || (scroll_->widget() != nullptr && scroll_->widget()->isAncestorOf(control))))
     scroll_->ensureWidgetVisible(control, 0, 0);
 }
 

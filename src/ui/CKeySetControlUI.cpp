@@ -2,6 +2,7 @@
 
 #include "keys/KeyTables.h"
 #include "toolkit/CComboUI.h"
+#include "toolkit/CContainerUI.h"
 #include "toolkit/CListLabelElementUI.h"
 #include "toolkit/COptionUI.h"
 #include "toolkit/CResourceManager.h"
@@ -248,6 +249,10 @@ void CKeySetControlUI::OnRunModeChosen() {
 
 void CKeySetControlUI::SelectPickerKey(int index) {
   SelectOption(pickerKeys_, index);
+  // The picked key is scrolled into view.
+  if (index >= 0 && index < static_cast<int>(pickerKeys_.size()) && pickerKeys_[static_cast<size_t>(index)] != nullptr)
+    if (auto* picker = Sub<toolkit::CContainerUI>("keyset_keyboard_picker_layout"))
+      picker->EnsureVisible(pickerKeys_[static_cast<size_t>(index)]);
   if (device_ == keys::PanelDevice::Keyboard)
     ShowKeyName(PickerRow(index));
 }
