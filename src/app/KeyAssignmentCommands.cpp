@@ -90,7 +90,7 @@ void KeyAssignmentCommands::Save(CVarnisKeyboardDevice& keyboard) {
   CKeySetControlUI* panel = keyboard.KeyPanel();
   if (panel == nullptr)
     return;
-  const int overflow = keyboard.DownloadMacros();
+  const int overflow = keyboard.DownloadMacros(keyboard.GetUsedMacros());
   if (overflow > 0) {
     const QString text =
         toolkit::CResourceManager::GetInstance()->GetText(QStringLiteral("message_text_16"));

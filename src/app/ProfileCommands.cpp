@@ -143,7 +143,7 @@ void ProfileCommands::AfterProfileLoaded(CVarnisUSBDevice* device, bool keysAndM
   device->ReapplyProfile();
   if (!keysAndMacros)
     return;
-  const int overflow = device->DownloadMacros();
+  const int overflow = device->DownloadMacros(device->GetUsedMacros());
   if (overflow > 0) {
     const QString text =
         toolkit::CResourceManager::GetInstance()->GetText(QStringLiteral("message_text_16"));

@@ -9,6 +9,8 @@
 #include "lighting/KeyboardFrame.h"
 #include "lighting/LightPanelLayout.h"
 #include "lighting/LightingBytes.h"
+#include "macros/MacroFile.h"
+#include "macros/MacroImage.h"
 #include "macros/MacroList.h"
 #include "platform/DebugChannel.h"
 #include "platform/TickClock.h"
@@ -481,6 +483,69 @@ void KeyboardCore::WriteKeyTables(int arg, std::vector<KeyListEntry> list,
         if (done)
           done(written.result);
       });
+}
+
+std::vector<int> KeyboardCore::CollectUsedMacros() const {
+  std::vector<int> scan;
+  for (int position = 0; position < kKeyPositions; ++position)
+    if (positionToSlot_[static_cast<size_t>(position)] != kNoSlot)
+      scan.push_back(position);
+  return macros::UsedMacros(keyList_, scan, true, macroNames_.size());
+}
+
+int KeyboardCore::DownloadMacros(const std::vector<int>& used, const QString& folder,
+                                 std::function<void(int)> done) {
+  const std::vector<macros::MacroListEntry> list =
+      macros::ReadMacroList(folder + QLatin1String(macros::kMacroListFile));
+  std::vector<std::vector<macros::MacroEvent>> events;
+  for (int index : used) {
+    if (index < 0 || index >= static_cast<int>(list.size()))
+      continue;
+    events.push_back(
+        macros::ReadMacroFile(macros::MacroFilePath(folder, list[static_cast<size_t>(index)].Guid)).Events);
+  }
+  if (events.empty())
+    return 0;
+  std::vector<size_t> counts;
+  for (const auto& macro : events)
+    counts.push_back(macro.size());
+  const int overflow = macros::MacroOverflow(macros::MacroImageSize(counts), info_.MacroBytes());
+  if (overflow > 0)
+    return overflow;
+  std::vector<uint8_t> image = macros::BuildMacroImage(events);
+  if (image.empty())
+    return -1;
+  struct Sent {
+    int result = 0;
+    std::optional<protocol::DeviceInfo> info;
+  };
+  Run<Sent>(
+      [this, image = std::move(image)] {
+        Sent out;
+        if (!Commands.IsOpen)
+          return out;
+        protocol::DeviceInfo::Bytes infoBytes{};
+        if (Commands.ReadDeviceInfo(infoBytes) == 1)
+          out.info = protocol::DeviceInfo::Decode(infoBytes);
+        // A device that reports less memory now than it did is not sent more
+        // than it holds.
+        if (out.info && image.size() > out.info->MacroBytes())
+          return out;
+        const int begun = Commands.BeginTransfer();
+        const int written = Commands.WriteMacroData(image);
+        const int ended = Commands.EndTransfer();
+        out.result = begun == 1 && written == 1 && ended == 1 ? 1 : 0;
+        return out;
+      },
+      [this, done = std::move(done)](const Sent& sent) {
+        if (sent.info) {
+          info_ = *sent.info;
+          streamedSlots_ = info_.keyCount;
+        }
+        if (done)
+          done(sent.result);
+      });
+  return 0;
 }
 
 void KeyboardCore::WriteColourTable(std::function<void(int)> done) {

@@ -168,6 +168,17 @@ class KeyboardCore : public DeviceCore {
   int SlotCount() const { return info_.keyCount; }
   const std::vector<std::string>& MacroNames() const { return macroNames_; }
   std::vector<int> UsedMacros() const { return usedMacros_; }
+  // The macros the keys of the profile use, in the order the device is
+  // scanned: positions 0 to 125 that have a key, the normal record, then the
+  // Fn record.
+  std::vector<int> CollectUsedMacros() const;
+  // Packs the used macros of `folder` into one image and sends it (in the
+  // background; `done` hears whether every command was answered). Decided at
+  // once from the files and the information block last read: 0 when sent or
+  // nothing to send, a positive count of events to remove when the image
+  // exceeds the macro memory, -1 when no image can be made.
+  int DownloadMacros(const std::vector<int>& used, const QString& folder,
+                     std::function<void(int)> done = {});
   const LightModeList& ModeList() const { return modes_; }
   CKeyboardProfiledata& Profile() { return profile_; }
   // The program-wide pending-reset flag, one value shared by every

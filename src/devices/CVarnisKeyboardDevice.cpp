@@ -284,6 +284,16 @@ int CVarnisKeyboardDevice::WriteKeyTables(int arg, std::vector<KeyListEntry> lis
   return 1;
 }
 
+std::vector<int> CVarnisKeyboardDevice::GetUsedMacros() {
+  // Counted against the macro list as it is now.
+  LoadLightLists();
+  return Keyboard().CollectUsedMacros();
+}
+
+int CVarnisKeyboardDevice::DownloadMacros(const std::vector<int>& used, Done done) {
+  return Keyboard().DownloadMacros(used, DeviceFolder(), std::move(done));
+}
+
 int CVarnisKeyboardDevice::DownloadKeys(int arg, Done done) {
   return WriteKeyTables(arg, KeyList(), std::move(done));
 }

@@ -48,7 +48,8 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void ResetToDefaults() override;
   void ReapplyProfile() override;
   void CompleteReapply() override;
-  std::vector<int> GetUsedMacros() override { return Keyboard().UsedMacros(); }
+  std::vector<int> GetUsedMacros() override;
+  int DownloadMacros(const std::vector<int>& used, Done done = {}) override;
   int WriteKeyTables(int arg, std::vector<KeyListEntry> list, Done done = {}) override;
   int DownloadKeys(int arg, Done done = {}) override;
   // Writes the block into slot `slot` with `byte0` in byte 0; the keyboard's

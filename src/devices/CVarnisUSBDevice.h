@@ -163,6 +163,7 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual void ResetToDefaults() {}
   // Loads the current profile again and writes it to the device.
   virtual void ReapplyProfile();
+  // The macros the device's keys use, each once, in the device's scan order.
   virtual std::vector<int> GetUsedMacros() { return {}; }
   // Sends the key tables built from `list`; `arg` goes with the table
   // commands. 1 when queued; `done` gets 1 when sent.
@@ -172,7 +173,10 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   }
   // WriteKeyTables with the device's own key list.
   virtual int DownloadKeys(int /*arg*/, Done /*done*/ = {}) { return 0; }
-  virtual int DownloadMacros() { return 0; }
+  // Sends the macros in `used` as the device's macro image: 0 when sent or
+  // nothing to send, a positive count of events to remove when they do not
+  // fit, -1 when no image can be made. Devices without macros do nothing.
+  virtual int DownloadMacros(const std::vector<int>& /*used*/, Done /*done*/ = {}) { return 0; }
   // The current settings into the active slot, with the screen's size: what
   // every change of a setting ends with.
   int WriteCurrentSettings(Done done = {});

@@ -8,6 +8,9 @@
 #include "app/CDeviceHook.h"
 #include "app/KeyAssignmentCommands.h"
 #include "keys/KeyTables.h"
+#include "macros/MacroFile.h"
+#include "macros/MacroImage.h"
+#include "macros/MacroList.h"
 #include "support/SimulatedKeyboardPage.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CComboUI.h"
@@ -258,4 +261,75 @@ TEST_F(KeyAssignment, ReapplyingTheProfileResetsThePanelsInputs) {
   EXPECT_EQ(PanelControl<CControlUI>("keyset_mousefire_interval_edit")->GetText(), QStringLiteral("50"));
   EXPECT_EQ(PanelControl<CControlUI>("keyset_mousefire_num_edit")->GetText(), QStringLiteral("2"));
   EXPECT_EQ(PanelControl<CControlUI>("keyset_macro_cycle_edit")->GetText(), QStringLiteral("1"));
+}
+
+namespace {
+
+// Macro files for the macros of WriteMacroList, by index.
+void WriteMacro(const QString& folder, int index, const std::vector<macros::MacroEvent>& events) {
+  const std::string guid = "2026_01_01_00_00_00_00" + std::to_string(index);
+  ASSERT_EQ(macros::WriteMacroFile(macros::MacroFilePath(folder, guid), {"macro", guid, events}), 0);
+}
+
+KeyListEntry WithNormal(KeyListEntry entry, uint8_t type, uint8_t code1, uint8_t code2) {
+  entry.Normal.Type = type;
+  entry.Normal.Code1 = code1;
+  entry.Normal.Code2 = code2;
+  return entry;
+}
+
+}  // namespace
+
+// Macros 3 (met first) and 1 go into one image; the keys are sent with their
+// macro's place in it; the profile keeps the list's numbers.
+TEST_F(KeyAssignment, TheMacrosTheKeysUseAreSentAsOneImageAndTheKeysReferToTheirPlaceInIt) {
+  Start();
+  keyboard_->ShowPage(2);
+  WriteMacroList(5);
+  const std::vector<macros::MacroEvent> three = {{10, true, 4, 300}, {10, false, 4, 0}};
+  const std::vector<macros::MacroEvent> one = {{1, true, 1, 20}};
+  WriteMacro(keyboard_->DeviceFolder(), 3, three);
+  WriteMacro(keyboard_->DeviceFolder(), 1, one);
+  const int positions[] = {kPositionA, kPositionA + 1, kPositionA + 2};
+  const keys::FunctionCode assigned[] = {{0x70, 3, 0}, {0x71, 1, 5}, {0x70, 3, 1}};
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_LT(keyboard_->PositionToSlot(positions[i]), 255);
+    keyboard_->SelectKey(positions[i]);
+    const keys::FunctionCode code = assigned[i];
+    keyboard_->SetKeyAssignment(WithNormal(keyboard_->KeyList()[positions[i]], code.Type, code.Code1, code.Code2));
+  }
+  EXPECT_EQ(keyboard_->GetUsedMacros(), (std::vector<int>{3, 1}));
+  window_->KeyAssignment().Save();
+  Settle();
+
+  const std::vector<uint8_t> image = macros::BuildMacroImage({three, one});
+  const std::vector<uint8_t> memory = Memory("macro_memory");
+  ASSERT_GE(memory.size(), image.size());
+  EXPECT_EQ(std::vector<uint8_t>(memory.begin(), memory.begin() + static_cast<long>(image.size())), image);
+  EXPECT_EQ(SlotEntry("key_table", keyboard_->PositionToSlot(positions[0])), (std::array<uint8_t, 3>{0x70, 0, 0}));
+  EXPECT_EQ(SlotEntry("key_table", keyboard_->PositionToSlot(positions[1])), (std::array<uint8_t, 3>{0x71, 1, 5}));
+  EXPECT_EQ(SlotEntry("key_table", keyboard_->PositionToSlot(positions[2])), (std::array<uint8_t, 3>{0x70, 0, 1}));
+  EXPECT_EQ(ProfileSection()["KeyList"][kPositionA]["Assignment"].asInt(), 0x70 << 16 | 3 << 8);
+}
+
+// Macros larger than the device's memory: the count of events to remove,
+// and nothing is sent.
+TEST_F(KeyAssignment, MacrosBeyondTheDevicesMemoryAreRefusedWithTheEventsToRemove) {
+  ASSERT_TRUE(simulator_->Plug("keyboard"));
+  const uint8_t oneUnit = 1;  // 128 bytes
+  ASSERT_TRUE(Firmware().Poke("info", protocol::DeviceInfo::kMacroUnitsOffset, std::span(&oneUnit, 1)));
+  Start();
+  WriteMacroList(1);
+  WriteMacro(keyboard_->DeviceFolder(), 0, std::vector<macros::MacroEvent>(40, {10, true, 4, 1}));
+  keyboard_->SelectKey(kPositionA);
+  keyboard_->SetKeyAssignment(WithNormal(keyboard_->KeyList()[kPositionA], 0x70, 0, 0));
+  // 16 + 6 + 160 = 182 bytes in 128: (182 - 128) / 4 + 1 events too many.
+  EXPECT_EQ(keyboard_->DownloadMacros(keyboard_->GetUsedMacros()), 14);
+  Settle();
+  const std::vector<uint8_t> memory = Memory("macro_memory");
+  EXPECT_TRUE(std::all_of(memory.begin(), memory.end(), [](uint8_t b) { return b == 0; }));
+  EXPECT_EQ(CommandCount(0x15), 0);
+  // No key with a macro: nothing to send, and that is no failure.
+  keyboard_->SetKeyAssignment(WithNormal(keyboard_->KeyList()[kPositionA], 0x20, 0, 4));
+  EXPECT_EQ(keyboard_->DownloadMacros(keyboard_->GetUsedMacros()), 0);
 }
