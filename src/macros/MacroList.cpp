@@ -4,6 +4,7 @@
 
 #include "profiles/JsonFile.h"
 #include "profiles/JsonValue.h"
+#include "profiles/ProfileIds.h"
 
 namespace macros {
 
@@ -55,12 +56,7 @@ int WriteMacroList(const QString& path, const std::vector<MacroListEntry>& entri
 }
 
 bool IsUsableMacroId(const std::string& guid) {
-  if (guid.empty() || guid.size() > 64)
-    return false;
-  return std::all_of(guid.begin(), guid.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
-           c == '-';
-  });
+  return IsPlainFileName(QString::fromStdString(guid));
 }
 
 QString MacroFilePath(const QString& folder, const std::string& guid) {
@@ -78,9 +74,10 @@ std::string NewMacroName(const std::vector<std::string>& taken) {
 }
 
 std::string ImportedMacroName(const std::string& base, const std::vector<std::string>& taken) {
+  // Each attempt appends its number to the last one: x, x_1, x_1_2.
   std::string name = base;
   for (size_t n = 1; Taken(taken, name); ++n)
-    name = base + "_" + std::to_string(n);
+    name += "_" + std::to_string(n);
   return name;
 }
 

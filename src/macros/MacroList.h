@@ -31,8 +31,8 @@ std::vector<MacroListEntry> ReadMacroList(const QString& path);
 // Writes the list (atomically); 0, or -1 when it could not be written.
 int WriteMacroList(const QString& path, const std::vector<MacroListEntry>& entries);
 
-// Whether `guid` can name a file in the folder: the id form ("2026_12_10_..."),
-// letters, digits, '_' and '-'; never a path.
+// Whether `guid` can name a file in the folder: a plain file name, never a
+// path.
 bool IsUsableMacroId(const std::string& guid);
 // The file of a macro: folder + id + ".mac"; empty for an id that is not
 // usable.
@@ -41,9 +41,9 @@ QString MacroFilePath(const QString& folder, const std::string& guid);
 // The name of a new macro: "macro_N" with the smallest N from 1 that no name
 // in `taken` carries, compared without regard to case.
 std::string NewMacroName(const std::vector<std::string>& taken);
-// The name of an imported macro: `base`, or while that is taken `base` +
-// "_N" with the smallest N from 1 that is free (compared without regard to
-// case).
+// The name of an imported macro: `base`, and while the name is taken "_N"
+// appended with N counting from 1 (x, x_1, x_1_2; compared without regard
+// to case). Stored names in the lists of users rely on this form.
 std::string ImportedMacroName(const std::string& base, const std::vector<std::string>& taken);
 
 }  // namespace macros
