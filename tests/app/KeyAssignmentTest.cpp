@@ -153,6 +153,9 @@ TEST_F(KeyAssignment, AKeyPressedInTheKeyEditPicksThatKeyUntilTheEditLosesTheFoc
   ASSERT_TRUE(window_->DeviceHook().IsKeyboardHooked()) << "focus did not start the capture";
   EXPECT_EQ(window_->DeviceHook().Mode(), 1);
   EXPECT_FALSE(SelectorEnabled()) << "devices can be switched while capturing";
+  // Without X11 (here: offscreen) keys come from this window only, and the
+  // panel says so.
+  EXPECT_TRUE(PanelControl<CControlUI>("keyset_capture_window_note")->IsOwnVisible());
 
   Key(kInputB, true);
   const auto rowB = keys::FindKeyNameRow({0x20, 0x00, 0x05});
