@@ -236,8 +236,7 @@ KeyboardCore::KeysRead KeyboardCore::ExchangeKeys() {
 bool KeyboardCore::ApplyKeys(const KeysRead& read) {
   if (!read.infoRead)
     return false;
-  info_ = read.info;
-  streamedSlots_ = info_.keyCount;
+  AdoptInfo(read.info);
   if (read.tableRead)
     keyTable_ = read.table;
   if (read.attributesRead)
@@ -476,13 +475,16 @@ void KeyboardCore::WriteKeyTables(int arg, std::vector<KeyListEntry> list,
         return out;
       },
       [this, done = std::move(done)](const Written& written) {
-        if (written.info) {
-          info_ = *written.info;
-          streamedSlots_ = info_.keyCount;
-        }
+        if (written.info)
+          AdoptInfo(*written.info);
         if (done)
           done(written.result);
       });
+}
+
+void KeyboardCore::AdoptInfo(const protocol::DeviceInfo& info) {
+  info_ = info;
+  streamedSlots_ = info_.keyCount;
 }
 
 std::vector<int> KeyboardCore::CollectUsedMacros() const {
@@ -538,10 +540,8 @@ int KeyboardCore::DownloadMacros(const std::vector<int>& used, const QString& fo
         return out;
       },
       [this, done = std::move(done)](const Sent& sent) {
-        if (sent.info) {
-          info_ = *sent.info;
-          streamedSlots_ = info_.keyCount;
-        }
+        if (sent.info)
+          AdoptInfo(*sent.info);
         if (done)
           done(sent.result);
       });

@@ -222,6 +222,9 @@ class KeyboardCore : public DeviceCore {
   std::vector<KeyListEntry> keyList_;
   bool fnLayer_ = false;
   SystemWords settings_{};
+  // The information block just read: its key count is the number of slots
+  // the light frames stream.
+  void AdoptInfo(const protocol::DeviceInfo& info);
   protocol::DeviceInfo info_{};
   std::array<uint8_t, kTableSize> keyTable_{};
   std::array<uint8_t, kTableSize> keyAttributes_{};
