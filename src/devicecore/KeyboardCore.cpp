@@ -448,7 +448,6 @@ void KeyboardCore::WriteKeyTables(int arg, std::vector<KeyListEntry> list,
     fnCode.WriteSlot(fn, slot);
     keys::CodeOf(entry.Normal).WriteSlot(normal, slot);
   }
-  usedMacros_ = used;
   struct Written {
     int result = 0;
     std::optional<protocol::DeviceInfo> info;

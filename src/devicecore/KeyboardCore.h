@@ -167,7 +167,6 @@ class KeyboardCore : public DeviceCore {
   uint8_t PositionToLed(int position) const;
   int SlotCount() const { return info_.keyCount; }
   const std::vector<std::string>& MacroNames() const { return macroNames_; }
-  std::vector<int> UsedMacros() const { return usedMacros_; }
   // The macros the keys of the profile use, in the order the device is
   // scanned: positions 0 to 125 that have a key, the normal record, then the
   // Fn record.
@@ -238,7 +237,6 @@ class KeyboardCore : public DeviceCore {
   mutable std::mutex blockMutex_;
   Block block_{};
   std::vector<std::string> macroNames_;
-  std::vector<int> usedMacros_;
   // The RGB word (protocol::ToRgbWord) per light position.
   std::array<uint32_t, kPositions> customColours_{};
   LightModeList modes_;

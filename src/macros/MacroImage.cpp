@@ -3,21 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "keys/KeyTables.h"
 #include "protocol/LittleEndian.h"
 
 namespace macros {
-
-namespace {
-
-bool UsesMacro(const KeyFunctionRecord& record) { return record.Type == 0x70 || record.Type == 0x71; }
-
-}  // namespace
 
 std::vector<int> UsedMacros(const std::vector<KeyListEntry>& keys, const std::vector<int>& scanOrder,
                             bool withFn, size_t macroCount) {
   std::vector<int> used;
   auto note = [&](const KeyFunctionRecord& record) {
-    if (!UsesMacro(record) || record.Code1 >= macroCount)
+    if (!keys::IsMacro(record.Type) || record.Code1 >= macroCount)
       return;
     if (std::find(used.begin(), used.end(), record.Code1) == used.end())
       used.push_back(record.Code1);

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "keys/KeyTables.h"
 #include "platform/AtomicFileWriter.h"
 #include "profiles/ProfileIds.h"
 
@@ -10,10 +11,8 @@ namespace macros {
 
 namespace {
 
-bool IsMacroRecord(const KeyFunctionRecord& record) { return record.Type == 0x70 || record.Type == 0x71; }
-
 bool Renumber(KeyFunctionRecord& record, const KeyFunctionRecord& fallback, int deleted) {
-  if (!IsMacroRecord(record) || record.Code1 < deleted)
+  if (!keys::IsMacro(record.Type) || record.Code1 < deleted)
     return false;
   if (record.Code1 == deleted) {
     const uint16_t index = record.KeyIndex;
@@ -150,7 +149,7 @@ int MacroLibrary::Save(size_t index, const std::vector<MacroEvent>& events) cons
 bool RefersToMacro(const std::vector<KeyListEntry>& keys, int index) {
   for (const KeyListEntry& entry : keys)
     for (const KeyFunctionRecord* record : {&entry.Normal, &entry.Fn})
-      if (IsMacroRecord(*record) && record->Code1 == index)
+      if (keys::IsMacro(record->Type) && record->Code1 == index)
         return true;
   return false;
 }
