@@ -16,6 +16,7 @@
 #include "app/DeviceTables.h"
 #include "app/KeyboardSettingsCommands.h"
 #include "app/KeyAssignmentCommands.h"
+#include "app/MacroCommands.h"
 #include "app/LanguageCommands.h"
 #include "app/SettingsWindowCommands.h"
 #include "app/SkinCommands.h"
@@ -58,6 +59,7 @@ CMainWnd::CMainWnd()
   profiles_ = std::make_unique<ProfileCommands>(*this);
   keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
   keyAssignment_ = std::make_unique<KeyAssignmentCommands>(*this);
+  macros_ = std::make_unique<MacroCommands>(*this);
   hook_ = std::make_unique<CDeviceHook>(platform::InputCapture::ForThisDesktop());
   language_ = std::make_unique<LanguageCommands>(*this);
   settings_ = std::make_unique<SettingsWindowCommands>(
@@ -256,7 +258,7 @@ void CMainWnd::CloseSecondaryWindows() {
 }
 
 void CMainWnd::StopMacroRecording() {
-  // Macro recording comes with the macro recorder; nothing runs before it.
+  macros_->StopRecording();
 }
 
 void CMainWnd::SetDevicesTrayHidden(bool hidden) {
@@ -476,7 +478,8 @@ void CMainWnd::OnMenuCommand(const MenuCmd& command) {
     CloseSecondaryWindows();
     Close(IDOK);
   } else {
-    ReachMessage("0x0479", 0, 0, RouteOwner::Macros);
+    // The record lives for this call: the command's name travels in wParam.
+    ReachMessage("0x0479", reinterpret_cast<platform::WParam>(&command), 0, RouteOwner::Macros);
   }
 }
 

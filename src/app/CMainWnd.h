@@ -28,6 +28,7 @@ class DevicePageSet;
 class ProfileCommands;
 class KeyboardSettingsCommands;
 class KeyAssignmentCommands;
+class MacroCommands;
 class LanguageCommands;
 class SettingsWindowCommands;
 class SkinCommands;
@@ -112,6 +113,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   LightingCommands& Lighting() { return *lighting_; }
   LanguageCommands& Language() { return *language_; }
   KeyAssignmentCommands& KeyAssignment() { return *keyAssignment_; }
+  MacroCommands& Macros() { return *macros_; }
   SettingsWindowCommands& Settings() { return *settings_; }
   SkinCommands& Skins() { return *skins_; }
   // The chosen background on "root".
@@ -214,6 +216,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<ProfileCommands> profiles_;
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
   std::unique_ptr<KeyAssignmentCommands> keyAssignment_;
+  std::unique_ptr<MacroCommands> macros_;
   std::unique_ptr<CDeviceHook> hook_;
   // The device whose page was chosen last (leaving it checks for unsaved
   // keys).

@@ -163,7 +163,8 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     return;
   }
   // The base handling and its message map.
-  if (type == QLatin1String("itemactivate") || type == QLatin1String("setfocus"))
+  if (type == QLatin1String("itemactivate") || type == QLatin1String("setfocus") ||
+      type == QLatin1String(DUI_MSGTYPE_MENU))
     DispatchNotification(msg);
   WindowImplBase::Notify(msg);
 }

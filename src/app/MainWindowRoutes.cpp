@@ -159,6 +159,9 @@ std::vector<NotifyRoute> BuildNotifications() {
 
   // The toolkit's base handling (message map).
   rows.push_back(Exact("itemactivate", "macro_action", O::Macros));
+  // A right click on a row, or on the list where it has none, opens the
+  // same menu.
+  AddExact(rows, "menu", {"macro_action", "macro_action_list"}, O::Macros);
   rows.push_back(Exact("setfocus", "keyset_keyboard_text_edit", O::KeyAssignment));
   return rows;
 }

@@ -60,8 +60,7 @@ void KeyboardCore::SetProfileFiles(const QString& defaultProfile, const QString&
 void KeyboardCore::LoadLightLists(const QString& modeFile, int tableIndex,
                                   const QString& macroListFile) {
   modes_ = LightModeList::Load(modeFile, tableIndex);
-  macroNames_ = macroListFile.isEmpty() ? std::vector<std::string>{}
-                                        : macros::ReadMacroNames(macroListFile);
+  ReloadMacroNames(macroListFile);
 }
 
 void KeyboardCore::LoadProfileState() {
@@ -135,6 +134,18 @@ void KeyboardCore::SetKeyAssignment(int position, const KeyListEntry& entry) {
     return;
   keyList_[static_cast<size_t>(position)] = entry;
   profile_.SetKeyList(keyList_);
+}
+
+void KeyboardCore::SetKeyList(const std::vector<KeyListEntry>& list) {
+  if (list.size() != keyList_.size())
+    return;
+  keyList_ = list;
+  profile_.SetKeyList(keyList_);
+}
+
+void KeyboardCore::ReloadMacroNames(const QString& macroListFile) {
+  macroNames_ = macroListFile.isEmpty() ? std::vector<std::string>{}
+                                        : macros::ReadMacroNames(macroListFile);
 }
 
 void KeyboardCore::SetFnLayer(bool on) {

@@ -104,6 +104,11 @@ class KeyboardCore : public DeviceCore {
   // Drops macro keys whose macro no longer exists; true when any was.
   bool DropInvalidMacroKeys();
   void SetKeyAssignment(int position, const KeyListEntry& entry);
+  // Every key at once (a macro was deleted); a list of another length is
+  // ignored.
+  void SetKeyList(const std::vector<KeyListEntry>& list);
+  // The macro names read again from the macro list file.
+  void ReloadMacroNames(const QString& macroListFile);
   void SetFnLayer(bool on);
   uint16_t Half(HalfWord field) const;
   void SetHalf(HalfWord field, uint16_t value);

@@ -125,6 +125,7 @@ void CVarnisKeyboardDevice::BuildLayout() {
   if (PreviewPanel() == nullptr)
     SetPreviewPanel(keyLightContainer_);
   BindProfilePanel();
+  BindMacroPanel();
   LoadLightLists();
   if (auto* panel = findChild<CLightControlUI*>(QStringLiteral("LightControlItem"))) {
     SetLightPanel(panel);
@@ -282,6 +283,19 @@ int CVarnisKeyboardDevice::WriteKeyTables(int arg, std::vector<KeyListEntry> lis
   LoadLightLists();
   Keyboard().WriteKeyTables(arg, std::move(list), std::move(done));
   return 1;
+}
+
+CBasicProfiledata* CVarnisKeyboardDevice::ProfileData() { return &Profile(); }
+
+void CVarnisKeyboardDevice::ReplaceKeyList(const std::vector<KeyListEntry>& list) {
+  Keyboard().SetKeyList(list);
+  RefreshKeyLabels();
+}
+
+void CVarnisKeyboardDevice::ReloadMacroNames() {
+  Keyboard().ReloadMacroNames(DeviceFile(QLatin1String(macros::kMacroListFile)));
+  if (keyPanel_ != nullptr)
+    keyPanel_->FillMacroList(MacroNames());
 }
 
 std::vector<int> CVarnisKeyboardDevice::GetUsedMacros() {

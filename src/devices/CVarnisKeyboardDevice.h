@@ -49,6 +49,10 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void ReapplyProfile() override;
   void CompleteReapply() override;
   std::vector<int> GetUsedMacros() override;
+  CBasicProfiledata* ProfileData() override;
+  std::vector<KeyListEntry> CurrentKeyList() const override { return KeyList(); }
+  void ReplaceKeyList(const std::vector<KeyListEntry>& list) override;
+  void ReloadMacroNames() override;
   int DownloadMacros(const std::vector<int>& used, Done done = {}) override;
   int WriteKeyTables(int arg, std::vector<KeyListEntry> list, Done done = {}) override;
   int DownloadKeys(int arg, Done done = {}) override;

@@ -15,6 +15,7 @@
 #include "platform/WindowMessages.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
+#include "ui/CMacroControlUI.h"
 #include "toolkit/CTabLayoutUI.h"
 
 using toolkit::CControlUI;
@@ -192,6 +193,15 @@ void CVarnisUSBDevice::BindProfilePanel() {
   profilePanel_->SetFolders(deviceFolder_, DefaultProfilePath());
   profilePanel_->InitProfileList();
   profileId_ = profilePanel_->GetSelectedId();
+}
+
+void CVarnisUSBDevice::BindMacroPanel() {
+  macroPanel_ = findChild<CMacroControlUI*>(QStringLiteral("MacroControlItem"));
+  if (macroPanel_ == nullptr)
+    return;
+  macroPanel_->Bind();
+  macroPanel_->SetMacroFolder(deviceFolder_);
+  macroPanel_->LoadMacroList();
 }
 
 void CVarnisUSBDevice::ReapplyProfile() {

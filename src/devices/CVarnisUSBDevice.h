@@ -21,6 +21,8 @@ class CDeviceKeyButtonUI;
 class CDeviceOptionUI;
 class CDeviceProfileUI;
 class CLightControlUI;
+class CMacroControlUI;
+class CBasicProfiledata;
 class CMpDevicePowerUI;
 
 // Messages a device page sends its owner window.
@@ -112,6 +114,9 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   CDeviceProfileUI* ProfilePanel() const { return profilePanel_; }
   // The page's lighting panel ("LightControlItem"), once bound.
   CLightControlUI* LightPanel() const { return lightPanel_; }
+  // The page's macro panel ("MacroControlItem"; keyboards and mice), once
+  // bound.
+  CMacroControlUI* MacroPanel() const { return macroPanel_; }
 
   // The page's controls.
   const std::vector<toolkit::CControlUI*>& KeyControls() const { return keyControls_; }
@@ -165,6 +170,14 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual void ReapplyProfile();
   // The macros the device's keys use, each once, in the device's scan order.
   virtual std::vector<int> GetUsedMacros() { return {}; }
+  // Devices with macros: the profile object (for editing profiles that are
+  // not selected), the current key list, a changed key list taken as the
+  // current one (stored in the profile), and the macro names read again
+  // for the key assignment panel's macro choice.
+  virtual CBasicProfiledata* ProfileData() { return nullptr; }
+  virtual std::vector<KeyListEntry> CurrentKeyList() const { return {}; }
+  virtual void ReplaceKeyList(const std::vector<KeyListEntry>& /*list*/) {}
+  virtual void ReloadMacroNames() {}
   // Sends the key tables built from `list`; `arg` goes with the table
   // commands. 1 when queued; `done` gets 1 when sent.
   using Done = std::function<void(int)>;
@@ -214,6 +227,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
  protected:
   // Hands the profile panel the device's folders and fills it.
   void BindProfilePanel();
+  // Hands the macro panel the device's folder and fills its list.
+  void BindMacroPanel();
   // The page's copy of the lighting record, without touching the profile.
   void SetLightWords(const LightWords& words) { core_->SetLightWords(words); }
   // Binding the page's controls; out-of-range indices are ignored.
@@ -281,6 +296,7 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   CDeviceProfileUI* profilePanel_ = nullptr;
   QString profileId_;
   CLightControlUI* lightPanel_ = nullptr;
+  CMacroControlUI* macroPanel_ = nullptr;
   int showPower_ = 0;
   int mouseOption_ = -1;
   std::atomic<int> trayHidden_{0};

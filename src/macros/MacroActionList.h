@@ -16,6 +16,12 @@ class MacroActionList {
     std::string LabelId;  // the key's or button's language id
   };
 
+  // A row for an event read from a file: the name of its key, modifier,
+  // button or move direction (none for kinds without a name).
+  static Row RowOf(const MacroEvent& event);
+  // The language id naming an event's key, button or move direction.
+  static std::string LabelIdOf(const MacroEvent& event);
+
   size_t Count() const { return rows_.size(); }
   const Row& At(size_t index) const { return rows_[index]; }
   const std::vector<Row>& Rows() const { return rows_; }
@@ -27,6 +33,9 @@ class MacroActionList {
   // it was on.
   void Insert(size_t index, Row row);
   void Remove(size_t index);
+  // Takes the row at `from` out and puts it at `to` (clamped to the last
+  // row); it is then the selected row.
+  void Move(size_t from, size_t to);
   void Clear();
   Row& Edit(size_t index) { return rows_[index]; }
 

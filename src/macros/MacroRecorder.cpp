@@ -31,18 +31,6 @@ constexpr MouseMessage kMouseMessages[] = {
     {platform::kHookExtraDown, 0, true},  {platform::kHookExtraUp, 0, false},
 };
 
-// The mouse button names, by "Button".
-const char* MouseLabel(int button) {
-  switch (button) {
-    case 1: return keys::MouseButtonNames[0];
-    case 2: return keys::MouseButtonNames[1];
-    case 4: return keys::MouseButtonNames[2];
-    case 8: return keys::MouseButtonNames[4];
-    case 16: return keys::MouseButtonNames[3];
-    default: return "";
-  }
-}
-
 }  // namespace
 
 RecordingMemory::Variant& RecordingMemory::For(Placement placement) {
@@ -111,7 +99,7 @@ bool MacroRecorder::OnMouseButton(MacroActionList& list, Placement placement, ui
   action.Event.Type = EventType::MouseButton;
   action.Event.Down = known->down;
   action.Event.Button = static_cast<uint8_t>(button);
-  action.LabelId = MouseLabel(button);
+  action.LabelId = MacroActionList::LabelIdOf(action.Event);
   if (!Place(list, placement, std::move(action), nowMs))
     return false;
   memory.lastMouseMessage = message;

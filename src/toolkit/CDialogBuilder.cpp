@@ -14,6 +14,7 @@
 #include "toolkit/CEditUI.h"
 #include "toolkit/CHorizontalLayoutUI.h"
 #include "toolkit/CLabelUI.h"
+#include "toolkit/CListContainerElementUI.h"
 #include "toolkit/CListLabelElementUI.h"
 #include "toolkit/CListUI.h"
 #include "toolkit/COptionUI.h"
@@ -55,6 +56,7 @@ CControlUI* CDialogBuilder::CreateBuiltinControl(const QString& tag) {
       {"Combo", [] { return new CComboUI; }},
       {"List", [] { return new CListUI; }},
       {"ListLabelElement", [] { return new CListLabelElementUI; }},
+      {"ListContainerElement", [] { return new CListContainerElementUI; }},
       {"Progress", [] { return new CProgressUI; }},
       {"ColorPalette", [] { return new CColorPaletteUI; }},
   };

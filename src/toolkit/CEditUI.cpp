@@ -102,17 +102,40 @@ void CEditUI::SetPasswordMode(bool password) {
     line_->setEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
 }
 
+namespace {
+
+// Digits only, and at most `max` as a number (an empty field is allowed
+// while typing).
+class DigitsUpToValidator : public QValidator {
+ public:
+  DigitsUpToValidator(int max, QObject* parent) : QValidator(parent), max_(max) {}
+  State validate(QString& input, int&) const override {
+    for (QChar c : input)
+      if (!c.isDigit() || c.unicode() > 0x7F)
+        return Invalid;
+    if (max_ >= 0 && !input.isEmpty() && input.toLongLong() > max_)
+      return Invalid;
+    return Acceptable;
+  }
+
+ private:
+  int max_;
+};
+
+}  // namespace
+
 void CEditUI::SetNumberOnly(bool numberOnly) {
   numberOnly_ = numberOnly;
   if (line_ == nullptr)
     return;
-  if (numberOnly) {
-    if (line_->validator() == nullptr)
-      line_->setValidator(
-          new QRegularExpressionValidator(QRegularExpression("[0-9]*"), line_));
-  } else {
-    line_->setValidator(nullptr);
-  }
+  QValidator* old = const_cast<QValidator*>(line_->validator());
+  line_->setValidator(numberOnly ? new DigitsUpToValidator(maxNumber_, line_) : nullptr);
+  delete old;
+}
+
+void CEditUI::SetMaxNumber(int max) {
+  maxNumber_ = max;
+  SetNumberOnly(true);
 }
 
 void CEditUI::SetSel(int start, int end) {
@@ -189,6 +212,13 @@ bool CEditUI::SetAttribute(const QString& name, const QString& value) {
     return setBool(&CEditUI::SetPasswordMode);
   if (name == "numberonly")
     return setBool(&CEditUI::SetNumberOnly);
+  if (name == "maxnumber") {
+    auto v = SkinValue::ParseInt(value);
+    if (!v)
+      return false;
+    SetMaxNumber(*v);
+    return true;
+  }
   if (name == "wantreturn") {
     auto b = SkinValue::ParseBool(value);
     if (!b)

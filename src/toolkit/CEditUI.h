@@ -24,6 +24,8 @@ class CEditUI : public CControlUI {
   bool IsReadOnly() const { return readOnly_; }
   void SetPasswordMode(bool password);
   void SetNumberOnly(bool numberOnly);
+  // Digits only, up to `max` as a number.
+  void SetMaxNumber(int max);
   // Selects the text from `start` to `end` (-1: to the end).
   void SetSel(int start, int end);
   void SetFocus();
@@ -54,6 +56,7 @@ class CEditUI : public CControlUI {
   bool readOnly_ = false;
   bool password_ = false;
   bool numberOnly_ = false;
+  int maxNumber_ = -1;
   bool wantReturn_ = false;
   QString placeholder_;
 

@@ -1,6 +1,6 @@
 #include "toolkit/CListUI.h"
 
-#include "toolkit/CListLabelElementUI.h"
+#include "toolkit/IListItemUI.h"
 #include "toolkit/SkinValue.h"
 
 namespace toolkit {
@@ -14,7 +14,7 @@ bool CListUI::AddAt(CControlUI* control, int index) {
     return false;
   if (current_ >= index)
     ++current_;
-  if (auto* row = qobject_cast<CListLabelElementUI*>(control)) {
+  if (auto* row = dynamic_cast<IListItemUI*>(control)) {
     row->SetOwner(this);
     if (row->WantsSelected())
       SelectItem(index, false, false);
@@ -23,7 +23,7 @@ bool CListUI::AddAt(CControlUI* control, int index) {
 }
 
 bool CListUI::RemoveAt(int index, bool doNotDestroy) {
-  if (auto* row = qobject_cast<CListLabelElementUI*>(GetItemAt(index)))
+  if (auto* row = dynamic_cast<IListItemUI*>(GetItemAt(index)))
     row->SetOwner(nullptr);
   if (!CContainerUI::RemoveAt(index, doNotDestroy))
     return false;
@@ -55,12 +55,12 @@ bool CListUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
   if (index >= 0 && (item == nullptr || !item->IsEnabled()))
     return false;  // the selection stays as it was
   const int old = current_;
-  if (auto* previous = qobject_cast<CListLabelElementUI*>(GetItemAt(current_)))
+  if (auto* previous = dynamic_cast<IListItemUI*>(GetItemAt(current_)))
     previous->SetSelectedState(false);
   current_ = index < 0 ? -1 : index;
   if (current_ < 0)
     return false;
-  if (auto* row = qobject_cast<CListLabelElementUI*>(item))
+  if (auto* row = dynamic_cast<IListItemUI*>(item))
     row->SetSelectedState(true);
   EnsureVisible(item);
   if (takeFocus)

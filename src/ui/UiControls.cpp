@@ -9,6 +9,7 @@
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
 #include "ui/CLightControlUI.h"
+#include "ui/CMacroControlUI.h"
 #include "ui/CHandImgButtonUI.h"
 #include "ui/CHandImgSelectButtonUI.h"
 #include "ui/CKeySetControlUI.h"
@@ -56,6 +57,7 @@ CControlUI* CreateUiControl(const QString& tag) {
       {"DeviceProfile", &Make<CDeviceProfileUI>},
       {"LightControl", &Make<CLightControlUI>},
       {"KeySetControl", &Make<CKeySetControlUI>},
+      {"MacroControl", &Make<CMacroControlUI>},
       {"HandImgButton", &Make<CHandImgButtonUI>},
       {"AudioRecord", &Make<CAudioRecordUI>},
       {"HandImgSelectButton", &Make<CHandImgSelectButtonUI>},
