@@ -35,10 +35,15 @@ void CListContainerElementUI::childEvent(QChildEvent* event) {
   CContainerUI::childEvent(event);
   // A press on an edit of the row is the edit's own, but it picks the row
   // as well.
-  if (event->added() && event->child()->isWidgetType())
-    event->child()->installEventFilter(this);
-  else if (event->removed())
-    event->child()->removeEventFilter(this);
+  // (the edit's own field is a widget inside it).
+  QObject* child = event->child();
+  if (event->added() && child->isWidgetType()) {
+    child->installEventFilter(this);
+    for (QWidget* inner : child->findChildren<QWidget*>())
+      inner->installEventFilter(this);
+  } else if (event->removed()) {
+    child->removeEventFilter(this);
+  }
 }
 
 bool CListContainerElementUI::eventFilter(QObject* watched, QEvent* event) {

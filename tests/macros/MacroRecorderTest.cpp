@@ -145,3 +145,42 @@ TEST_F(Recorder, ASecondRecordingTimesTheGapToItsFirstEvent) {
   recorder_.OnKey(list_, Placement::Append, kUp, kScanA, 0, 1400);
   EXPECT_EQ(list_.At(0).Event.Delay, 400);
 }
+
+// Rows read back from a file are named as recorded ones are: keys and
+// modifiers by the key table, buttons by the mouse table, moves by their
+// direction; kinds the program never makes have no name.
+TEST(ActionList, RowsFromAFileAreNamedAsRecordedOnes) {
+  MacroActionList recorded;
+  MacroRecorder recorder;
+  recorder.Start(MacroRecorder::NoDelay, 0, 0);
+  recorder.OnKey(recorded, Placement::Append, kDown, kScanA, 0, 0);
+  recorder.OnKey(recorded, Placement::Append, kDown, 0x2A, 0, 0);  // left Shift
+  recorder.OnMouseButton(recorded, Placement::Append, platform::kHookExtraDown,
+                         platform::kHookExtraBack << 16, 0);
+  ASSERT_EQ(recorded.Count(), 3u);
+  for (const auto& row : recorded.Rows()) {
+    EXPECT_FALSE(row.LabelId.empty());
+    EXPECT_EQ(MacroActionList::RowOf(row.Event).LabelId, row.LabelId);
+  }
+  EXPECT_EQ(MacroActionList::LabelIdOf({macros::EventType::MoveHorizontal, false, 9, 0}),
+            "mouse_move_to_right_text");
+  EXPECT_EQ(MacroActionList::LabelIdOf({macros::EventType::MoveVertical, true, 9, 0}),
+            "mouse_move_to_up_text");
+  EXPECT_EQ(MacroActionList::LabelIdOf({2, true, 1, 0}), "");
+  EXPECT_EQ(MacroActionList::LabelIdOf({macros::EventType::Key, true, 0xF0, 0}), "");
+}
+
+TEST(ActionList, AMovedRowIsSelectedWhereItLands) {
+  MacroActionList list;
+  for (int i = 0; i < 4; ++i)
+    list.Insert(list.Count(), MacroActionList::RowOf({macros::EventType::Key, true, uint8_t(4 + i), 0}));
+  list.Move(0, 9);  // clamped to the last row
+  EXPECT_EQ(list.Selected(), 3);
+  EXPECT_EQ(list.At(3).Event.Button, 4);
+  EXPECT_EQ(list.At(0).Event.Button, 5);
+  list.Move(3, 1);
+  EXPECT_EQ(list.Selected(), 1);
+  EXPECT_EQ(list.At(1).Event.Button, 4);
+  list.Move(7, 0);  // no such row
+  EXPECT_EQ(list.Selected(), 1);
+}
