@@ -231,6 +231,9 @@ void MacroCommands::OnHookMessage(CMacroControlUI& panel, const QString& name, c
   if (!placement || !panel.IsRecording() || call.lParam == 0)
     return;
   const auto message = static_cast<uint32_t>(call.wParam);
+  // The click that ends a recording is not part of the macro.
+  if (mouse && panel.IsOverStopButton(QCursor::pos()))
+    return;
   if (mouse)
     panel.OnRecordedButton(*placement, message,
                            *reinterpret_cast<const platform::MouseHookRecord*>(call.lParam));

@@ -495,6 +495,11 @@ void CMacroControlUI::StopRecording() {
     start->SetVisible(true);
 }
 
+bool CMacroControlUI::IsOverStopButton(QPoint global) const {
+  const CControlUI* stop = Sub<CControlUI>("macro_btn_stopredio");
+  return stop != nullptr && stop->IsVisible() && stop->rect().contains(stop->mapFromGlobal(global));
+}
+
 uint32_t CMacroControlUI::EventTime(uint32_t stampMs) {
   const uint32_t now = NowMs();
   if (stampMs == 0)

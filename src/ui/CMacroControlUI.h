@@ -92,6 +92,9 @@ class CMacroControlUI : public toolkit::CHorizontalLayoutUI {
   bool OnRecordedButton(macros::Placement placement, uint32_t message,
                         const platform::MouseHookRecord& button);
 
+  // Whether a screen point lies on the shown stop button.
+  bool IsOverStopButton(QPoint global) const;
+
   // What the panel shows, for the commands and for tests.
   const macros::MacroActionList& Actions() const { return actions_; }
   int SelectedRow() const;

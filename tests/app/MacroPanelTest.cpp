@@ -166,7 +166,13 @@ TEST_F(MacroPanel, RecordingTakesRealDelaysFromTheEventsAndLocksTheEditorMeanwhi
   Button(4, platform::kHookLeftDown, 0, 7200);
   Button(4, platform::kHookLeftDown, 0, 7210);  // the same message again
   Button(4, platform::kHookLeftUp, 0, 7290);
+  // The click that stops the recording is not recorded.
+  auto* stop = PanelControl<CControlUI>("macro_btn_stopredio");
+  const QPoint onStop = stop->mapToGlobal(stop->rect().center());
+  EXPECT_TRUE(Panel()->IsOverStopButton(onStop));
+  EXPECT_FALSE(Panel()->IsOverStopButton(onStop + QPoint(0, stop->height())));
   Click("macro_btn_stopredio");
+  EXPECT_FALSE(Panel()->IsOverStopButton(onStop)) << "a hidden button is no target";
 
   const std::vector<macros::MacroEvent> expected = {
       {macros::EventType::Modifier, true, 0x02, 100},   {macros::EventType::Key, true, kUsageA, 2000},
