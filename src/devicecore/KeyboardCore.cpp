@@ -439,13 +439,13 @@ void KeyboardCore::WriteKeyTables(int arg, std::vector<KeyListEntry> list,
       continue;
     KeyListEntry& entry = list[i];
     if (keys::IsMacro(entry.Normal.Type)) {
-      if (entry.Normal.Code1 < macroCount)
+      if (entry.Normal.Code1 < macroCount && !macrosWithheld_)
         entry.Normal.Code1 = renumber(entry.Normal.Code1);
       else
         entry.Normal = entry.Default;
     }
     if (keys::IsMacro(entry.Fn.Type)) {
-      if (entry.Fn.Code1 < macroCount) {
+      if (entry.Fn.Code1 < macroCount && !macrosWithheld_) {
         entry.Fn.Code1 = renumber(entry.Fn.Code1);
       } else {
         entry.Fn.Type = 0;
@@ -516,17 +516,23 @@ int KeyboardCore::DownloadMacros(const std::vector<int>& used, const QString& fo
     events.push_back(
         macros::ReadMacroFile(macros::MacroFilePath(folder, list[static_cast<size_t>(index)].Guid)).Events);
   }
-  if (events.empty())
+  if (events.empty()) {
+    macrosWithheld_ = false;
     return 0;
+  }
   std::vector<size_t> counts;
   for (const auto& macro : events)
     counts.push_back(macro.size());
   const int overflow = macros::MacroOverflow(macros::MacroImageSize(counts), info_.MacroBytes());
+  // Until an image is sent again, keys are sent without macros: the device
+  // would play whatever its memory holds from before.
+  macrosWithheld_ = true;
   if (overflow > 0)
     return overflow;
   std::vector<uint8_t> image = macros::BuildMacroImage(events);
   if (image.empty())
     return -1;
+  macrosWithheld_ = false;
   struct Sent {
     int result = 0;
     std::optional<protocol::DeviceInfo> info;

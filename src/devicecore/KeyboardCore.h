@@ -181,6 +181,8 @@ class KeyboardCore : public DeviceCore {
   // once from the files and the information block last read: 0 when sent or
   // nothing to send, a positive count of events to remove when the image
   // exceeds the macro memory, -1 when no image can be made.
+  // While the last image was refused, key tables send macro keys as their
+  // defaults.
   int DownloadMacros(const std::vector<int>& used, const QString& folder,
                      std::function<void(int)> done = {});
   const LightModeList& ModeList() const { return modes_; }
@@ -224,6 +226,8 @@ class KeyboardCore : public DeviceCore {
   bool keysRead_ = true;
   bool blockRead_ = true;
   std::vector<KeyListEntry> keyList_;
+  // The last macro image could not be made or did not fit.
+  bool macrosWithheld_ = false;
   bool fnLayer_ = false;
   SystemWords settings_{};
   // The information block just read: its key count is the number of slots

@@ -1,5 +1,7 @@
 #include "macros/MacroEvent.h"
 
+#include <algorithm>
+
 #include <string>
 
 #include "profiles/JsonValue.h"
@@ -7,8 +9,13 @@
 namespace macros {
 
 uint16_t ParseDelay(const Json::Value& value) {
-  if (value.isIntegral())
-    return static_cast<uint16_t>(value.asLargestInt());
+  // Out of range is held at the ends, never wrapped: 70000 is the longest
+  // delay, not 4464 ms.
+  if (value.isIntegral()) {
+    if (value.isUInt64())
+      return static_cast<uint16_t>(std::min<uint64_t>(value.asUInt64(), kMaxDelay));
+    return 0;  // negative
+  }
   if (!value.isString())
     return 0;
   const std::string text = value.asString();
@@ -20,8 +27,8 @@ uint16_t ParseDelay(const Json::Value& value) {
     negative = text[i++] == '-';
   uint32_t number = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-    number = (number * 10 + static_cast<uint32_t>(text[i] - '0')) & 0xFFFFu;
-  return static_cast<uint16_t>(negative ? (0x10000u - number) & 0xFFFFu : number);
+    number = std::min<uint32_t>(number * 10 + static_cast<uint32_t>(text[i] - '0'), kMaxDelay);
+  return negative ? 0 : static_cast<uint16_t>(number);
 }
 
 MacroEvent EventFromJson(const Json::Value& object) {

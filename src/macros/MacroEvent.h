@@ -38,8 +38,9 @@ MacroEvent EventFromJson(const Json::Value& object);
 Json::Value EventToJson(const MacroEvent& event);
 // The event's four device bytes.
 protocol::MacroEventBytes EncodeMacroEvent(const MacroEvent& event);
-// The delay text of an edit or a file as a delay: leading decimal digits
-// (an optional sign first), cut to 16 bits; 0 when there are none.
+// The delay text of an edit or a file (or an integer) as a delay: leading
+// decimal digits (an optional sign first), held to 0 ... 65535; 0 when there
+// are none.
 uint16_t ParseDelay(const Json::Value& value);
 
 // The events of an "Events" array, in order (anything else: none).

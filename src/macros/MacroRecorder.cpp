@@ -46,6 +46,9 @@ void MacroRecorder::Start(int timing, uint16_t fixedDelay, uint32_t nowMs) {
   timing_ = timing;
   fixedDelay_ = fixedDelay;
   lastEventMs_ = nowMs;
+  // A new recording starts with no key held and no button before it: a
+  // memory kept from the last one would drop its first click.
+  memory_ = RecordingMemory{};
 }
 
 bool MacroRecorder::OnKey(MacroActionList& list, Placement placement, uint32_t message,

@@ -332,6 +332,12 @@ TEST_F(KeyAssignment, MacrosBeyondTheDevicesMemoryAreRefusedWithTheEventsToRemov
   const std::vector<uint8_t> memory = Memory("macro_memory");
   EXPECT_TRUE(std::all_of(memory.begin(), memory.end(), [](uint8_t b) { return b == 0; }));
   EXPECT_EQ(CommandCount(0x15), 0);
+  // The keys go out without the macro the device never got.
+  keyboard_->DownloadKeys(0);
+  Settle();
+  const keys::FunctionCode printed = keys::CodeOf(keyboard_->KeyList()[kPositionA].Default);
+  EXPECT_EQ(SlotEntry("key_table", keyboard_->PositionToSlot(kPositionA)),
+            (std::array<uint8_t, 3>{printed.Type, printed.Code1, printed.Code2}));
   // No key with a macro: nothing to send, and that is no failure.
   keyboard_->SetKeyAssignment(WithNormal(keyboard_->KeyList()[kPositionA], 0x20, 0, 4));
   EXPECT_EQ(keyboard_->DownloadMacros(keyboard_->GetUsedMacros()), 0);

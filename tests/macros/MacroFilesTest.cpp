@@ -33,11 +33,17 @@ TEST(MacroEvents, EncodeToFourBytesWithTheReleaseBitAndALittleEndianDelay) {
   EXPECT_EQ(macros::EncodeMacroEvent(macros::EventFromJson(Event(5, "DOWN", 9, "0"))).type, 0x85);
 }
 
-TEST(MacroEvents, DelaysReadAsDecimalIntegersCutTo16Bits) {
+// Beyond the range a delay is held at its end, never wrapped.
+TEST(MacroEvents, DelaysReadAsDecimalIntegersHeldToTheirRange) {
   EXPECT_EQ(macros::ParseDelay(Json::Value(0)), 0);
+  EXPECT_EQ(macros::ParseDelay(Json::Value(300)), 300);
+  EXPECT_EQ(macros::ParseDelay(Json::Value(70000)), 65535);
+  EXPECT_EQ(macros::ParseDelay(Json::Value(-3)), 0);
   EXPECT_EQ(macros::ParseDelay(Json::Value("65535")), 65535);
-  EXPECT_EQ(macros::ParseDelay(Json::Value("65536")), 0);
-  EXPECT_EQ(macros::ParseDelay(Json::Value("70000")), 70000 & 0xFFFF);
+  EXPECT_EQ(macros::ParseDelay(Json::Value("65536")), 65535);
+  EXPECT_EQ(macros::ParseDelay(Json::Value("70000")), 65535);
+  EXPECT_EQ(macros::ParseDelay(Json::Value("99999999999999999999")), 65535);
+  EXPECT_EQ(macros::ParseDelay(Json::Value("-20")), 0);
   EXPECT_EQ(macros::ParseDelay(Json::Value("120ms")), 120);
   EXPECT_EQ(macros::ParseDelay(Json::Value("")), 0);
   EXPECT_EQ(macros::ParseDelay(Json::Value("abc")), 0);

@@ -146,6 +146,18 @@ TEST_F(Recorder, ASecondRecordingTimesTheGapToItsFirstEvent) {
   EXPECT_EQ(list_.At(0).Event.Delay, 400);
 }
 
+// The memories against auto-repeat and repeated buttons start empty with
+// each recording: its first click and first key are kept.
+TEST_F(Recorder, ANewRecordingKeepsItsFirstClickAndKey) {
+  recorder_.Start(MacroRecorder::NoDelay, 0, 0);
+  recorder_.OnMouseButton(list_, Placement::Append, platform::kHookLeftUp, 0, 1);
+  recorder_.OnKey(list_, Placement::Append, kDown, kScanA, 0, 2);
+  recorder_.Start(MacroRecorder::NoDelay, 0, 0);
+  EXPECT_TRUE(recorder_.OnMouseButton(list_, Placement::Append, platform::kHookLeftUp, 0, 3));
+  EXPECT_TRUE(recorder_.OnKey(list_, Placement::Append, kDown, kScanA, 0, 4));
+  EXPECT_EQ(list_.Count(), 4u);
+}
+
 // Rows read back from a file are named as recorded ones are: keys and
 // modifiers by the key table, buttons by the mouse table, moves by their
 // direction; kinds the program never makes have no name.
