@@ -19,6 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "keys/CaptureKeyMap.h"
+#include "macros/MacroRecorder.h"
+#include "platform/HookRecords.h"
 #include "platform/X11InputCapture.h"
 #include "support/EventLoopHelpers.h"
 
@@ -281,6 +284,56 @@ TEST_F(X11InputCaptureTest, TakesEveryKeyByCodeKeepsTheFocusAndGivesTheKeyboardB
   other_.Tap(kKeyB);
   EXPECT_TRUE(RunUntil([this] { return window_->edit->text() == QStringLiteral("b"); }));
   EXPECT_EQ(keys_.size(), expected.size());
+}
+
+// A recording from real keys: each key as the main window hands it to the
+// macro recorder, timed by the X server's own time stamps.
+TEST_F(X11InputCaptureTest, ARecordingTakesHeldKeysWithTheirRealDurationInTheirOrder) {
+  X11InputCapture capture;
+  macros::RecordingMemory memory;
+  macros::MacroRecorder recorder(memory);
+  macros::MacroActionList list;
+  recorder.Start(macros::MacroRecorder::RealTime, 50, 0);
+  CaptureSink sink;
+  sink.key = [&](const CapturedKey& key) {
+    keys_.push_back(key);
+    const auto scan = keys::CaptureKeyMap::ScanKeyOfInputCode(key.inputCode);
+    ASSERT_TRUE(scan.has_value()) << key.inputCode;
+    recorder.OnKey(list, macros::Placement::Append,
+                   key.pressed ? platform::kHookKeyDown : platform::kHookKeyUp, scan->ScanCode,
+                   scan->Extended ? platform::kHookKeyExtended : 0, key.timeMs);
+  };
+  ASSERT_TRUE(capture.Start(window_->window(), true, false, sink));
+
+  // A held for two seconds.
+  other_.Key(kKeyA, true);
+  ASSERT_TRUE(RunUntil([this] { return keys_.size() >= 1; }));
+  testing_support::RunFor(2000);
+  other_.Key(kKeyA, false);
+  // A held while B is tapped twice.
+  other_.Key(kKeyA, true);
+  other_.Tap(kKeyB);
+  other_.Tap(kKeyB);
+  other_.Key(kKeyA, false);
+  // The server repeats A while it is held: those presses are dropped.
+  ASSERT_TRUE(RunUntil([&] { return list.Count() >= 8; })) << list.Count() << " rows of " << keys_.size()
+                                                          << " keys";
+  testing_support::RunFor(50);
+
+  struct Row {
+    uint8_t usage;
+    bool down;
+  };
+  const Row expected[] = {{4, true}, {4, false}, {4, true}, {5, true}, {5, false},
+                          {5, true}, {5, false}, {4, false}};
+  ASSERT_EQ(list.Count(), std::size(expected));
+  for (size_t i = 0; i < list.Count(); ++i) {
+    EXPECT_EQ(list.At(i).Event.Button, expected[i].usage) << "row " << i;
+    EXPECT_EQ(list.At(i).Event.Down, expected[i].down) << "row " << i;
+  }
+  EXPECT_GE(list.At(0).Event.Delay, 1950) << "the hold of A";
+  EXPECT_LE(list.At(0).Event.Delay, 3000) << "the hold of A";
+  EXPECT_EQ(list.At(list.Count() - 1).Event.Delay, 0) << "the last event keeps 0";
 }
 
 TEST_F(X11InputCaptureTest, LockKeysStillToggleUnderTheGrab) {
