@@ -24,23 +24,6 @@ using protocol::DeviceInfo;
 
 constexpr uint8_t kKeyboardKeySlots = 126;
 
-// The mouse's factory functions, one slot per button: left, right, middle,
-// forward, back, DPI up, DPI down, DPI cycle, GM key, M8 key (DPI shift
-// 0x90/1) and fire (interval 0x78, two shots).
-constexpr std::array<keys::FunctionCode, 11> kMouseButtonFunctions = {{
-    {keys::FunctionType::MouseButton, 0x01, 0x00},
-    {keys::FunctionType::MouseButton, 0x02, 0x00},
-    {keys::FunctionType::MouseButton, 0x04, 0x00},
-    {keys::FunctionType::MouseButton, 0x10, 0x00},
-    {keys::FunctionType::MouseButton, 0x08, 0x00},
-    {keys::FunctionType::Dpi, 0x01, 0x00},
-    {keys::FunctionType::Dpi, 0x02, 0x00},
-    {keys::FunctionType::Dpi, 0x03, 0x00},
-    {keys::FunctionType::Special, 0x1B, 0x00},
-    {keys::FunctionType::DpiShift, 0x90, 0x01},
-    {keys::FunctionType::Fire, 0x78, 0x02},
-}};
-
 std::string Hex(std::span<const uint8_t> bytes) {
   static const char* kDigits = "0123456789abcdef";
   std::string out;
@@ -192,8 +175,8 @@ FirmwareModel::FirmwareModel(DeviceKind kind) : kind_(kind) {
   if (kind == DeviceKind::Keyboard)
     FillKeyboardKeys(keyTable_, keyAttributes_, info.keyCount);
   if (kind == DeviceKind::Mouse)
-    for (size_t slot = 0; slot < kMouseButtonFunctions.size(); ++slot)
-      kMouseButtonFunctions[slot].WriteSlot(keyTable_, slot);
+    for (size_t slot = 0; slot < keys::MouseFactoryFunctions.size(); ++slot)
+      keys::MouseFactoryFunctions[slot].WriteSlot(keyTable_, slot);
   colourTables_.assign(kColourSlots * kColourSlotBytes, 0);
   macroMemory_.assign(info.MacroBytes(), 0);
   recoilMemory_.assign(kRecoilBytes, 0);

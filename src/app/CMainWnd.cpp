@@ -186,9 +186,11 @@ void CMainWnd::OnWindowInit() {
   // 5. The pages of mouse, keyboard and mouse pad, hidden until their
   //    devices are connected; the headset's comes with the first headset.
   pages_->CreateInitialPages();
-  // 6. Screen size, for the devices that need it.
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    ShellState::SetScreenSize(screen->size().width(), screen->size().height());
+  // 6. Screen size in device pixels, for the devices that need it.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize pixels = screen->size() * screen->devicePixelRatio();
+    ShellState::SetScreenSize(pixels.width(), pixels.height());
+  }
   // 7. Hidden until the first scan is done.
   ShowWindow(false, true);
   // 8. Stop events and parameter blocks of every thread slot.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "devicecore/DeviceLedCanvas.h"
+#include "devicecore/MacroDownload.h"
 #include "keys/KeyTables.h"
 #include "lighting/KeyboardFrame.h"
 #include "lighting/LightPanelLayout.h"
@@ -507,60 +508,20 @@ std::vector<int> KeyboardCore::CollectUsedMacros() const {
 
 int KeyboardCore::DownloadMacros(const std::vector<int>& used, const QString& folder,
                                  std::function<void(int)> done) {
-  const std::vector<macros::MacroListEntry> list =
-      macros::ReadMacroList(folder + QLatin1String(macros::kMacroListFile));
-  std::vector<std::vector<macros::MacroEvent>> events;
-  for (int index : used) {
-    if (index < 0 || index >= static_cast<int>(list.size()))
-      continue;
-    events.push_back(
-        macros::ReadMacroFile(macros::MacroFilePath(folder, list[static_cast<size_t>(index)].Guid)).Events);
-  }
-  if (events.empty()) {
-    macrosWithheld_ = false;
-    return 0;
-  }
-  std::vector<size_t> counts;
-  for (const auto& macro : events)
-    counts.push_back(macro.size());
-  const int overflow = macros::MacroOverflow(macros::MacroImageSize(counts), info_.MacroBytes());
+  macro_download::Plan plan = macro_download::PlanImage(used, folder, info_.MacroBytes());
   // Until an image is sent again, keys are sent without macros: the device
   // would play whatever its memory holds from before.
-  macrosWithheld_ = true;
-  if (overflow > 0)
-    return overflow;
-  std::vector<uint8_t> image = macros::BuildMacroImage(events);
-  if (image.empty())
-    return -1;
-  macrosWithheld_ = false;
-  struct Sent {
-    int result = 0;
-    std::optional<protocol::DeviceInfo> info;
-  };
-  Run<Sent>(
-      [this, image = std::move(image)] {
-        Sent out;
-        if (!Commands.IsOpen)
-          return out;
-        protocol::DeviceInfo::Bytes infoBytes{};
-        if (Commands.ReadDeviceInfo(infoBytes) == 1)
-          out.info = protocol::DeviceInfo::Decode(infoBytes);
-        // A device that reports less memory now than it did is not sent more
-        // than it holds.
-        if (out.info && image.size() > out.info->MacroBytes())
-          return out;
-        const int begun = Commands.BeginTransfer();
-        const int written = Commands.WriteMacroData(image);
-        const int ended = Commands.EndTransfer();
-        out.result = begun == 1 && written == 1 && ended == 1 ? 1 : 0;
-        return out;
-      },
-      [this, done = std::move(done)](const Sent& sent) {
-        if (sent.info)
-          AdoptInfo(*sent.info);
-        if (done)
-          done(sent.result);
-      });
+  macrosWithheld_ = plan.result != 0;
+  if (plan.result != 0 || plan.image.empty())
+    return plan.result;
+  macro_download::SendImage(*this, std::move(plan.image),
+                            [this, done = std::move(done)](std::optional<protocol::DeviceInfo> info,
+                                                           int result) {
+                              if (info)
+                                AdoptInfo(*info);
+                              if (done)
+                                done(result);
+                            });
   return 0;
 }
 

@@ -334,4 +334,18 @@ std::optional<int> FindCapturedKey(uint32_t scanCode, uint32_t flags) {
   return std::nullopt;
 }
 
+const std::array<FunctionCode, 11> MouseFactoryFunctions = {{
+    {FunctionType::MouseButton, 0x01, 0x00},
+    {FunctionType::MouseButton, 0x02, 0x00},
+    {FunctionType::MouseButton, 0x04, 0x00},
+    {FunctionType::MouseButton, 0x10, 0x00},
+    {FunctionType::MouseButton, 0x08, 0x00},
+    {FunctionType::Dpi, 0x01, 0x00},
+    {FunctionType::Dpi, 0x02, 0x00},
+    {FunctionType::Dpi, 0x03, 0x00},
+    {FunctionType::Special, 0x1B, 0x00},
+    {FunctionType::DpiShift, 0x90, 0x01},
+    {FunctionType::Fire, 0x78, 0x02},
+}};
+
 }  // namespace keys

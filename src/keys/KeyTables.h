@@ -88,6 +88,10 @@ extern const std::array<FunctionRow, 4> MouseFunctionTable;
 extern const std::array<const char*, 4> GunNames;
 // Printed names of the mouse buttons, by button index.
 extern const std::array<const char*, 11> MouseButtonNames;
+// The mouse's eleven buttons by their factory functions, in button order:
+// left, right, middle, forward, back, DPI up, DPI down, DPI cycle, and three
+// special buttons. Each button is the key-table slot holding its function.
+extern const std::array<FunctionCode, 11> MouseFactoryFunctions;
 // The `KeyNameTable` row printed on each layout position ("key_N" stands at
 // position N), kNoRow for none.
 extern const std::array<int16_t, kLayoutPositions> KeyPositionTable;

@@ -113,4 +113,16 @@ void ReadKeyboardLighting(std::span<const uint8_t, KeyboardParameters::kSize> bl
   info.CustomGroup = block[KeyboardParameters::kCustomGroupOffset];
 }
 
+void ReadMouseLighting(std::span<const uint8_t, MouseParameters::kSize> block, LightInfo& info,
+                       const LightModeList& modes) {
+  const int position = modes.PositionOf(block[MouseParameters::kModeOffset]);
+  info.SelectItem = static_cast<uint8_t>(position >= 0 ? position : block[MouseParameters::kModeOffset]);
+  info.Light = Level(block[MouseParameters::kBrightnessOffset]);
+  info.Speed = static_cast<uint8_t>(kMaxLevel - Level(block[MouseParameters::kSpeedOffset]));
+  info.MultiColor = Flag(block[MouseParameters::kMultiColourOffset]);
+  info.Red = block[MouseParameters::kColourOffset];
+  info.Green = block[MouseParameters::kColourOffset + 1];
+  info.Blue = block[MouseParameters::kColourOffset + 2];
+}
+
 }  // namespace lighting

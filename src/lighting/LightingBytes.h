@@ -56,4 +56,11 @@ void PutPadLighting(std::span<uint8_t, protocol::PadParameters::kSize> block,
 void ReadKeyboardLighting(std::span<const uint8_t, protocol::KeyboardParameters::kSize> block,
                           LightInfo& info, const LightModeList& modes);
 
+// Reads the mouse block's lighting back into `info`: the mode byte maps to
+// the first list position with that value (unchanged when none has it);
+// brightness, speed (4 − byte 3) and multicolour held to their ranges; the
+// colour. The direction stays the page's.
+void ReadMouseLighting(std::span<const uint8_t, protocol::MouseParameters::kSize> block,
+                       LightInfo& info, const LightModeList& modes);
+
 }  // namespace lighting

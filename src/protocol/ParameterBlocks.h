@@ -48,12 +48,29 @@ struct KeyboardParameters : BlockLighting {
 };
 
 // Mouse: 71 bytes every 128.
+//   11 report rate index | 12 active DPI stage | 14 + 9 i DPI stage i (on,
+//   separate X/Y, X steps LE, Y steps LE, red, green, blue) | 59 written as
+//   1 | 60..61, 62..63 the primary screen's width and height (LE) | 64, 65
+//   the selected correction preset (its second byte, then its first)
 struct MouseParameters : BlockLighting {
   static constexpr size_t kSize = 71;
   static constexpr size_t kStride = 128;
   static constexpr size_t kZeroedOffset = 9;
   static constexpr size_t kZeroedBytes = 2;
   static constexpr size_t kReportRateOffset = 11;
+  static constexpr size_t kActiveStageOffset = 12;
+  static constexpr size_t kStagesOffset = 14;
+  static constexpr size_t kStageBytes = 9;
+  static constexpr size_t kStages = 5;
+  static constexpr size_t kStageOnOffset = 0;
+  static constexpr size_t kStageXYOffset = 1;
+  static constexpr size_t kStageXOffset = 2;
+  static constexpr size_t kStageYOffset = 4;
+  static constexpr size_t kStageColourOffset = 6;
+  static constexpr size_t kMarkOffset = 59;
+  static constexpr size_t kScreenWidthOffset = 60;
+  static constexpr size_t kScreenHeightOffset = 62;
+  static constexpr size_t kCorrectionOffset = 64;
 
   using Bytes = std::array<uint8_t, kSize>;
 };
@@ -80,6 +97,9 @@ static_assert(MouseParameters::kLightingEnd <= MouseParameters::kZeroedOffset);
 static_assert(MouseParameters::kZeroedOffset + MouseParameters::kZeroedBytes <=
               MouseParameters::kReportRateOffset);
 static_assert(MouseParameters::kSize <= MouseParameters::kStride);
+static_assert(MouseParameters::kStagesOffset + MouseParameters::kStages * MouseParameters::kStageBytes ==
+              MouseParameters::kMarkOffset);
+static_assert(MouseParameters::kCorrectionOffset + 2 <= MouseParameters::kSize);
 static_assert(PadParameters::kLightingEnd <= PadParameters::kSize);
 static_assert(PadParameters::kSize <= PadParameters::kStride);
 static_assert(sizeof(KeyboardParameters::Bytes) == 39 && sizeof(MouseParameters::Bytes) == 71 &&

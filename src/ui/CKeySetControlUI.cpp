@@ -240,6 +240,9 @@ void CKeySetControlUI::OnFunctionChosen() {
     // The keyboard's key stays the picked one.
     ShowKeyName(device_ == keys::PanelDevice::Keyboard ? PickerRow(choice.PickerKey) : std::nullopt);
   }
+  // A macro without a chosen run mode is built to run once: shown so.
+  if (choice.Kind == keys::kKindMacro && choice.RunMode < 0)
+    Select(Sub<CComboUI>("keyset_macro_over_combo"), 0);
 }
 
 void CKeySetControlUI::OnRunModeChosen() {

@@ -342,3 +342,20 @@ TEST_F(KeyAssignment, MacrosBeyondTheDevicesMemoryAreRefusedWithTheEventsToRemov
   keyboard_->SetKeyAssignment(WithNormal(keyboard_->KeyList()[kPositionA], 0x20, 0, 4));
   EXPECT_EQ(keyboard_->DownloadMacros(keyboard_->GetUsedMacros()), 0);
 }
+
+// Choosing a macro shows the run mode the record gets: once, unless another
+// is chosen.
+TEST_F(KeyAssignment, AMacroChosenWithoutARunModeShowsRunOnce) {
+  Start();
+  WriteMacroList(1);
+  keyboard_->ReloadMacroNames();
+  keyboard_->ShowPage(2);
+  ClickKey(kPositionA);
+  auto* runMode = PanelControl<CComboUI>("keyset_macro_over_combo");
+  runMode->SelectItem(-1, false, false);
+  ChooseKind(keys::kKindMacro);
+  EXPECT_EQ(runMode->GetCurSel(), 0);
+  PanelControl<CComboUI>("keyset_macro_combo")->SelectItem(0);
+  RunFor(10);
+  EXPECT_EQ(Normal(kPositionA), (keys::FunctionCode{0x70, 0, 0}));
+}
