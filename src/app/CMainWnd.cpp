@@ -17,6 +17,7 @@
 #include "app/KeyboardSettingsCommands.h"
 #include "app/KeyAssignmentCommands.h"
 #include "app/MacroCommands.h"
+#include "app/MouseSettingsCommands.h"
 #include "app/LanguageCommands.h"
 #include "app/SettingsWindowCommands.h"
 #include "app/SkinCommands.h"
@@ -60,6 +61,7 @@ CMainWnd::CMainWnd()
   keyboardSettings_ = std::make_unique<KeyboardSettingsCommands>(*this);
   keyAssignment_ = std::make_unique<KeyAssignmentCommands>(*this);
   macros_ = std::make_unique<MacroCommands>(*this);
+  mouseSettings_ = std::make_unique<MouseSettingsCommands>(*this);
   hook_ = std::make_unique<CDeviceHook>(platform::InputCapture::ForThisDesktop());
   language_ = std::make_unique<LanguageCommands>(*this);
   settings_ = std::make_unique<SettingsWindowCommands>(

@@ -29,6 +29,7 @@ class ProfileCommands;
 class KeyboardSettingsCommands;
 class KeyAssignmentCommands;
 class MacroCommands;
+class MouseSettingsCommands;
 class LanguageCommands;
 class SettingsWindowCommands;
 class SkinCommands;
@@ -114,6 +115,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   LanguageCommands& Language() { return *language_; }
   KeyAssignmentCommands& KeyAssignment() { return *keyAssignment_; }
   MacroCommands& Macros() { return *macros_; }
+  MouseSettingsCommands& MouseSettings() { return *mouseSettings_; }
   SettingsWindowCommands& Settings() { return *settings_; }
   SkinCommands& Skins() { return *skins_; }
   // The chosen background on "root".
@@ -217,6 +219,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<KeyboardSettingsCommands> keyboardSettings_;
   std::unique_ptr<KeyAssignmentCommands> keyAssignment_;
   std::unique_ptr<MacroCommands> macros_;
+  std::unique_ptr<MouseSettingsCommands> mouseSettings_;
   std::unique_ptr<CDeviceHook> hook_;
   // The device whose page was chosen last (leaving it checks for unsaved
   // keys).

@@ -2,7 +2,8 @@
 
 #include <QFile>
 
-#include "devices/CVarnisKeyboardDevice.h"
+#include "devices/CVarnisUSBDevice.h"
+#include "keys/KeyFunctionChoice.h"
 #include "keys/KeyTables.h"
 #include "platform/HookRecords.h"
 #include "platform/DebugChannel.h"
@@ -17,42 +18,50 @@ KeyAssignmentCommands::KeyAssignmentCommands(FeatureHost& window) : window_(wind
   window_.SetRouteHandler(RouteOwner::KeyAssignment, [this](const RouteCall& call) { OnRoute(call); });
 }
 
-CVarnisKeyboardDevice* KeyAssignmentCommands::CurrentKeyboard() const {
-  return qobject_cast<CVarnisKeyboardDevice*>(window_.CurrentDevice());
+CVarnisUSBDevice* KeyAssignmentCommands::CurrentDevice() const {
+  CVarnisUSBDevice* device = window_.CurrentDevice();
+  return device != nullptr && device->KeyPanel() != nullptr ? device : nullptr;
 }
 
 CKeySetControlUI* KeyAssignmentCommands::Panel() const {
-  CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
-  return keyboard != nullptr ? keyboard->KeyPanel() : nullptr;
+  CVarnisUSBDevice* device = CurrentDevice();
+  return device != nullptr ? device->KeyPanel() : nullptr;
 }
 
 void KeyAssignmentCommands::Tell(const char* textId) {
   ShowMessageBox(&window_.DialogOwner(), {}, QString::fromLatin1(textId), window_.DialogDpi(), true, 0);
 }
 
-void KeyAssignmentCommands::SelectKey(CVarnisKeyboardDevice& keyboard, int position) {
+void KeyAssignmentCommands::SelectKey(CVarnisUSBDevice& device, int position) {
   // A profile that cannot be read would be overwritten with what the page
   // holds: the click is ignored.
-  const QString path = keyboard.ProfilePath();
+  const QString path = device.ProfilePath();
   if (path.isEmpty() || !JsonFile().ReadJson(path).isObject()) {
     platform::DebugPrint("key %d: the profile cannot be read; not selected", position);
     return;
   }
-  if (position < 0 || position >= static_cast<int>(keyboard.KeyList().size()))
+  const std::vector<KeyListEntry> keyList = device.CurrentKeyList();
+  if (position < 0 || position >= static_cast<int>(keyList.size()))
     return;
-  keyboard.SelectKey(position);
-  if (CKeySetControlUI* panel = keyboard.KeyPanel())
-    panel->LoadKey(keyboard.KeyList()[static_cast<size_t>(position)], keyboard.IsFnLayer());
+  // The last button with the left click keeps it: the mouse could no
+  // longer click.
+  CKeySetControlUI* panel = device.KeyPanel();
+  if (panel->DeviceKind() == keys::PanelDevice::Mouse && keys::IsOnlyLeftClick(keyList, position)) {
+    Tell("message_text_6");
+    return;
+  }
+  device.SelectKey(position);
+  panel->LoadKey(keyList[static_cast<size_t>(position)], device.IsFnLayer());
 }
 
 void KeyAssignmentCommands::Apply() {
-  if (CVarnisKeyboardDevice* keyboard = CurrentKeyboard())
-    Apply(*keyboard);
+  if (CVarnisUSBDevice* device = CurrentDevice())
+    Apply(*device);
 }
 
 void KeyAssignmentCommands::Default() {
-  if (CVarnisKeyboardDevice* keyboard = CurrentKeyboard())
-    Default(*keyboard);
+  if (CVarnisUSBDevice* device = CurrentDevice())
+    Default(*device);
 }
 
 void KeyAssignmentCommands::Cancel() {
@@ -64,60 +73,68 @@ void KeyAssignmentCommands::Cancel() {
 }
 
 void KeyAssignmentCommands::Save() {
-  if (CVarnisKeyboardDevice* keyboard = CurrentKeyboard())
-    Save(*keyboard);
+  if (CVarnisUSBDevice* device = CurrentDevice())
+    Save(*device);
 }
 
-void KeyAssignmentCommands::Apply(CVarnisKeyboardDevice& keyboard) {
-  CKeySetControlUI* panel = keyboard.KeyPanel();
-  if (panel == nullptr || keyboard.GetSelectedKey() < 0)
+void KeyAssignmentCommands::Apply(CVarnisUSBDevice& device) {
+  CKeySetControlUI* panel = device.KeyPanel();
+  if (panel == nullptr || device.GetSelectedKey() < 0)
     return;
-  keyboard.SetKeyAssignment(panel->BuildRecord());
-  keyboard.RefreshKeyLabels();
+  device.SetKeyAssignment(panel->BuildRecord());
+  device.RefreshKeyLabels();
   panel->SetModified(true);
 }
 
-void KeyAssignmentCommands::Default(CVarnisKeyboardDevice& keyboard) {
-  CKeySetControlUI* panel = keyboard.KeyPanel();
+void KeyAssignmentCommands::Default(CVarnisUSBDevice& device) {
+  CKeySetControlUI* panel = device.KeyPanel();
   if (panel == nullptr)
     return;
   panel->ShowRecord(panel->Entry().Default);
-  Apply(keyboard);
-  Save(keyboard);
+  // Applied on the mouse as well, so that a save after it sends the
+  // default; the keyboard saves at once.
+  Apply(device);
+  if (panel->DeviceKind() == keys::PanelDevice::Keyboard)
+    Save(device);
 }
 
-void KeyAssignmentCommands::Save(CVarnisKeyboardDevice& keyboard) {
-  CKeySetControlUI* panel = keyboard.KeyPanel();
+void KeyAssignmentCommands::Save(CVarnisUSBDevice& device) {
+  CKeySetControlUI* panel = device.KeyPanel();
   if (panel == nullptr)
     return;
-  const int overflow = keyboard.DownloadMacros(keyboard.GetUsedMacros());
+  const int overflow = device.DownloadMacros(device.GetUsedMacros());
   if (overflow > 0) {
     const QString text =
         toolkit::CResourceManager::GetInstance()->GetText(QStringLiteral("message_text_16"));
     ShowMessageBox(&window_.DialogOwner(), {},
                    QString(text).replace(QStringLiteral("%d"), QString::number(overflow)),
                    window_.DialogDpi(), false, 0);
+    if (panel->DeviceKind() == keys::PanelDevice::Mouse) {
+      // The mouse's button goes back to its default; nothing more is sent.
+      panel->ShowRecord(panel->Entry().Default);
+      Apply(device);
+      return;
+    }
     if (retrying_) {
       // Still too large after the key was reset: stop, the panel stays
       // modified.
       return;
     }
     retrying_ = true;
-    Default(keyboard);
+    Default(device);
     retrying_ = false;
     return;
   }
   if (overflow == -1)
     Tell("message_text_7");
-  keyboard.DownloadKeys(0);
-  keyboard.SaveProfile();
-  keyboard.MarkSavedKeyButtons();
+  device.DownloadKeys(0);
+  device.SaveProfile();
+  device.MarkSavedKeyButtons();
   panel->SetModified(false);
 }
 
 void KeyAssignmentCommands::OnLeavingDevice(CVarnisUSBDevice* device) {
-  auto* keyboard = qobject_cast<CVarnisKeyboardDevice*>(device);
-  CKeySetControlUI* panel = keyboard != nullptr ? keyboard->KeyPanel() : nullptr;
+  CKeySetControlUI* panel = device != nullptr ? device->KeyPanel() : nullptr;
   if (panel == nullptr || !panel->IsModified())
     return;
   // Applied keys live in memory only until they are saved to the device;
@@ -125,7 +142,7 @@ void KeyAssignmentCommands::OnLeavingDevice(CVarnisUSBDevice* device) {
   // applied and the panel stays modified.
   if (ShowMessageBox(&window_.DialogOwner(), {}, QStringLiteral("keyset_unsaved_question"),
                      window_.DialogDpi(), true, 1) == 1)
-    Save(*keyboard);
+    Save(*device);
 }
 
 void KeyAssignmentCommands::OnCapturedKey(platform::WParam message, platform::LParam record) {
@@ -149,9 +166,9 @@ void KeyAssignmentCommands::OnRoute(const RouteCall& call) {
       OnCapturedKey(call.wParam, call.lParam);
     return;
   }
-  CVarnisKeyboardDevice* keyboard = CurrentKeyboard();
+  CVarnisUSBDevice* device = CurrentDevice();
   CKeySetControlUI* panel = Panel();
-  if (keyboard == nullptr || panel == nullptr) {
+  if (device == nullptr || panel == nullptr) {
     // The capture never outlives the panel that asked for it.
     if (call.type == QLatin1String("killfocus") &&
         call.name.compare(QLatin1String("keyset_keyboard_text_edit"), Qt::CaseInsensitive) == 0)
@@ -162,7 +179,7 @@ void KeyAssignmentCommands::OnRoute(const RouteCall& call) {
   auto is = [&name](const char* text) { return name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0; };
   if (call.type == QLatin1String("click")) {
     if (name.startsWith(QLatin1String("key_"), Qt::CaseInsensitive) && call.index >= 0)
-      SelectKey(*keyboard, call.index);
+      SelectKey(*device, call.index);
     else if (is("key_butt_keysave"))
       Apply();
     else if (is("key_butt_keydefalut"))

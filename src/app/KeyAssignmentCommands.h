@@ -4,18 +4,17 @@
 #include "platform/WindowMessageTypes.h"
 
 class CKeySetControlUI;
-class CVarnisKeyboardDevice;
 class CVarnisUSBDevice;
 
-// The key assignment panel of the current device page, reached from the main
-// window: selecting a key, every change of the panel's choices (apply),
-// default, cancel and save to the device.
+// The key assignment panel of the current keyboard or mouse page, reached
+// from the main window: selecting a key, every change of the panel's choices
+// (apply), default, cancel and save to the device.
 class KeyAssignmentCommands {
  public:
   explicit KeyAssignmentCommands(FeatureHost& window);
 
   void OnRoute(const RouteCall& call);
-  // The panel of the current page, when it is a keyboard's.
+  // The panel of the current page, when it has one.
   CKeySetControlUI* Panel() const;
   // Builds the record, stores it at the selected key and marks the panel
   // modified.
@@ -33,11 +32,12 @@ class KeyAssignmentCommands {
   static constexpr int kSingleKeyMode = 1;
 
  private:
-  CVarnisKeyboardDevice* CurrentKeyboard() const;
-  void Apply(CVarnisKeyboardDevice& keyboard);
-  void Default(CVarnisKeyboardDevice& keyboard);
-  void Save(CVarnisKeyboardDevice& keyboard);
-  void SelectKey(CVarnisKeyboardDevice& keyboard, int position);
+  // The current page when it has a key panel.
+  CVarnisUSBDevice* CurrentDevice() const;
+  void Apply(CVarnisUSBDevice& device);
+  void Default(CVarnisUSBDevice& device);
+  void Save(CVarnisUSBDevice& device);
+  void SelectKey(CVarnisUSBDevice& device, int position);
   void Tell(const char* textId);
 
   FeatureHost& window_;

@@ -107,6 +107,7 @@ std::vector<NotifyRoute> BuildNotifications() {
 
   // "valuechanged".
   rows.push_back(Indexed("valuechanged", "DPI_slider_", O::Dpi));
+  rows.push_back(Indexed("valuechanged", "kaldo_DPI_slider_", O::Dpi));
   rows.push_back(Indexed("valuechanged", "6533_eq_hz_slider_", O::HeadsetAudio));
   AddExact(rows, "valuechanged",
            {"pointer_speed_slider", "scroll_speed_slider", "double_click_slider"},
@@ -121,6 +122,7 @@ std::vector<NotifyRoute> BuildNotifications() {
 
   // "movevaluechanged".
   rows.push_back(Indexed("movevaluechanged", "DPI_slider_", O::Dpi));
+  rows.push_back(Indexed("movevaluechanged", "kaldo_DPI_slider_", O::Dpi));
 
   // "itemselect" (the key panel refresh follows, below).
   rows.push_back(Exact("itemselect", "device_profile_combo", O::MainWindow));
@@ -136,6 +138,8 @@ std::vector<NotifyRoute> BuildNotifications() {
 
   // "killfocus".
   rows.push_back(Indexed("killfocus", "DPI_edit_", O::Dpi));
+  // The main window's free-standing DPI pair.
+  rows.push_back(Indexed("killfocus", "kaldo_DPI_edit_", O::Dpi));
   AddExact(rows, "killfocus", {"deng_edit_R", "deng_edit_G", "deng_edit_B"}, O::Lighting);
   AddExact(rows, "killfocus", {"deng_audioedit_R", "deng_audioedit_G", "deng_audioedit_B"},
            O::AudioLighting);

@@ -132,17 +132,9 @@ void CVarnisKeyboardDevice::BuildLayout() {
     panel->SetDeviceKind(lighting::kKindKeyboard);
     panel->FillModeList(ModeList().names, ModeList().visible, lighting::kMaxLevel, lighting::kMaxLevel);
   }
-  // The assignment panel starts hidden until a key is chosen.
-  keyPanel_ = findChild<CKeySetControlUI*>(QStringLiteral("KeySetControlItem"));
-  if (keyPanel_ != nullptr) {
-    keyPanel_->Bind();
-    keyPanel_->SetDeviceKind(keys::PanelDevice::Keyboard);
-    keyPanel_->FillMacroList(MacroNames());
-  }
-  if (CControlUI* keySet = Find<CControlUI>("KeySetControlItem")) {
-    if (auto* layout = keySet->findChild<CControlUI*>(QStringLiteral("keyset_layout")))
-      layout->SetVisible(false);
-  }
+  BindKeyPanel(static_cast<int>(keys::PanelDevice::Keyboard));
+  if (KeyPanel() != nullptr)
+    KeyPanel()->FillMacroList(MacroNames());
 }
 
 void CVarnisKeyboardDevice::ShowPage(int page) {
@@ -234,8 +226,8 @@ void CVarnisKeyboardDevice::ReapplyProfile() {
   WriteCurrentSettings();
   if (CControlUI* keySet = Find<CControlUI>("keyset_layout"))
     keySet->SetVisible(false);
-  if (keyPanel_ != nullptr)
-    keyPanel_->ResetInputs();
+  if (KeyPanel() != nullptr)
+    KeyPanel()->ResetInputs();
 }
 
 void CVarnisKeyboardDevice::CompleteReapply() {
@@ -294,8 +286,8 @@ void CVarnisKeyboardDevice::ReplaceKeyList(const std::vector<KeyListEntry>& list
 
 void CVarnisKeyboardDevice::ReloadMacroNames() {
   Keyboard().ReloadMacroNames(DeviceFile(QLatin1String(macros::kMacroListFile)));
-  if (keyPanel_ != nullptr)
-    keyPanel_->FillMacroList(MacroNames());
+  if (KeyPanel() != nullptr)
+    KeyPanel()->FillMacroList(MacroNames());
 }
 
 std::vector<int> CVarnisKeyboardDevice::GetUsedMacros() {

@@ -92,14 +92,11 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   // it has).
   bool FirstContactComplete() const { return Keyboard().FirstContactComplete(); }
   // Stores `entry` at the selected key and the key list in the profile.
-  void SetKeyAssignment(const KeyListEntry& entry);
-  void RefreshKeyLabels();
+  void SetKeyAssignment(const KeyListEntry& entry) override;
+  void RefreshKeyLabels() override;
   // Every key button redrawn with its marks: unchanged, not selected.
   void RepaintKeyButtons();
-  void MarkSavedKeyButtons();
-
-  // The key assignment panel ("KeySetControlItem"), once bound.
-  CKeySetControlUI* KeyPanel() const { return keyPanel_; }
+  void MarkSavedKeyButtons() override;
 
   // Custom per-key colours (lighting mode 20).
   void SelectCustomGroup(int group);
@@ -126,7 +123,7 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
 
   // State, for the other panels and for tests.
   const std::vector<KeyListEntry>& KeyList() const { return Keyboard().KeyList(); }
-  bool IsFnLayer() const { return Keyboard().IsFnLayer(); }
+  bool IsFnLayer() const override { return Keyboard().IsFnLayer(); }
   SystemWords KeyboardSettings() const { return Keyboard().Settings(); }
   Block LastBlock() const { return Keyboard().LastBlock(); }
   uint8_t ActiveProfile() const { return Keyboard().ActiveProfile(); }
@@ -158,5 +155,4 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   int CustomGroupOfPanel() const;
 
   toolkit::CControlUI* keyLightContainer_ = nullptr;
-  CKeySetControlUI* keyPanel_ = nullptr;
 };

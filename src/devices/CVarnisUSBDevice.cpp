@@ -15,6 +15,7 @@
 #include "platform/WindowMessages.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
+#include "ui/CKeySetControlUI.h"
 #include "ui/CMacroControlUI.h"
 #include "toolkit/CTabLayoutUI.h"
 
@@ -204,6 +205,17 @@ void CVarnisUSBDevice::BindMacroPanel() {
   macroPanel_->LoadMacroList();
 }
 
+void CVarnisUSBDevice::BindKeyPanel(int kind) {
+  keyPanel_ = findChild<CKeySetControlUI*>(QStringLiteral("KeySetControlItem"));
+  if (keyPanel_ == nullptr)
+    return;
+  keyPanel_->Bind();
+  keyPanel_->SetDeviceKind(static_cast<keys::PanelDevice>(kind));
+  // The panel stays hidden until a key is chosen.
+  if (auto* layout = keyPanel_->findChild<CControlUI*>(QStringLiteral("keyset_layout")))
+    layout->SetVisible(false);
+}
+
 void CVarnisUSBDevice::ReapplyProfile() {
   LoadProfileState();
   RefreshView();
@@ -223,11 +235,14 @@ void CVarnisUSBDevice::OutputLightFrame() {
 }
 
 const std::vector<CDeviceKeyButtonUI*>& CVarnisUSBDevice::LightButtons() {
-  if (lightButtonsOf_ != ledControls_) {
+  if (lightButtonsOf_ != ledControls_ || lightButtons_.empty()) {
     lightButtonsOf_ = ledControls_;
     lightButtons_.clear();
     for (CControlUI* control : ledControls_)
       lightButtons_.push_back(qobject_cast<CDeviceKeyButtonUI*>(control));
+    for (CDeviceKeyButtonUI* button : extraLights_)
+      if (button != nullptr)
+        lightButtons_.push_back(button);
   }
   return lightButtons_;
 }

@@ -22,6 +22,7 @@ class CDeviceOptionUI;
 class CDeviceProfileUI;
 class CLightControlUI;
 class CMacroControlUI;
+class CKeySetControlUI;
 class CBasicProfiledata;
 class CMpDevicePowerUI;
 
@@ -123,7 +124,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   const std::vector<toolkit::CControlUI*>& LedControls() const { return ledControls_; }
   toolkit::CControlUI* PreviewPanel() const { return previewPanel_; }
   // The light controls as light buttons (null where a control is none),
-  // index for index.
+  // index for index, then the page's other light buttons (drawn with them,
+  // each painted by the page).
   const std::vector<CDeviceKeyButtonUI*>& LightButtons();
   const std::vector<LedEffectState>& LedLightState() const { return ledLightState_; }
   // The page's lighting record; the light threads read it while the UI
@@ -176,6 +178,15 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // for the key assignment panel's macro choice.
   virtual CBasicProfiledata* ProfileData() { return nullptr; }
   virtual std::vector<KeyListEntry> CurrentKeyList() const { return {}; }
+  // The key assignment panel ("KeySetControlItem"; keyboards and mice),
+  // once bound, and what it does to the page: the selected key's entry
+  // stored, the labels shown again, the saved keys marked, and which layer
+  // is edited.
+  CKeySetControlUI* KeyPanel() const { return keyPanel_; }
+  virtual void SetKeyAssignment(const KeyListEntry& /*entry*/) {}
+  virtual void RefreshKeyLabels() {}
+  virtual void MarkSavedKeyButtons() {}
+  virtual bool IsFnLayer() const { return false; }
   virtual void ReplaceKeyList(const std::vector<KeyListEntry>& /*list*/) {}
   virtual void ReloadMacroNames() {}
   // Sends the key tables built from `list`; `arg` goes with the table
@@ -229,6 +240,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   void BindProfilePanel();
   // Hands the macro panel the device's folder and fills its list.
   void BindMacroPanel();
+  // Finds the key assignment panel and sets it up for `kind` (keys::PanelDevice).
+  void BindKeyPanel(int kind);
   // The page's copy of the lighting record, without touching the profile.
   void SetLightWords(const LightWords& words) { core_->SetLightWords(words); }
   // Binding the page's controls; out-of-range indices are ignored.
@@ -236,6 +249,11 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   void BindLedControl(int index, toolkit::CControlUI* control);
   void SetPreviewPanel(toolkit::CControlUI* panel) { previewPanel_ = panel; }
   void SetLightPanel(CLightControlUI* panel) { lightPanel_ = panel; }
+  void SetExtraLightButtons(std::vector<CDeviceKeyButtonUI*> buttons) {
+    extraLights_ = std::move(buttons);
+    lightButtonsOf_.clear();
+    lightButtons_.clear();
+  }
   // A page without a layout has no keys and no lights.
   void ClearControlLists();
   // Every control inside `root`, depth first, in the order of its containers.
@@ -289,6 +307,7 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   std::vector<toolkit::CControlUI*> ledControls_;
   std::vector<toolkit::CControlUI*> lightButtonsOf_;
   std::vector<CDeviceKeyButtonUI*> lightButtons_;
+  std::vector<CDeviceKeyButtonUI*> extraLights_;
   std::vector<LedEffectState> ledLightState_;
   toolkit::CControlUI* previewPanel_ = nullptr;
   CDeviceOptionUI* selector_ = nullptr;
@@ -297,6 +316,7 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   QString profileId_;
   CLightControlUI* lightPanel_ = nullptr;
   CMacroControlUI* macroPanel_ = nullptr;
+  CKeySetControlUI* keyPanel_ = nullptr;
   int showPower_ = 0;
   int mouseOption_ = -1;
   std::atomic<int> trayHidden_{0};

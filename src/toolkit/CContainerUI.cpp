@@ -10,6 +10,20 @@
 
 namespace toolkit {
 
+namespace {
+
+constexpr const char* kScrollBarStyle =
+    "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 0 2px 0; }"
+    "QScrollBar:horizontal { background: transparent; height: 8px; margin: 0 2px 0 2px; }"
+    "QScrollBar::handle { background: #3A404C; border-radius: 3px; }"
+    "QScrollBar::handle:hover { background: #4A5160; }"
+    "QScrollBar::handle:vertical { min-height: 24px; }"
+    "QScrollBar::handle:horizontal { min-width: 24px; }"
+    "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }"
+    "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }";
+
+}  // namespace
+
 CContainerUI::CContainerUI(Arrangement arrangement, QWidget* parent)
     : CControlUI(parent), arrangement_(arrangement) {}
 
@@ -113,6 +127,9 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
     // shows through.
     content_->setAutoFillBackground(false);
     scroll_->setAutoFillBackground(false);
+    // Thin bars that sit on the dark skins instead of the desktop's own.
+    scroll_->verticalScrollBar()->setStyleSheet(QLatin1String(kScrollBarStyle));
+    scroll_->horizontalScrollBar()->setStyleSheet(QLatin1String(kScrollBarStyle));
     scroll_->setGeometry(rect());
     scroll_->show();
     for (CControlUI* item : items_) {

@@ -80,8 +80,9 @@ class Devices : public ::testing::Test {
   CPaintManagerUI manager_;
 };
 
-// A page that binds its buttons the common way (the keyboard has its own).
-const char* kCommonPage = R"(<VarnisMouseDevice>
+// A page that binds its buttons the common way (the keyboard and the mouse
+// have their own).
+const char* kCommonPage = R"(<VarnisMousePadDevice>
   <VerticalLayout>
     <SelectPanel name="first_panel">
       <DeviceKeyButton name="key_0"/>
@@ -98,7 +99,7 @@ const char* kCommonPage = R"(<VarnisMouseDevice>
   <TabLayout name="device_key_function_switch">
     <Control/><Control/><Control/>
   </TabLayout>
-</VarnisMouseDevice>)";
+</VarnisMousePadDevice>)";
 
 }  // namespace
 
@@ -176,7 +177,7 @@ TEST_F(Devices, ShowPageSwitchesTheFunctionTabsByKindAndDevice) {
                     {1, 0, 0}, {9, 0, 0}});
 
   QString headsetPage = kCommonPage;
-  headsetPage.replace("VarnisMouseDevice", "VarnisRO6533Device");
+  headsetPage.replace("VarnisMousePadDevice", "VarnisRO6533Device");
   auto headset = Build<CVarnisUSBDevice>(headsetPage);
   ASSERT_NE(headset, nullptr);
   identity.DeviceType = DeviceTypes::Headset;
