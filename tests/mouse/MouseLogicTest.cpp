@@ -4,6 +4,7 @@
 #include "mouse/DpiSteps.h"
 #include "mouse/MouseBlock.h"
 #include "mouse/MouseButtonMap.h"
+#include "profiles/CMouseProfiledata.h"
 
 using mouse::SensorParameters;
 using protocol::MouseParameters;
@@ -145,4 +146,15 @@ TEST(MouseButtons, EachButtonIsTheFirstSlotWithItsFactoryFunction) {
   EXPECT_EQ(map[3], mouse::kNoSlot);
   map = mouse::BuildButtonMap(table, 100);
   EXPECT_EQ(map[2], mouse::kNoSlot) << "slot 169 is beyond the 100 the mouse has";
+}
+
+// The shipped mouse profile's buttons are the factory functions the mouse's
+// key table holds, button for button.
+TEST(MouseButtons, TheProfileTemplateMatchesTheFactoryFunctions) {
+  CMouseProfiledata profile;
+  profile.LoadProfile(TRAVIX_SOURCE_DIR "/DefaultData/mouse.Json");
+  const std::vector<KeyListEntry> keys = profile.GetKeyList();
+  ASSERT_EQ(keys.size(), keys::MouseFactoryFunctions.size());
+  for (size_t i = 0; i < keys.size(); ++i)
+    EXPECT_EQ(keys::CodeOf(keys[i].Default), keys::MouseFactoryFunctions[i]) << "button " << i;
 }
