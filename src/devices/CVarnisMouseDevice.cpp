@@ -130,6 +130,8 @@ void CVarnisMouseDevice::BuildLayout() {
                         lighting::kMaxLevel);
   }
   BindMacroPanel();
+  // The DPI controls wait for the mouse's sensor to be read.
+  SetStageRanges();
   BindKeyPanel(static_cast<int>(keys::PanelDevice::Mouse));
   if (KeyPanel() != nullptr)
     KeyPanel()->FillMacroList(Mouse().MacroNames());
@@ -430,6 +432,9 @@ void CVarnisMouseDevice::SetStageRanges() {
     if (auto* edit = Find<toolkit::CEditUI>(Indexed("DPI_edit_", n))) {
       edit->SetMaxNumber(mouse::MaxDpi(sensor));
       edit->SetEnabled(sensor.Valid());
+      // A typed value counts when the edit is left, Enter included: not
+      // once per digit.
+      edit->SetLeaveOnReturn(true);
     }
   }
 }

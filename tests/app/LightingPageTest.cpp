@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/LightingCommands.h"
+#include "devices/CVarnisMouseDevice.h"
 #include "lighting/LightInfoWords.h"
 #include "lighting/LedCanvas.h"
 #include "lighting/LightTables.h"
@@ -329,6 +330,31 @@ TEST_F(LightingPage, FollowersArePaintedByTheCommonEffect) {
   const uint32_t expected = lighting::PackLed({light.Red, light.Green, light.Blue},
                                              lighting::LevelTable[light.Light]);
   EXPECT_TRUE(RunUntil([&] { return keyboard_->GetLedColour(kPositionA) == expected; }, 3000));
+}
+
+// Another kind follows too: the mouse stops its own effect and shows the
+// keyboard's common one.
+TEST_F(LightingPage, TheMouseFollowsTheKeyboardsCommonEffect) {
+  ASSERT_TRUE(simulator_->Plug("mouse"));
+  Start();
+  CVarnisMouseDevice* mouse = nullptr;
+  ASSERT_TRUE(RunUntil([&] {
+    const auto& list = window_->Pages().Devices(DevicePageSet::Mouse);
+    mouse = list.empty() ? nullptr : qobject_cast<CVarnisMouseDevice*>(list.front());
+    return mouse != nullptr && mouse->Mouse().FirstContactComplete();
+  }));
+  SelectMode(6);  // static
+  ASSERT_TRUE(RunUntil([&] { return Panel()->IsSameModeAvailable() != 0; }));
+  ASSERT_TRUE(window_->Lighting().ApplySameMode());
+  EXPECT_TRUE(mouse->Commands.LightFollower);
+  const LightInfo light = Light();
+  const uint32_t expected = lighting::PackLed({light.Red, light.Green, light.Blue},
+                                             lighting::LevelTable[light.Light]);
+  EXPECT_TRUE(RunUntil([&] { return mouse->GetLedColour(0) == expected; }, 3000));
+  // The mouse's own light pass leaves the lights to the common effect.
+  mouse->SetLedColour(0, 0);
+  mouse->Mouse().LightPass();
+  EXPECT_EQ(mouse->GetLedColour(0), 0u);
 }
 
 TEST_F(LightingPage, ThePaletteAndTheSecondZoneReachTheProfileAndTheBlock) {

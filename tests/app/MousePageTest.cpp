@@ -174,8 +174,13 @@ TEST_F(MousePage, PointerSettingsAreStoredHalfByHalf) {
   EXPECT_EQ(system["ScorllPage"].asInt(), 1);
 }
 
-TEST_F(MousePage, ATabBeyondThePagesShowsTheFirst) {
+// Out-of-range choices show the first tab and the first report rate.
+TEST_F(MousePage, ATabOrRateBeyondTheChoicesShowsTheFirst) {
   Start();
+  mouse_->SetReportRate(7);
+  EXPECT_TRUE(Control<COptionUI>("polling_rate_option_0")->IsSelected());
+  for (int n = 1; n < 5; ++n)
+    EXPECT_FALSE(Control<COptionUI>(Indexed("polling_rate_option_", n))->IsSelected());
   mouse_->SelectSettingsTab(9);
   EXPECT_EQ(Control<CTabLayoutUI>("mouse_device_seting_layout")->GetCurSel(), 0);
   EXPECT_TRUE(Control<COptionUI>("mouse_device_seting_option_0")->IsSelected());
