@@ -7,8 +7,16 @@
 #include "toolkit/CControlUI.h"
 #include "toolkit/CEditUI.h"
 #include "toolkit/CSliderUI.h"
+#include "ui/CColorSelectWnd.h"
 
 MouseSettingsCommands::MouseSettingsCommands(FeatureHost& window) : window_(window) {
+  chooser_ = [this](uint32_t initial, uint32_t& chosen) {
+    const std::optional<uint32_t> colour =
+        CColorSelectWnd::Pick(&window_.DialogOwner(), initial, window_.DialogDpi());
+    if (colour)
+      chosen = *colour;
+    return colour.has_value();
+  };
   window_.SetRouteHandler(RouteOwner::Dpi, [this](const RouteCall& call) { OnDpiRoute(call); });
   window_.SetRouteHandler(RouteOwner::SystemMouse,
                           [this](const RouteCall& call) { OnSystemRoute(call); });
@@ -75,7 +83,8 @@ void MouseSettingsCommands::OnSystemRoute(const RouteCall& call) {
 
 void MouseSettingsCommands::OnColourRoute(const RouteCall& call) {
   QPointer<CVarnisMouseDevice> mouse = CurrentMouse();
-  if (mouse == nullptr || call.type != QLatin1String("click") || !chooser_)
+  // One palette dialog at a time.
+  if (mouse == nullptr || call.type != QLatin1String("click") || !chooser_ || CColorSelectWnd::IsOpen())
     return;
   const int n = call.index;
   uint32_t chosen = 0;

@@ -250,3 +250,17 @@ uint32_t DeviceCore::GetLedColour(int index) const {
     return 0;
   return ledColours_[static_cast<size_t>(index)];
 }
+
+void DeviceCore::PollPowerStatus(std::function<void(std::optional<PowerBytes>)> done) {
+  Run<std::optional<PowerBytes>>(
+      [this]() -> std::optional<PowerBytes> {
+        if (!Commands.IsOpen || !Commands.QueryWirelessLink())
+          return std::nullopt;
+        PowerBytes status{};
+        if (Commands.ReadPowerStatus(status, 0) != 1)
+          return std::nullopt;
+        status[protocol::PowerStatus::kWirelessOffset] = Commands.WirelessMode ? 1 : 0;
+        return status;
+      },
+      std::move(done), "power");
+}

@@ -4,11 +4,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "devicecore/DeviceThread.h"
 #include "hid/DeviceChannel.h"
+#include "protocol/PowerStatus.h"
 #include "hid/InterfaceRecord.h"
 #include "lighting/LightInfoWords.h"
 #include "platform/SerialWorker.h"
@@ -85,6 +87,10 @@ class DeviceCore : public QObject {
                          int tries = 1, int pauseMs = 0);
   // Tells a keyboard that the program takes over its lighting.
   void TakeLightControl();
+  // The power status through the receiver (nothing when the link is down or
+  // the device is on its cable), given to `done` on the UI thread.
+  using PowerBytes = protocol::PowerStatus::Bytes;
+  void PollPowerStatus(std::function<void(std::optional<PowerBytes>)> done);
 
   // Event interfaces: hands the interface at `path` to the device (closing
   // the one it had) and starts its reader; the receiver's when `receiver`.

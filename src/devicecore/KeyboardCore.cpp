@@ -554,20 +554,6 @@ void KeyboardCore::WriteColourTable(std::function<void(int)> done) {
       std::move(done));
 }
 
-void KeyboardCore::PollPowerStatus(std::function<void(std::optional<PowerBytes>)> done) {
-  Run<std::optional<PowerBytes>>(
-      [this]() -> std::optional<PowerBytes> {
-        if (!Commands.IsOpen || !Commands.QueryWirelessLink())
-          return std::nullopt;
-        PowerBytes status{};
-        if (Commands.ReadPowerStatus(status, 0) != 1)
-          return std::nullopt;
-        status[protocol::PowerStatus::kWirelessOffset] = Commands.WirelessMode ? 1 : 0;
-        return status;
-      },
-      std::move(done), "power");
-}
-
 // --- Light effects ---------------------------------------------------------------------
 
 lighting::LightParams KeyboardCore::CurrentLightParams() const {

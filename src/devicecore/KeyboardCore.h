@@ -60,7 +60,6 @@ class KeyboardCore : public DeviceCore {
 
   using Block = protocol::KeyboardParameters::Bytes;
   using SystemWords = CKeyboardProfiledata::SystemWords;
-  using PowerBytes = protocol::PowerStatus::Bytes;
 
   // Where the behaviour settings sit in the settings words.
   struct HalfWord {
@@ -145,8 +144,6 @@ class KeyboardCore : public DeviceCore {
   // The key tables built from `list`; `arg` goes with the table commands.
   void WriteKeyTables(int arg, std::vector<KeyListEntry> list, std::function<void(int)> done = {});
   void WriteColourTable(std::function<void(int)> done = {});
-  // The power status through the receiver (nothing when the link is down).
-  void PollPowerStatus(std::function<void(std::optional<PowerBytes>)> done);
 
   // --- Light effects -------------------------------------------------------------
   // The light thread runs one pass per tick step; tests run passes directly.

@@ -311,21 +311,6 @@ int CVarnisKeyboardDevice::WriteColourTable(Done done) {
   return 1;
 }
 
-void CVarnisKeyboardDevice::PollPowerStatus() {
-  if (!Commands.IsOpen || IsTrayHidden())
-    return;
-  Keyboard().PollPowerStatus([this](std::optional<KeyboardCore::PowerBytes> status) {
-    if (!status)
-      return;
-    if (GetPowerPanel() != nullptr) {
-      CMpDevicePowerUI::Status panelStatus{};
-      std::copy(status->begin(), status->end(), panelStatus.begin());
-      GetPowerPanel()->SetPowerStatus(panelStatus);
-    }
-    SendToOwner(PowerStatusMessage, (*status)[protocol::PowerStatus::kForwardedOffset], 0);
-  });
-}
-
 void CVarnisKeyboardDevice::ResyncFromDevice() {
   if (KeyboardCore::PendingReset() == kEventFactoryReset) {
     if (ProfilePanel() != nullptr)

@@ -41,7 +41,6 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void ApplyProfile() override;
   void InitialRead() override;
   void ResyncFromDevice() override;
-  void PollPowerStatus() override;
   void LoadProfileState() override;
   void RefreshView() override;
   void DropInvalidMacroKeys() override;

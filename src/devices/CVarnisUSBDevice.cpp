@@ -6,6 +6,7 @@
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CMpDevicePowerUI.h"
 #include "lighting/LedCanvas.h"
+#include "protocol/PowerStatus.h"
 #include "protocol/Rgb.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/DataFolders.h"
@@ -343,4 +344,19 @@ void CVarnisUSBDevice::OnDeviceEvent(uint16_t code, bool receiver) {
 int CVarnisUSBDevice::WriteCurrentSettings(Done done) {
   return WriteParameterBlock(0, 0, 1, platform::ScreenMetrics::Width(),
                              platform::ScreenMetrics::Height(), std::move(done));
+}
+
+void CVarnisUSBDevice::PollPowerStatus() {
+  if (!Commands.IsOpen || IsTrayHidden())
+    return;
+  core_->PollPowerStatus([this](std::optional<DeviceCore::PowerBytes> status) {
+    if (!status)
+      return;
+    if (GetPowerPanel() != nullptr) {
+      CMpDevicePowerUI::Status panelStatus{};
+      std::copy(status->begin(), status->end(), panelStatus.begin());
+      GetPowerPanel()->SetPowerStatus(panelStatus);
+    }
+    SendToOwner(PowerStatusMessage, (*status)[protocol::PowerStatus::kForwardedOffset], 0);
+  });
 }

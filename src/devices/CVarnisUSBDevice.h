@@ -158,7 +158,9 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // shown from the completion.
   virtual void InitialRead() {}
   virtual void ResyncFromDevice() {}
-  virtual void PollPowerStatus() {}
+  // The power status of a device behind its receiver, shown in the power
+  // panel and told to the owner window.
+  virtual void PollPowerStatus();
   // Whether the device behind the receiver answers (true by cable), given
   // to `done` on the UI thread. Nothing is asked, and `done` not called,
   // while the previous check for the same `purpose` is still on its way.

@@ -270,3 +270,31 @@ TEST_F(MousePage, ThroughTheReceiverASwitchedOffMouseIsNotWritten) {
   EXPECT_EQ(Block(), before);
   EXPECT_EQ(Profile()["ReportStages"]["StageActive"].asInt(), 4) << "the profile keeps the choice";
 }
+
+// A stage's colour from the colour dialog reaches the swatch, the profile
+// and the mouse; a cancelled dialog changes nothing.
+TEST_F(MousePage, AStageColourFromTheDialogReachesTheMouse) {
+  Start();
+  bool answer = true;
+  uint32_t offered = 0;
+  window_->MouseSettings().SetColourChooser([&](uint32_t initial, uint32_t& chosen) {
+    offered = initial;
+    chosen = 0xFF102030;
+    return answer;
+  });
+  auto* swatch = Control<CButtonUI>("DPI_color_option_2");
+  const uint32_t before = swatch->GetBkColor().rgba();
+  answer = false;
+  swatch->Activate();
+  Settle();
+  EXPECT_EQ(offered, before);
+  EXPECT_EQ(swatch->GetBkColor().rgba(), before);
+  answer = true;
+  swatch->Activate();
+  Settle();
+  EXPECT_EQ(swatch->GetBkColor().rgba(), 0xFF102030u);
+  const size_t at = Parameters::kStagesOffset + 2 * Parameters::kStageBytes + Parameters::kStageColourOffset;
+  EXPECT_EQ((std::vector<uint8_t>{Block()[at], Block()[at + 1], Block()[at + 2]}),
+            (std::vector<uint8_t>{0x10, 0x20, 0x30}));
+  EXPECT_EQ(Profile()["DPIStages"]["StageDPIs"][2]["StageColorG"].asInt(), 0x20);
+}
