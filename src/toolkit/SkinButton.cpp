@@ -34,7 +34,7 @@ bool SkinButton::HasSkinLook() const {
 
 SkinButton::State SkinButton::CurrentState() const {
   if (!isEnabled())
-    return Disabled;
+    return isChecked() ? SelectedDisabled : Disabled;
   const bool pushed = isDown();
   const bool hot = underMouse();
   if (isChecked())
@@ -52,6 +52,7 @@ SkinButton::State SkinButton::CurrentState() const {
 // hot to normal, and so on.
 std::span<const SkinButton::State> SkinButton::FallbackOrder(State state) {
   static constexpr State kDisabled[] = {Disabled, Normal};
+  static constexpr State kSelectedDisabled[] = {SelectedDisabled, Selected, Normal};
   static constexpr State kSelectedPushed[] = {SelectedPushed, SelectedHot, Selected, Pushed,
                                               Normal};
   static constexpr State kSelectedHot[] = {SelectedHot, Selected, Hot, Normal};
@@ -63,6 +64,7 @@ std::span<const SkinButton::State> SkinButton::FallbackOrder(State state) {
   switch (state) {
     case Disabled: return kDisabled;
     case SelectedPushed: return kSelectedPushed;
+    case SelectedDisabled: return kSelectedDisabled;
     case SelectedHot: return kSelectedHot;
     case Selected: return kSelected;
     case Pushed: return kPushed;
@@ -100,8 +102,11 @@ void SkinButton::paintEvent(QPaintEvent* event) {
     return;
   }
 
-  const std::span<const State> order = FallbackOrder(CurrentState());
+  const State state = CurrentState();
+  const std::span<const State> order = FallbackOrder(state);
   QPainter painter(this);
+  if (state == SelectedDisabled && looks_[SelectedDisabled].image.IsEmpty())
+    painter.setOpacity(0.5);
   const QRect rc = rect();
   if (const Look* look = FirstWith(order, false))
     CRenderEngine::DrawColor(painter, rc, look->background);

@@ -16,8 +16,9 @@ namespace toolkit {
 class SkinButton : public QPushButton {
   Q_OBJECT
  public:
+  // A disabled selected button shows its selected look, dimmed.
   enum State { Normal, Hot, Pushed, Disabled, Focused, Selected, SelectedHot, SelectedPushed,
-               StateCount };
+               SelectedDisabled, StateCount };
   struct Look {
     SkinImage image;
     QColor background;
