@@ -342,7 +342,7 @@ void CVarnisMouseDevice::RefreshKeyLabels() {
     button->SetKeyUnsetHidden(unchanged ? 0 : 1);
     button->SetKeySetHidden(unchanged ? 1 : 0);
     button->SetToolTip(title + QLatin1Char('\n') + keySet + text);
-    ShowKeyInfoRow(static_cast<int>(i), title, text, button->IsVisible());
+    ShowKeyInfoRow(static_cast<int>(i), title, text, button->IsOwnVisible());
   }
 }
 

@@ -16,6 +16,7 @@
 #include "support/SimulatedMainWindow.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CComboUI.h"
+#include "toolkit/CContainerUI.h"
 #include "toolkit/CEditUI.h"
 #include "toolkit/COptionUI.h"
 #include "toolkit/CSliderUI.h"
@@ -182,6 +183,15 @@ TEST_F(MousePage, ATabOrRateBeyondTheChoicesShowsTheFirst) {
   for (int n = 1; n < 5; ++n)
     EXPECT_FALSE(Control<COptionUI>(Indexed("polling_rate_option_", n))->IsSelected());
   mouse_->SelectSettingsTab(9);
+  // Every button has its row in the button list, shown, with its function.
+  auto* list = Control<CContainerUI>("device_setkeyinfo_list");
+  ASSERT_EQ(list->GetCount(), 11);
+  for (int i = 0; i < list->GetCount(); ++i) {
+    auto* row = qobject_cast<CContainerUI*>(list->GetItemAt(i));
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(row->IsOwnVisible()) << "row " << i;
+    EXPECT_FALSE(row->GetItemAt(1)->GetText().isEmpty()) << "row " << i;
+  }
   EXPECT_EQ(Control<CTabLayoutUI>("mouse_device_seting_layout")->GetCurSel(), 0);
   EXPECT_TRUE(Control<COptionUI>("mouse_device_seting_option_0")->IsSelected());
   EXPECT_FALSE(Control<COptionUI>("mouse_device_seting_option_1")->IsSelected());
