@@ -64,6 +64,7 @@ void KeyboardCore::LoadLightLists(const QString& modeFile, int tableIndex,
   ReloadMacroNames(macroListFile);
 }
 
+
 void KeyboardCore::LoadProfileState() {
   const QString path = profile_.GetProfilePath();
   if (path.isEmpty())
@@ -112,41 +113,6 @@ void KeyboardCore::SaveProfile() {
 void KeyboardCore::SetLightInfo(const LightWords& words) {
   SetLightWords(words);
   profile_.SetLightInfo(FromLightWords(words));
-}
-
-bool KeyboardCore::DropInvalidMacroKeys() {
-  const size_t count = macroNames_.size();
-  bool changed = false;
-  for (KeyListEntry& entry : keyList_) {
-    if (keys::IsMacro(entry.Normal.Type) && entry.Normal.Code1 >= count) {
-      const uint16_t index = entry.Normal.KeyIndex;
-      entry.Normal = entry.Default;
-      entry.Normal.KeyIndex = index;
-      changed = true;
-    }
-  }
-  if (changed)
-    profile_.SetKeyList(keyList_);
-  return changed;
-}
-
-void KeyboardCore::SetKeyAssignment(int position, const KeyListEntry& entry) {
-  if (position < 0 || position >= static_cast<int>(keyList_.size()))
-    return;
-  keyList_[static_cast<size_t>(position)] = entry;
-  profile_.SetKeyList(keyList_);
-}
-
-void KeyboardCore::SetKeyList(const std::vector<KeyListEntry>& list) {
-  if (list.size() != keyList_.size())
-    return;
-  keyList_ = list;
-  profile_.SetKeyList(keyList_);
-}
-
-void KeyboardCore::ReloadMacroNames(const QString& macroListFile) {
-  macroNames_ = macroListFile.isEmpty() ? std::vector<std::string>{}
-                                        : macros::ReadMacroNames(macroListFile);
 }
 
 void KeyboardCore::SetFnLayer(bool on) {
@@ -422,16 +388,7 @@ void KeyboardCore::WriteKeyTables(int arg, std::vector<KeyListEntry> list,
   // again first, decides how much of it is sent.
   std::array<uint8_t, kTableSize> normal = keyTable_;
   std::array<uint8_t, kTableSize> fn = keyTable_;
-  const size_t macroCount = macroNames_.size();
   std::vector<int> used;
-  auto renumber = [&used](uint8_t macroIndex) {
-    auto it = std::find(used.begin(), used.end(), macroIndex);
-    if (it == used.end()) {
-      used.push_back(macroIndex);
-      return static_cast<uint8_t>(used.size() - 1);
-    }
-    return static_cast<uint8_t>(it - used.begin());
-  };
   const int slotLimit = std::min<int>(info_.keyCount, protocol::KeyFunction::kSlots);
   const size_t positions = std::min<size_t>(list.size(), kKeyPositions);
   for (size_t i = 0; i < positions; ++i) {
@@ -439,20 +396,12 @@ void KeyboardCore::WriteKeyTables(int arg, std::vector<KeyListEntry> list,
     if (slot == kNoSlot || slot >= slotLimit)
       continue;
     KeyListEntry& entry = list[i];
-    if (keys::IsMacro(entry.Normal.Type)) {
-      if (entry.Normal.Code1 < macroCount && !macrosWithheld_)
-        entry.Normal.Code1 = renumber(entry.Normal.Code1);
-      else
-        entry.Normal = entry.Default;
-    }
-    if (keys::IsMacro(entry.Fn.Type)) {
-      if (entry.Fn.Code1 < macroCount && !macrosWithheld_) {
-        entry.Fn.Code1 = renumber(entry.Fn.Code1);
-      } else {
-        entry.Fn.Type = 0;
-        entry.Fn.Code1 = 0;
-        entry.Fn.Code2 = 0;
-      }
+    if (keys::IsMacro(entry.Normal.Type) && !RenumberForSending(entry.Normal, used))
+      entry.Normal = entry.Default;
+    if (keys::IsMacro(entry.Fn.Type) && !RenumberForSending(entry.Fn, used)) {
+      entry.Fn.Type = 0;
+      entry.Fn.Code1 = 0;
+      entry.Fn.Code2 = 0;
     }
     // An Fn function equal to the default is sent as none.
     const keys::FunctionCode fnCode =
@@ -504,25 +453,6 @@ std::vector<int> KeyboardCore::CollectUsedMacros() const {
     if (positionToSlot_[static_cast<size_t>(position)] != kNoSlot)
       scan.push_back(position);
   return macros::UsedMacros(keyList_, scan, true, macroNames_.size());
-}
-
-int KeyboardCore::DownloadMacros(const std::vector<int>& used, const QString& folder,
-                                 std::function<void(int)> done) {
-  macro_download::Plan plan = macro_download::PlanImage(used, folder, info_.MacroBytes());
-  // Until an image is sent again, keys are sent without macros: the device
-  // would play whatever its memory holds from before.
-  macrosWithheld_ = plan.result != 0;
-  if (plan.result != 0 || plan.image.empty())
-    return plan.result;
-  macro_download::SendImage(*this, std::move(plan.image),
-                            [this, done = std::move(done)](std::optional<protocol::DeviceInfo> info,
-                                                           int result) {
-                              if (info)
-                                AdoptInfo(*info);
-                              if (done)
-                                done(result);
-                            });
-  return 0;
 }
 
 void KeyboardCore::WriteColourTable(std::function<void(int)> done) {

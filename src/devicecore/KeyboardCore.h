@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "devicecore/DeviceCore.h"
+#include "devicecore/KeyedDeviceCore.h"
 #include "lighting/EffectState.h"
 #include "lighting/EffectStepPlayer.h"
 #include "lighting/KeyboardEffects.h"
@@ -37,7 +37,7 @@
 // Every exchange runs on the device's worker; the state here changes on the
 // UI thread, in the completions, except what the event readers and the
 // light thread share (atomics and the locks below).
-class KeyboardCore : public DeviceCore {
+class KeyboardCore : public KeyedDeviceCore {
   Q_OBJECT
  public:
   static constexpr int kTableSize = protocol::kKeyTableBytes;
@@ -100,14 +100,6 @@ class KeyboardCore : public DeviceCore {
   void ResetToDefaults();
   void SaveProfile();
   void SetLightInfo(const LightWords& words);
-  // Drops macro keys whose macro no longer exists; true when any was.
-  bool DropInvalidMacroKeys();
-  void SetKeyAssignment(int position, const KeyListEntry& entry);
-  // Every key at once (a macro was deleted); a list of another length is
-  // ignored.
-  void SetKeyList(const std::vector<KeyListEntry>& list);
-  // The macro names read again from the macro list file.
-  void ReloadMacroNames(const QString& macroListFile);
   void SetFnLayer(bool on);
   uint16_t Half(HalfWord field) const;
   void SetHalf(HalfWord field, uint16_t value);
@@ -160,7 +152,6 @@ class KeyboardCore : public DeviceCore {
   void HandleEvent(uint16_t code);
 
   // --- State --------------------------------------------------------------------
-  const std::vector<KeyListEntry>& KeyList() const { return keyList_; }
   bool IsFnLayer() const { return fnLayer_; }
   SystemWords Settings() const { return settings_; }
   Block LastBlock() const;
@@ -168,20 +159,10 @@ class KeyboardCore : public DeviceCore {
   uint8_t PositionToSlot(int position) const;
   uint8_t PositionToLed(int position) const;
   int SlotCount() const { return info_.keyCount; }
-  const std::vector<std::string>& MacroNames() const { return macroNames_; }
   // The macros the keys of the profile use, in the order the device is
   // scanned: positions 0 to 125 that have a key, the normal record, then the
   // Fn record.
   std::vector<int> CollectUsedMacros() const;
-  // Packs the used macros of `folder` into one image and sends it (in the
-  // background; `done` hears whether every command was answered). Decided at
-  // once from the files and the information block last read: 0 when sent or
-  // nothing to send, a positive count of events to remove when the image
-  // exceeds the macro memory, -1 when no image can be made.
-  // While the last image was refused, key tables send macro keys as their
-  // defaults.
-  int DownloadMacros(const std::vector<int>& used, const QString& folder,
-                     std::function<void(int)> done = {});
   const LightModeList& ModeList() const { return modes_; }
   CKeyboardProfiledata& Profile() { return profile_; }
   // The program-wide pending-reset flag, one value shared by every
@@ -222,14 +203,13 @@ class KeyboardCore : public DeviceCore {
   int firstContactDelayMs_ = 0;
   bool keysRead_ = true;
   bool blockRead_ = true;
-  std::vector<KeyListEntry> keyList_;
-  // The last macro image could not be made or did not fit.
-  bool macrosWithheld_ = false;
   bool fnLayer_ = false;
   SystemWords settings_{};
+  CBasicProfiledata& KeyProfile() override { return profile_; }
+  size_t MacroMemoryBytes() const override { return info_.MacroBytes(); }
   // The information block just read: its key count is the number of slots
   // the light frames stream.
-  void AdoptInfo(const protocol::DeviceInfo& info);
+  void AdoptInfo(const protocol::DeviceInfo& info) override;
   protocol::DeviceInfo info_{};
   std::array<uint8_t, kTableSize> keyTable_{};
   std::array<uint8_t, kTableSize> keyAttributes_{};
@@ -242,7 +222,6 @@ class KeyboardCore : public DeviceCore {
   // readers.
   mutable std::mutex blockMutex_;
   Block block_{};
-  std::vector<std::string> macroNames_;
   // The RGB word (protocol::ToRgbWord) per light position.
   std::array<uint32_t, kPositions> customColours_{};
   LightModeList modes_;

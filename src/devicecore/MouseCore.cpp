@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "devicecore/DeviceLedCanvas.h"
-#include "devicecore/MacroDownload.h"
 #include "keys/KeyTables.h"
 #include "lighting/CommonEffects.h"
 #include "lighting/LightPanelLayout.h"
@@ -54,11 +53,6 @@ void MouseCore::SetProfileFiles(const QString& defaultProfile, const QString& pr
 void MouseCore::LoadLightLists(const QString& modeFile, int tableIndex, const QString& macroListFile) {
   modes_ = LightModeList::Load(modeFile, tableIndex);
   ReloadMacroNames(macroListFile);
-}
-
-void MouseCore::ReloadMacroNames(const QString& macroListFile) {
-  macroNames_ = macroListFile.isEmpty() ? std::vector<std::string>{}
-                                        : macros::ReadMacroNames(macroListFile);
 }
 
 void MouseCore::LoadProfileState() {
@@ -114,36 +108,6 @@ void MouseCore::SaveProfile() {
 void MouseCore::SetLightInfo(const LightWords& words) {
   SetLightWords(words);
   profile_.SetLightInfo(FromLightWords(words));
-}
-
-bool MouseCore::DropInvalidMacroKeys() {
-  const size_t count = macroNames_.size();
-  bool changed = false;
-  for (KeyListEntry& entry : keyList_) {
-    if (keys::IsMacro(entry.Normal.Type) && entry.Normal.Code1 >= count) {
-      const uint16_t index = entry.Normal.KeyIndex;
-      entry.Normal = entry.Default;
-      entry.Normal.KeyIndex = index;
-      changed = true;
-    }
-  }
-  if (changed)
-    profile_.SetKeyList(keyList_);
-  return changed;
-}
-
-void MouseCore::SetKeyAssignment(int button, const KeyListEntry& entry) {
-  if (button < 0 || button >= static_cast<int>(keyList_.size()))
-    return;
-  keyList_[static_cast<size_t>(button)] = entry;
-  profile_.SetKeyList(keyList_);
-}
-
-void MouseCore::SetKeyList(const std::vector<KeyListEntry>& list) {
-  if (list.size() != keyList_.size())
-    return;
-  keyList_ = list;
-  profile_.SetKeyList(keyList_);
 }
 
 DpiStage& MouseCore::Stage(int index) {
@@ -320,7 +284,6 @@ void MouseCore::WriteParameterBlock(int slot, const mouse::BlockFrame& frame,
 
 void MouseCore::WriteKeyTables(int arg, std::vector<KeyListEntry> list, std::function<void(int)> done) {
   std::array<uint8_t, protocol::kKeyTableBytes> table = keyTable_;
-  const size_t macroCount = macroNames_.size();
   std::vector<int> used;
   const int slotCount = std::min<int>(info_.keyCount, mouse::kMaxSlots);
   for (int button = 0; button < kButtons && button < static_cast<int>(list.size()); ++button) {
@@ -328,18 +291,8 @@ void MouseCore::WriteKeyTables(int arg, std::vector<KeyListEntry> list, std::fun
     if (slot == mouse::kNoSlot || slot >= slotCount)
       continue;
     KeyFunctionRecord record = list[static_cast<size_t>(button)].Normal;
-    if (keys::IsMacro(record.Type)) {
-      if (record.Code1 < macroCount && !macrosWithheld_) {
-        auto it = std::find(used.begin(), used.end(), record.Code1);
-        if (it == used.end()) {
-          used.push_back(record.Code1);
-          it = used.end() - 1;
-        }
-        record.Code1 = static_cast<uint8_t>(it - used.begin());
-      } else {
-        record = list[static_cast<size_t>(button)].Default;
-      }
-    }
+    if (keys::IsMacro(record.Type) && !RenumberForSending(record, used))
+      record = list[static_cast<size_t>(button)].Default;
     keys::CodeOf(record).WriteSlot(table, slot);
   }
   const size_t bytes = static_cast<size_t>(slotCount) * protocol::KeyFunction::kSize;
@@ -366,23 +319,6 @@ std::vector<int> MouseCore::CollectUsedMacros() const {
     if (ButtonSlot(button) != mouse::kNoSlot)
       scan.push_back(button);
   return macros::UsedMacros(keyList_, scan, false, macroNames_.size());
-}
-
-int MouseCore::DownloadMacros(const std::vector<int>& used, const QString& folder,
-                              std::function<void(int)> done) {
-  macro_download::Plan plan = macro_download::PlanImage(used, folder, info_.MacroBytes());
-  macrosWithheld_ = plan.result != 0;
-  if (plan.result != 0 || plan.image.empty())
-    return plan.result;
-  macro_download::SendImage(*this, std::move(plan.image),
-                            [this, done = std::move(done)](std::optional<protocol::DeviceInfo> info,
-                                                           int result) {
-                              if (info)
-                                info_ = *info;
-                              if (done)
-                                done(result);
-                            });
-  return 0;
 }
 
 // --- Light effects ---------------------------------------------------------------------

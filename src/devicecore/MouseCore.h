@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "devicecore/DeviceCore.h"
+#include "devicecore/KeyedDeviceCore.h"
 #include "lighting/EffectState.h"
 #include "lighting/EffectStepPlayer.h"
 #include "lighting/LightListPlayer.h"
@@ -32,7 +32,7 @@
 // Every exchange runs on the device's worker; the state here changes on the
 // UI thread, in the completions, except what the event readers and the
 // light thread share (atomics and the locks below).
-class MouseCore : public DeviceCore {
+class MouseCore : public KeyedDeviceCore {
   Q_OBJECT
  public:
   static constexpr int kButtons = mouse::kButtons;
@@ -66,16 +66,12 @@ class MouseCore : public DeviceCore {
   void SetProfileFiles(const QString& defaultProfile, const QString& profile,
                        const QString& lightConfig);
   void LoadLightLists(const QString& modeFile, int tableIndex, const QString& macroListFile);
-  void ReloadMacroNames(const QString& macroListFile);
   // Loads the profile file: buttons, lighting, DPI stages, settings words.
   void LoadProfileState();
   void ApplyProfile();
   void ResetToDefaults();
   void SaveProfile();
   void SetLightInfo(const LightWords& words);
-  bool DropInvalidMacroKeys();
-  void SetKeyAssignment(int button, const KeyListEntry& entry);
-  void SetKeyList(const std::vector<KeyListEntry>& list);
 
   // DPI stages, active stage and settings words: kept here and in the
   // profile (the file is written by SaveProfile).
@@ -111,8 +107,6 @@ class MouseCore : public DeviceCore {
   void WriteKeyTables(int arg, std::vector<KeyListEntry> list, std::function<void(int)> done = {});
   // The macros the buttons use, in button order (normal records only).
   std::vector<int> CollectUsedMacros() const;
-  int DownloadMacros(const std::vector<int>& used, const QString& folder,
-                     std::function<void(int)> done = {});
 
   // --- Light effects -------------------------------------------------------------
   void StartLightThread();
@@ -123,12 +117,10 @@ class MouseCore : public DeviceCore {
   void HandleEvent(uint16_t code);
 
   // --- State --------------------------------------------------------------------
-  const std::vector<KeyListEntry>& KeyList() const { return keyList_; }
   uint8_t ButtonSlot(int button) const;
   const protocol::DeviceInfo& Info() const { return info_; }
   Block LastBlock() const;
   uint8_t ActiveSlot() const { return activeSlot_; }
-  const std::vector<std::string>& MacroNames() const { return macroNames_; }
   const LightModeList& ModeList() const { return modes_; }
   CMouseProfiledata& Profile() { return profile_; }
 
@@ -143,6 +135,9 @@ class MouseCore : public DeviceCore {
     bool read = false;
     Block block{};
   };
+  CBasicProfiledata& KeyProfile() override { return profile_; }
+  size_t MacroMemoryBytes() const override { return info_.MacroBytes(); }
+  void AdoptInfo(const protocol::DeviceInfo& info) override { info_ = info; }
   KeysRead ExchangeKeys();
   BlockRead ExchangeBlock();
   bool ApplyKeys(const KeysRead& read);
@@ -157,8 +152,6 @@ class MouseCore : public DeviceCore {
   QTimer resyncTimer_;
   bool keysRead_ = false;
   bool blockRead_ = false;
-  std::vector<KeyListEntry> keyList_;
-  bool macrosWithheld_ = false;
   std::vector<DpiStage> stages_;
   int activeStage_ = 0;
   SystemWords system_{};
@@ -171,7 +164,6 @@ class MouseCore : public DeviceCore {
   mutable std::mutex blockMutex_;
   Block block_{};
   std::array<uint8_t, 21> previousBlock_{};
-  std::vector<std::string> macroNames_;
   LightModeList modes_;
 
   // Effect state: the light thread steps it, the trigger event (a reader
