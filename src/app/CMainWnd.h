@@ -15,6 +15,7 @@
 #include "app/MainWindowRoutes.h"
 #include "app/PageSetHost.h"
 #include "app/ThreadSlotTable.h"
+#include "devices/CVarnisUSBDevice.h"
 #include "platform/WindowMessageTypes.h"
 #include "platform/WindowMessages.h"
 #include "toolkit/CMenuWnd.h"
@@ -44,7 +45,6 @@ inline constexpr uint32_t ShowProgressMessage = 0x0C00;
 inline constexpr uint32_t LanguageMessage = 0x0C11;
 inline constexpr uint32_t OpenSettingsMessage = 0x0C15;
 inline constexpr uint32_t ClearSettingsMarkMessage = 0x0C16;
-inline constexpr uint32_t SelectProfileMessage = 0x0D00;
 inline constexpr uint32_t PageIdleMessage = 0x0D02;
 inline constexpr uint32_t MacroHookMessage = 0x041E;
 inline constexpr uint32_t DebugOnlyMessage = 0x04C8;

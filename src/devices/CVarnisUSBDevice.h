@@ -29,6 +29,7 @@ class CMpDevicePowerUI;
 // Messages a device page sends its owner window.
 inline constexpr uint32_t PageVisibilityMessage = 0x0D03;  // wParam kind index, lParam 1 show / 0 hide
 inline constexpr uint32_t PowerStatusMessage = 0x0D01;     // wParam: status byte 4
+inline constexpr uint32_t SelectProfileMessage = 0x0D00;   // wParam: the device's active slot
 
 // Per-light-point effect state.
 using LedEffectState = std::array<uint8_t, 17>;

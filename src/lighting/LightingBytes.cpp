@@ -113,16 +113,30 @@ void ReadKeyboardLighting(std::span<const uint8_t, KeyboardParameters::kSize> bl
   info.CustomGroup = block[KeyboardParameters::kCustomGroupOffset];
 }
 
+namespace {
+
+template <size_t N>
+void ReadCommon(std::span<const uint8_t, N> block, LightInfo& info, const LightModeList& modes) {
+  const int position = modes.PositionOf(block[BlockLighting::kModeOffset]);
+  info.SelectItem = static_cast<uint8_t>(position >= 0 ? position : block[BlockLighting::kModeOffset]);
+  info.Light = Level(block[BlockLighting::kBrightnessOffset]);
+  info.Speed = static_cast<uint8_t>(kMaxLevel - Level(block[BlockLighting::kSpeedOffset]));
+  info.MultiColor = Flag(block[BlockLighting::kMultiColourOffset]);
+  info.Red = block[BlockLighting::kColourOffset];
+  info.Green = block[BlockLighting::kColourOffset + 1];
+  info.Blue = block[BlockLighting::kColourOffset + 2];
+}
+
+}  // namespace
+
 void ReadMouseLighting(std::span<const uint8_t, MouseParameters::kSize> block, LightInfo& info,
                        const LightModeList& modes) {
-  const int position = modes.PositionOf(block[MouseParameters::kModeOffset]);
-  info.SelectItem = static_cast<uint8_t>(position >= 0 ? position : block[MouseParameters::kModeOffset]);
-  info.Light = Level(block[MouseParameters::kBrightnessOffset]);
-  info.Speed = static_cast<uint8_t>(kMaxLevel - Level(block[MouseParameters::kSpeedOffset]));
-  info.MultiColor = Flag(block[MouseParameters::kMultiColourOffset]);
-  info.Red = block[MouseParameters::kColourOffset];
-  info.Green = block[MouseParameters::kColourOffset + 1];
-  info.Blue = block[MouseParameters::kColourOffset + 2];
+  ReadCommon<MouseParameters::kSize>(block, info, modes);
+}
+
+void ReadPadLighting(std::span<const uint8_t, PadParameters::kSize> block, LightInfo& info,
+                     const LightModeList& modes) {
+  ReadCommon<PadParameters::kSize>(block, info, modes);
 }
 
 }  // namespace lighting

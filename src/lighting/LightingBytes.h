@@ -63,4 +63,9 @@ void ReadKeyboardLighting(std::span<const uint8_t, protocol::KeyboardParameters:
 void ReadMouseLighting(std::span<const uint8_t, protocol::MouseParameters::kSize> block,
                        LightInfo& info, const LightModeList& modes);
 
+// Reads the pad's (and headset's) block lighting back the same way; the
+// block has no direction byte of the program's.
+void ReadPadLighting(std::span<const uint8_t, protocol::PadParameters::kSize> block,
+                     LightInfo& info, const LightModeList& modes);
+
 }  // namespace lighting

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <string>
+
+#include "devicecore/DeviceCore.h"
+#include "lighting/EffectState.h"
+#include "lighting/EffectStepPlayer.h"
+#include "lighting/LightListPlayer.h"
+#include "lighting/LightModeList.h"
+#include "profiles/CBasicProfiledata.h"
+#include "protocol/ParameterBlocks.h"
+
+// A device whose only settings are its lighting in a 21-byte block (the
+// mouse pad; the headset's lighting side): the block as read, the profile's
+// lighting, and the light effects. The block's bytes 0, 4 and 9..20 are the
+// device's own and go back as read.
+class PadCore : public DeviceCore {
+  Q_OBJECT
+ public:
+  using Block = protocol::PadParameters::Bytes;
+  static constexpr uint16_t kEventResync = 0x0401;
+  // The pause between a resync event and the read it asks for.
+  static constexpr int kResyncDelayMs = 500;
+
+  // `kind`: the effect table (lighting::kKindMousePad or kKindHeadset).
+  explicit PadCore(int kind = 3);
+  ~PadCore() override;
+
+  struct Listener {
+    // The block was read again after the device asked: its active slot.
+    std::function<void(int slot)> resynced;
+    std::function<void()> lightModeChanged;
+  };
+  void SetListener(Listener listener) { listener_ = std::move(listener); }
+
+  // --- Files and profile (UI thread) -----------------------------------------
+  void SetProfileFiles(const QString& defaultProfile, const QString& profile,
+                       const QString& lightConfig);
+  void LoadLightLists(const QString& modeFile, int tableIndex);
+  void LoadProfileState();
+  void ApplyProfile();
+  void ResetToDefaults();
+  void SaveProfile();
+  void SetLightInfo(const LightWords& words);
+  virtual CBasicProfiledata& Profile() { return profile_; }
+
+  // --- Exchanges ---------------------------------------------------------------
+  // The information block and the active slot's block; the profile is loaded
+  // in between. `done` gets whether the block was read.
+  void ReadFirstContact(std::function<void(bool)> done = {});
+  // The active slot's 21 bytes at slot × 64; nothing changes on a failure.
+  // `done` gets the active slot, or -1.
+  bool SyncFromDevice(std::function<void(int)> done = {}, const std::string& key = {});
+  // The block with the profile's lighting into slot `slot`; `done` gets 1
+  // when written (0 when not: a closed channel writes nothing).
+  void WriteParameterBlock(int slot, std::function<void(int)> done = {});
+
+  // --- Light effects -------------------------------------------------------------
+  void StartLightThread();
+  void LightPass();
+  void OnLightModeChanged();
+  void HandleEvent(uint16_t code);
+
+  Block LastBlock() const;
+  uint8_t ActiveSlot() const { return activeSlot_; }
+  const LightModeList& ModeList() const { return modes_; }
+
+ private:
+  struct BlockRead {
+    bool read = false;
+    Block block{};
+  };
+  BlockRead ExchangeBlock();
+  bool ApplyBlock(const BlockRead& read);
+
+  const int kind_;
+  Listener listener_;
+  CBasicProfiledata profile_;
+  QTimer resyncTimer_;
+  std::atomic<uint8_t> activeSlot_{0};
+  mutable std::mutex blockMutex_;
+  Block block_{};
+  LightModeList modes_;
+
+  mutable std::mutex effectMutex_;
+  lighting::EffectState effect_;
+  mutable std::mutex listMutex_;
+  lighting::LightListPlayer lightList_;
+  std::mutex stepMutex_;
+  lighting::EffectStepPlayer userSteps_;
+  uint32_t tickCounter_ = 0;
+};
