@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/DebugChannel.h"
+#include "protocol/ParameterBlocks.h"
 #include "platform/ThreadRole.h"
 
 DeviceCore::DeviceCore()
@@ -263,4 +264,16 @@ void DeviceCore::PollPowerStatus(std::function<void(std::optional<PowerBytes>)> 
         return status;
       },
       std::move(done), "power");
+}
+
+bool DeviceCore::ReadActiveBlock(std::span<uint8_t> block, size_t stride) {
+  if (!Commands.IsOpen || block.empty())
+    return false;
+  std::array<uint8_t, 1> active{};
+  if (Commands.ReadParameters(active, protocol::kActiveProfileAddress) != 1)
+    return false;
+  if (Commands.ReadParameters(block, static_cast<uint16_t>(active[0] * stride)) != 1)
+    return false;
+  block[protocol::BlockLighting::kActiveProfileOffset] = active[0];
+  return true;
 }

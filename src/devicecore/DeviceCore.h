@@ -91,6 +91,10 @@ class DeviceCore : public QObject {
   // the device is on its cable), given to `done` on the UI thread.
   using PowerBytes = protocol::PowerStatus::Bytes;
   void PollPowerStatus(std::function<void(std::optional<PowerBytes>)> done);
+  // Worker side: reads the active profile slot, then that slot's block
+  // (`stride` bytes apart) into `block`, with the slot in byte 0. False on
+  // any failure.
+  bool ReadActiveBlock(std::span<uint8_t> block, size_t stride);
 
   // Event interfaces: hands the interface at `path` to the device (closing
   // the one it had) and starts its reader; the receiver's when `receiver`.

@@ -242,15 +242,7 @@ bool KeyboardCore::ApplyKeys(const KeysRead& read) {
 
 KeyboardCore::BlockRead KeyboardCore::ExchangeBlock() {
   BlockRead read;
-  if (!Commands.IsOpen)
-    return read;
-  std::array<uint8_t, 1> active{};
-  if (Commands.ReadParameters(active, protocol::kActiveProfileAddress) != 1)
-    return read;
-  if (Commands.ReadParameters(read.block, protocol::SlotAddress<Parameters>(active[0])) != 1)
-    return read;
-  read.block[Parameters::kActiveProfileOffset] = active[0];
-  read.read = true;
+  read.read = ReadActiveBlock(read.block, Parameters::kStride);
   return read;
 }
 

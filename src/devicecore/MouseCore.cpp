@@ -180,15 +180,9 @@ bool MouseCore::ApplyKeys(const KeysRead& read) {
 
 MouseCore::BlockRead MouseCore::ExchangeBlock() {
   BlockRead read;
-  if (!Commands.IsOpen || !Commands.QueryWirelessLink())
-    return read;
-  std::array<uint8_t, 1> active{};
-  if (Commands.ReadParameters(active, protocol::kActiveProfileAddress) != 1)
-    return read;
-  if (Commands.ReadParameters(read.block, protocol::SlotAddress<Parameters>(active[0])) != 1)
-    return read;
-  read.block[Parameters::kActiveProfileOffset] = active[0];
-  read.read = true;
+  // A mouse behind its receiver is read only while it answers.
+  read.read = Commands.IsOpen && Commands.QueryWirelessLink() &&
+              ReadActiveBlock(read.block, Parameters::kStride);
   return read;
 }
 

@@ -92,16 +92,7 @@ void PadCore::SetLightInfo(const LightWords& words) {
 
 PadCore::BlockRead PadCore::ExchangeBlock() {
   BlockRead read;
-  if (!Commands.IsOpen)
-    return read;
-  std::array<uint8_t, 1> active{};
-  if (Commands.ReadParameters(active, protocol::kActiveProfileAddress) != 1)
-    return read;
-  // The block lives at slot × 64, where it is written.
-  if (Commands.ReadParameters(read.block, protocol::SlotAddress<Parameters>(active[0])) != 1)
-    return read;
-  read.block[Parameters::kActiveProfileOffset] = active[0];
-  read.read = true;
+  read.read = ReadActiveBlock(read.block, Parameters::kStride);
   return read;
 }
 
