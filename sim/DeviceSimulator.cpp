@@ -157,18 +157,16 @@ std::optional<std::string> DeviceSimulator::NodeOf(const std::string& connection
 }
 
 bool DeviceSimulator::SendEvent(DeviceKind kind, uint16_t code) {
+  // The headset has no event collection: its only one carries the commands.
+  if (kind == DeviceKind::Headset)
+    return false;
   std::lock_guard lock(mutex_);
   bool sent = false;
   for (auto& [name, plugged] : plugged_) {
     if (plugged.kind != kind)
       continue;
-    // The headset reports on its one collection; the others on the consumer one.
-    const uint8_t id = kind == DeviceKind::Headset ? kCommandReport : kEventReport;
-    std::vector<uint8_t> report = {id, static_cast<uint8_t>(code & 0xFF),
-                                   static_cast<uint8_t>(code >> 8)};
-    if (id == kCommandReport)
-      report.resize(protocol::DeviceCommand::kSize, 0);
-    plugged.server->Broadcast(std::move(report));
+    plugged.server->Broadcast({kEventReport, static_cast<uint8_t>(code & 0xFF),
+                               static_cast<uint8_t>(code >> 8)});
     sent = true;
   }
   return sent;

@@ -35,7 +35,8 @@ class DeviceSimulator {
 
   FirmwareModel& Firmware(DeviceKind kind);
   // Sends an event report (a 16-bit usage on the consumer collection) on every
-  // plugged connection of the device. False when none is plugged.
+  // plugged connection of the device. False when none is plugged, and for the
+  // headset, which has no event collection.
   bool SendEvent(DeviceKind kind, uint16_t code);
 
   std::string SysRoot() const { return root_ + "/sys"; }

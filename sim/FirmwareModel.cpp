@@ -76,6 +76,16 @@ void FillKeyboardKeys(std::vector<uint8_t>& table, std::vector<uint8_t>& attribu
   }
 }
 
+// The bytes of a pad's or headset's block that only its firmware knows
+// (byte 4 and 9..20): never zero, and different in every slot, so a host
+// that writes back what it did not read shows.
+void FillOwnPadBytes(std::span<uint8_t> block, size_t slot) {
+  using Parameters = protocol::PadParameters;
+  block[Parameters::kDirectionOffset] = static_cast<uint8_t>(0x40 + slot);
+  for (size_t i = Parameters::kLightingEnd; i < Parameters::kSize; ++i)
+    block[i] = static_cast<uint8_t>(0x80 + slot * 0x10 + i);
+}
+
 // A device fresh from the factory lights up: every profile slot starts with
 // a static red at full brightness, middle speed, and the fastest report rate.
 void FillFactoryParameters(DeviceKind kind, std::vector<uint8_t>& parameters) {
@@ -114,6 +124,8 @@ void FillFactoryParameters(DeviceKind kind, std::vector<uint8_t>& parameters) {
         kFactoryRed, block.subspan(BlockLighting::kColourOffset).first<protocol::kRgbBytes>());
     if (layout.reportRateOffset != 0)
       block[layout.reportRateOffset] = layout.reportRate;
+    if (kind == DeviceKind::Pad || kind == DeviceKind::Headset)
+      FillOwnPadBytes(block, slot);
   }
 }
 
@@ -198,6 +210,8 @@ void FirmwareModel::Record(bool toDevice, std::span<const uint8_t> report) {
   entry.toDevice = toDevice;
   std::copy_n(report.begin(), std::min(report.size(), entry.report.size()), entry.report.begin());
   log_.push_back(entry);
+  while (log_.size() > kLogEntries)
+    log_.pop_front();
 }
 
 std::vector<Report> FirmwareModel::HandleRequest(std::span<const uint8_t> request,
@@ -388,7 +402,7 @@ std::vector<std::vector<uint8_t>> FirmwareModel::LightReports() const {
 
 std::vector<LogEntry> FirmwareModel::Log() const {
   std::lock_guard lock(mutex_);
-  return log_;
+  return {log_.begin(), log_.end()};
 }
 
 std::string FirmwareModel::StateJson() const {

@@ -49,6 +49,8 @@ class FirmwareModel {
   static constexpr size_t kRecoilBytes = 4096;
   static constexpr size_t kLightFrameBytes = 1024;
   static constexpr size_t kHeadsetLightReports = 12;
+  // The log keeps the newest entries (a streaming headset adds 240 a second).
+  static constexpr size_t kLogEntries = 50000;
 
   explicit FirmwareModel(DeviceKind kind);
 
@@ -107,7 +109,7 @@ class FirmwareModel {
   bool wirelessOn_ = true;
   Fault fault_;
   std::optional<Report> lastAnswer_;
-  std::vector<LogEntry> log_;
+  std::deque<LogEntry> log_;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

@@ -103,6 +103,8 @@ std::string Execute(sim::DeviceSimulator& simulator, const std::vector<std::stri
     long code = 0;
     if (!ParseNumber(args[2], code, 16) || code < 0 || code > 0xFFFF)
       return error("CODE is a hexadecimal usage");
+    if (*kind == sim::DeviceKind::Headset)
+      return error("the headset has no event collection");
     return simulator.SendEvent(*kind, static_cast<uint16_t>(code)) ? "ok\n"
                                                                     : error("device not plugged");
   }

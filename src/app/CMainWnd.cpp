@@ -241,7 +241,9 @@ CVarnisUSBDevice* CMainWnd::CurrentDevice() const {
 
 std::vector<CVarnisUSBDevice*> CMainWnd::LightControlledDevices() const {
   std::vector<CVarnisUSBDevice*> devices;
-  for (auto kind : {DevicePageSet::Mouse, DevicePageSet::MousePad, DevicePageSet::Keyboard})
+  // The headset too: the program drives its lights all the time.
+  for (auto kind : {DevicePageSet::Mouse, DevicePageSet::MousePad, DevicePageSet::Keyboard,
+                    DevicePageSet::Headset})
     devices.insert(devices.end(), pages_->Devices(kind).begin(), pages_->Devices(kind).end());
   return devices;
 }

@@ -255,7 +255,7 @@ uint32_t DeviceCore::GetLedColour(int index) const {
 void DeviceCore::PollPowerStatus(std::function<void(std::optional<PowerBytes>)> done) {
   Run<std::optional<PowerBytes>>(
       [this]() -> std::optional<PowerBytes> {
-        if (!Commands.IsOpen || !Commands.QueryWirelessLink())
+        if (!Commands.IsOpen || (PowerNeedsWirelessLink() && !Commands.QueryWirelessLink()))
           return std::nullopt;
         PowerBytes status{};
         if (Commands.ReadPowerStatus(status, 0) != 1)

@@ -87,10 +87,13 @@ class DeviceCore : public QObject {
                          int tries = 1, int pauseMs = 0);
   // Tells a keyboard that the program takes over its lighting.
   void TakeLightControl();
-  // The power status through the receiver (nothing when the link is down or
-  // the device is on its cable), given to `done` on the UI thread.
+  // The power status (nothing when the wireless link is down, for a device
+  // that reports it through the receiver), given to `done` on the UI thread.
   using PowerBytes = protocol::PowerStatus::Bytes;
   void PollPowerStatus(std::function<void(std::optional<PowerBytes>)> done);
+  // Whether the power status needs the wireless link to answer first (the
+  // devices with a receiver); a device without one reads it at once.
+  virtual bool PowerNeedsWirelessLink() const { return true; }
   // Worker side: reads the active profile slot, then that slot's block
   // (`stride` bytes apart) into `block`, with the slot in byte 0. False on
   // any failure.

@@ -14,7 +14,9 @@ using Parameters = protocol::PadParameters;
 
 }  // namespace
 
-PadCore::PadCore(int kind) : kind_(kind) {
+PadCore::PadCore(int kind, std::unique_ptr<CBasicProfiledata> profile)
+    : kind_(kind),
+      profile_(profile ? std::move(profile) : std::make_unique<CBasicProfiledata>()) {
   SetLightThreadStyle("PAD灯光线程设定退出", 1000);
   SetEventThreadStyle("MS 设备同步线程设定退出", 500);
   effect_.StartChase();
@@ -116,7 +118,7 @@ bool PadCore::ApplyBlock(const BlockRead& read) {
 void PadCore::ReadFirstContact(std::function<void(bool)> done) {
   Run<BlockRead>(
       [this] {
-        if (Commands.IsOpen) {
+        if (readsInformationBlock_ && Commands.IsOpen) {
           protocol::DeviceInfo::Bytes info{};
           Commands.BeginTransfer();
           Commands.ReadDeviceInfo(info);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <string>
@@ -30,8 +31,9 @@ class PadCore : public DeviceCore {
   // The pause between a resync event and the read it asks for.
   static constexpr int kResyncDelayMs = 500;
 
-  // `kind`: the effect table (lighting::kKindMousePad or kKindHeadset).
-  explicit PadCore(int kind = 3);
+  // `kind`: the effect table (lighting::kKindMousePad or kKindHeadset);
+  // `profile`: the profile object of the kind (a plain one when none).
+  explicit PadCore(int kind = 3, std::unique_ptr<CBasicProfiledata> profile = nullptr);
   ~PadCore() override;
 
   struct Listener {
@@ -45,12 +47,12 @@ class PadCore : public DeviceCore {
   void SetProfileFiles(const QString& defaultProfile, const QString& profile,
                        const QString& lightConfig);
   void LoadLightLists(const QString& modeFile, int tableIndex);
-  void LoadProfileState();
+  virtual void LoadProfileState();
   void ApplyProfile();
-  void ResetToDefaults();
+  virtual void ResetToDefaults();
   void SaveProfile();
   void SetLightInfo(const LightWords& words);
-  virtual CBasicProfiledata& Profile() { return profile_; }
+  CBasicProfiledata& Profile() { return *profile_; }
 
   // --- Exchanges ---------------------------------------------------------------
   // The information block and the active slot's block; the profile is loaded
@@ -65,13 +67,17 @@ class PadCore : public DeviceCore {
 
   // --- Light effects -------------------------------------------------------------
   void StartLightThread();
-  void LightPass();
+  virtual void LightPass();
   void OnLightModeChanged();
   void HandleEvent(uint16_t code);
 
   Block LastBlock() const;
   uint8_t ActiveSlot() const { return activeSlot_; }
   const LightModeList& ModeList() const { return modes_; }
+
+ protected:
+  // Whether the first contact reads the information block first (the pad).
+  void SetReadsInformationBlock(bool reads) { readsInformationBlock_ = reads; }
 
  private:
   struct BlockRead {
@@ -83,7 +89,7 @@ class PadCore : public DeviceCore {
 
   const int kind_;
   Listener listener_;
-  CBasicProfiledata profile_;
+  std::unique_ptr<CBasicProfiledata> profile_;
   QTimer resyncTimer_;
   std::atomic<uint8_t> activeSlot_{0};
   mutable std::mutex blockMutex_;
@@ -97,4 +103,5 @@ class PadCore : public DeviceCore {
   std::mutex stepMutex_;
   lighting::EffectStepPlayer userSteps_;
   uint32_t tickCounter_ = 0;
+  bool readsInformationBlock_ = true;
 };

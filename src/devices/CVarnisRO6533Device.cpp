@@ -1,9 +1,10 @@
 #include "devices/CVarnisRO6533Device.h"
 
-CVarnisRO6533Device::CVarnisRO6533Device(QWidget* parent) : CVarnisUSBDevice(parent) {
+#include "lighting/LightPanelLayout.h"
+
+CVarnisRO6533Device::CVarnisRO6533Device(QWidget* parent)
+    : CVarnisLightingDevice(parent, std::make_unique<HeadsetCore>(), lighting::kKindHeadset) {
   kindType_ = DeviceTypes::Headset;
-  SetLightThreadStyle("MS灯光线程设定退出", 1000);
-  SetEventThreadStyle("MS设备同步线程设定退出", 1000);
 }
 
 CVarnisRO6533Device::~CVarnisRO6533Device() { StopThreads(); }

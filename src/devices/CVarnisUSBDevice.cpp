@@ -347,7 +347,7 @@ int CVarnisUSBDevice::WriteCurrentSettings(Done done) {
 }
 
 void CVarnisUSBDevice::PollPowerStatus() {
-  if (!Commands.IsOpen || IsTrayHidden())
+  if (!Commands.IsOpen || (IsTrayHidden() && !PollsPowerWhileInTray()))
     return;
   core_->PollPowerStatus([this](std::optional<DeviceCore::PowerBytes> status) {
     if (!status)

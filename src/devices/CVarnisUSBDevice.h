@@ -287,6 +287,9 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // first thing in their destructors, so nothing runs their code while they
   // are torn down.
   void StopThreads();
+  // Whether the power status is read while the window is hidden in the tray
+  // (devices without a receiver link to check).
+  virtual bool PollsPowerWhileInTray() const { return false; }
   // One input report read from an event interface: its event code. Runs on
   // the reader thread.
   virtual void OnDeviceEvent(uint16_t code, bool receiver);

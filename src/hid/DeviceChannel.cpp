@@ -343,6 +343,21 @@ bool DeviceChannel::QueryWirelessLink() {
          answer[DeviceCommand::kDataOffset] == protocol::kWirelessLinkUp;
 }
 
+int DeviceChannel::SendOutputReport(std::span<const uint8_t> report) {
+  platform::CheckNotUiThread("output report");
+  if (!IsOpen)
+    return kResultNoAnswer;
+  std::unique_lock guard(exchangeGuard_, std::try_to_lock);
+  if (!guard.owns_lock())
+    return kResultNotWritten;
+  std::unique_lock io(IoLock, std::try_to_lock);
+  if (!io.owns_lock())
+    return kResultNotWritten;
+  HidDevice& device = WirelessMode ? Receiver : Wired;
+  return device.SetOutputReport(report, kOutputReportLimitMs) == 1 ? kResultSuccess
+                                                                    : kResultNotWritten;
+}
+
 int DeviceChannel::StreamLightFrame(std::span<const uint8_t> source) {
   const size_t chunk = ChunkSize;
   DeviceCommand request(Command::StreamLightFrame);

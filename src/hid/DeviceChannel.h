@@ -73,6 +73,12 @@ class DeviceChannel {
   int ReadKeyAttributes(std::span<uint8_t> destination);  // TransferSize / 3 bytes
   int TakeLightControl();
   bool QueryWirelessLink();
+  // An unanswered output report of its own (the headset's live light
+  // reports) on the active link. Only worth sending while current: it is
+  // dropped (kResultNotWritten) while an exchange runs, and waits at most
+  // kOutputReportLimitMs for the node to take it.
+  static constexpr int kOutputReportLimitMs = 10;
+  int SendOutputReport(std::span<const uint8_t> report);
 
   // The channel's state, by its established names. Flags other threads read
   // are atomic.

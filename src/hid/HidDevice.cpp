@@ -1,9 +1,12 @@
 #include "hid/HidDevice.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -363,6 +366,42 @@ int HidDevice::Write(std::span<const uint8_t> report, uint32_t& transferred, int
   }
   pendingDone_.notify_all();
   return result;
+}
+
+int HidDevice::SetOutputReport(std::span<const uint8_t> report, int timeoutMs) {
+  uint32_t transferred = 0;
+#ifdef HIDIOCSOUTPUT
+  // Output reports are short; a longer one goes through write().
+  constexpr size_t kMaxOutputRequest = 256;
+  if (!isSocket_ && !noOutputRequest_ && report.size() <= kMaxOutputRequest) {
+    if (!IsOpen() || !WantWrite || report.empty())
+      return 0;
+    WritePending = true;
+    int result = 0;
+    int remaining = timeoutMs;
+    if (WaitFor(POLLOUT, remaining) == Wait::Ready) {
+      // The request's buffer is in and out; the report is copied.
+      std::array<uint8_t, kMaxOutputRequest> buffer{};
+      std::copy(report.begin(), report.end(), buffer.begin());
+      const int n = ::ioctl(Handle.load(), HIDIOCSOUTPUT(report.size()), buffer.data());
+      if (n >= 0) {
+        result = 1;
+      } else if (errno == ENOTTY) {
+        noOutputRequest_ = true;
+      } else {
+        MarkGoneIfFatal(errno);
+      }
+    }
+    {
+      std::lock_guard lock(pendingMutex_);
+      WritePending = false;
+    }
+    pendingDone_.notify_all();
+    if (!noOutputRequest_)
+      return result;
+  }
+#endif
+  return Write(report, transferred, timeoutMs);
 }
 
 void HidDevice::DiscardPendingInput() {

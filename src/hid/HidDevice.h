@@ -47,6 +47,11 @@ class HidDevice {
   int Read(std::span<uint8_t> buffer, uint32_t& transferred, int timeoutMs);
   // 1 when the whole report was written, else 0.
   int Write(std::span<const uint8_t> report, uint32_t& transferred, int timeoutMs);
+  // An output report as the device's control endpoint takes it (the
+  // output-report request of the hidraw node), or through write() where the
+  // kernel lacks that request or the node is a socket. 1 when sent, else 0;
+  // `timeoutMs` bounds the wait for the node to take it.
+  int SetOutputReport(std::span<const uint8_t> report, int timeoutMs);
   // Drops the input reports waiting on the node (stale answers, events).
   void DiscardPendingInput();
   bool UnpackInputReport(std::span<const uint8_t> report);
@@ -95,6 +100,8 @@ class HidDevice {
   std::condition_variable pendingDone_;
   std::atomic<bool> gone_{false};
   bool isSocket_ = false;
+  // The kernel answered the output-report request with ENOTTY once: write().
+  std::atomic<bool> noOutputRequest_{false};
   bool numbered_ = false;
   std::optional<HidCollection> collection_;
   std::string hidDeviceDir_;
