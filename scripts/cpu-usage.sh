@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Measures Travix's CPU use on the simulated devices, thread by thread.
 #
-#   scripts/cpu-usage.sh [--mode N] [--hidden] [--seconds S]
+#   scripts/cpu-usage.sh [--mode N] [--all] [--hidden] [--seconds S]
 #
 # Starts the program offscreen on the simulator with the UI test hook, opens
-# the keyboard's lighting page, picks light mode N of the list (default 1, a
-# moving wave), optionally hides the window to the tray, waits for things to
+# the first page's lighting panel, picks light mode N of the list (default 1,
+# a moving effect), with --all on every page (mouse, keyboard, mouse pad and
+# headset: four devices animating, the headset streaming its light reports),
+# optionally hides the window to the tray, waits for things to
 # settle and then reads utime + stime of every thread from /proc over S
 # seconds (default 30). Prints each busy thread and the total as a percentage
 # of one core. Needs python3 for the hook's socket.
@@ -14,11 +16,13 @@ cd "$(dirname "$0")/.."
 
 mode=1
 hidden=0
+all=0
 seconds=30
 while [ $# -gt 0 ]; do
   case "$1" in
     --mode) mode=$2; shift ;;
     --hidden) hidden=1 ;;
+    --all) all=1 ;;
     --seconds) seconds=$2; shift ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
@@ -58,8 +62,19 @@ EOF
 
 for _ in $(seq 120); do [ -S "$run/travix.sock" ] && break; sleep 0.5; done
 sleep 3
-hook click deng_Op_tab
-hook select light_combo_modeSelect "$mode"
+if [ "$all" = 1 ]; then
+  # From the first page to the last: the same list position on each.
+  for _ in 1 2 3; do hook click device_select_prev; done
+  for page in 1 2 3 4; do
+    hook click deng_Op_tab
+    hook select light_combo_modeSelect "$mode"
+    [ "$page" -lt 4 ] && hook click device_select_next
+    sleep 1
+  done
+else
+  hook click deng_Op_tab
+  hook select light_combo_modeSelect "$mode"
+fi
 [ "$hidden" = 1 ] && hook click closebtn
 sleep 5
 
@@ -74,7 +89,7 @@ snapshot >"$run/before"
 sleep "$seconds"
 snapshot >"$run/after"
 hz=$(getconf CLK_TCK)
-echo "mode $mode, $([ "$hidden" = 1 ] && echo hidden || echo shown), ${seconds} s (percent of one core):"
+echo "mode $mode$([ "$all" = 1 ] && echo " on all four pages"), $([ "$hidden" = 1 ] && echo hidden || echo shown), ${seconds} s (percent of one core):"
 join "$run/before" "$run/after" | awk -v s="$seconds" -v hz="$hz" '
   { d = $4 - $2; total += d; if (d > 0) printf "  %-20s %.2f\n", $3, 100 * d / (hz * s) }
   END { printf "  %-20s %.2f\n", "total", 100 * total / (hz * s) }'
