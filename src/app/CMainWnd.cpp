@@ -18,6 +18,7 @@
 #include "app/KeyAssignmentCommands.h"
 #include "app/MacroCommands.h"
 #include "app/MouseSettingsCommands.h"
+#include "app/HeadsetAudioCommands.h"
 #include "app/LanguageCommands.h"
 #include "app/SettingsWindowCommands.h"
 #include "app/SkinCommands.h"
@@ -62,6 +63,7 @@ CMainWnd::CMainWnd()
   keyAssignment_ = std::make_unique<KeyAssignmentCommands>(*this);
   macros_ = std::make_unique<MacroCommands>(*this);
   mouseSettings_ = std::make_unique<MouseSettingsCommands>(*this);
+  headsetAudio_ = std::make_unique<HeadsetAudioCommands>(*this);
   hook_ = std::make_unique<CDeviceHook>(platform::InputCapture::ForThisDesktop());
   language_ = std::make_unique<LanguageCommands>(*this);
   settings_ = std::make_unique<SettingsWindowCommands>(

@@ -31,6 +31,7 @@ class KeyboardSettingsCommands;
 class KeyAssignmentCommands;
 class MacroCommands;
 class MouseSettingsCommands;
+class HeadsetAudioCommands;
 class LanguageCommands;
 class SettingsWindowCommands;
 class SkinCommands;
@@ -116,6 +117,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   KeyAssignmentCommands& KeyAssignment() { return *keyAssignment_; }
   MacroCommands& Macros() { return *macros_; }
   MouseSettingsCommands& MouseSettings() { return *mouseSettings_; }
+  HeadsetAudioCommands& HeadsetAudio() { return *headsetAudio_; }
   SettingsWindowCommands& Settings() { return *settings_; }
   SkinCommands& Skins() { return *skins_; }
   // The chosen background on "root".
@@ -220,6 +222,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<KeyAssignmentCommands> keyAssignment_;
   std::unique_ptr<MacroCommands> macros_;
   std::unique_ptr<MouseSettingsCommands> mouseSettings_;
+  std::unique_ptr<HeadsetAudioCommands> headsetAudio_;
   std::unique_ptr<CDeviceHook> hook_;
   // The device whose page was chosen last (leaving it checks for unsaved
   // keys).

@@ -5,6 +5,7 @@
 #include "app/CMainWnd.h"
 #include "app/DeviceDetector.h"
 #include "app/DevicePageSet.h"
+#include "devices/CVarnisRO6533Device.h"
 #include "devices/CVarnisUSBDevice.h"
 #include "app/OwnControls.h"
 #include "app/ShellMessages.h"
@@ -264,7 +265,7 @@ bool CMainWnd::IsRoutedMessage(uint32_t message) const {
         MacroHookMessage, WM_MENUCLICK, DebugOnlyMessage, ShowProgressMessage, LanguageMessage,
         DeviceArrivedMessage, DeviceRemovedMessage, OpenSettingsMessage,
         ClearSettingsMarkMessage, SelectProfileMessage, PowerStatusMessage, PageIdleMessage,
-        PageVisibilityMessage})
+        PageVisibilityMessage, AudioNoticeMessage})
     if (routed == message)
       return true;
   return false;
@@ -453,6 +454,10 @@ bool CMainWnd::HandleRoutedMessage(uint32_t message, platform::WParam wParam,
   }
   if (message == PageIdleMessage) {
     own("0x0D02");
+    return true;
+  }
+  if (message == AudioNoticeMessage) {
+    ReachMessage("0x0D04", wParam, lParam, RouteOwner::HeadsetAudio);
     return true;
   }
   if (message == PageVisibilityMessage) {

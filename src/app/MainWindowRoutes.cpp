@@ -205,6 +205,7 @@ std::vector<NamedRoute> BuildOthers() {
   for (std::string_view name : {"0x0C16", "0x0D01", "0x0D02", "0x0D03"})
     rows.push_back({"message", name, O::MainWindow});
   rows.push_back({"message", "0x0D00", O::Profiles});
+  rows.push_back({"message", "0x0D04", O::HeadsetAudio});
 
   for (std::string_view name : {"1011", "1032"})
     rows.push_back({"timer", name, O::MainWindow});

@@ -14,6 +14,7 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/IndexedName.h"
 #include "platform/WindowMessages.h"
+#include "toolkit/COptionUI.h"
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CDeviceProfileUI.h"
 #include "ui/CKeySetControlUI.h"
@@ -160,6 +161,9 @@ void CVarnisUSBDevice::AttachToWindow() {
     ClearControlLists();
     return;
   }
+  // The pages share one window: each keeps its own choices (function tabs,
+  // key picker, report rates).
+  toolkit::COptionUI::MakeGroupsOwnedBy(this);
   BindProfilePanel();
   std::vector<CControlUI*> controls;
   CollectControls(this, controls);

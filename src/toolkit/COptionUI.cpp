@@ -25,6 +25,13 @@ void COptionUI::SetGroup(const QString& group) {
     Selected(true, false);
 }
 
+void COptionUI::MakeGroupsOwnedBy(QWidget* root) {
+  const QString mark = QStringLiteral("#%1").arg(reinterpret_cast<quintptr>(root), 0, 16);
+  for (COptionUI* option : root->findChildren<COptionUI*>())
+    if (!option->GetGroup().isEmpty() && !option->GetGroup().contains(QLatin1Char('#')))
+      option->SetGroup(option->GetGroup() + mark);
+}
+
 void COptionUI::Selected(bool selected, bool triggerEvent) {
   if (selected_ == selected)
     return;

@@ -21,6 +21,11 @@ class COptionUI : public CButtonUI {
   QString GetGroup() const { return group_; }
   void SetGroup(const QString& group);
 
+  // Makes the groups of every option inside `root` its own (the group name
+  // gets a mark of `root`): several pages or panels built from one layout
+  // in one window then keep their choices apart. Groups already marked stay.
+  static void MakeGroupsOwnedBy(QWidget* root);
+
   bool Activate() override;
   void SetManager(CPaintManagerUI* manager, bool init = true) override;
   bool SetAttribute(const QString& name, const QString& value) override;

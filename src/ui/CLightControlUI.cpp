@@ -76,10 +76,7 @@ void CLightControlUI::DoInit() {
       edit->SetLeaveOnReturn(true);
   // Every device page has its own panel in one window: option groups are
   // made the panel's own, so a choice on one page leaves the others alone.
-  const QString suffix = QStringLiteral("#%1").arg(reinterpret_cast<quintptr>(this), 0, 16);
-  for (COptionUI* option : findChildren<COptionUI*>())
-    if (!option->GetGroup().isEmpty() && !option->GetGroup().contains(QLatin1Char('#')))
-      option->SetGroup(option->GetGroup() + suffix);
+  COptionUI::MakeGroupsOwnedBy(this);
 }
 
 void CLightControlUI::FillModeList(const std::vector<std::string>& names,

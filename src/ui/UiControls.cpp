@@ -13,9 +13,11 @@
 #include "ui/CHandImgButtonUI.h"
 #include "ui/CHandImgSelectButtonUI.h"
 #include "ui/CKeySetControlUI.h"
+#include "ui/CMagicControlUI.h"
 #include "ui/CRedioMacroButtonUI.h"
 #include "ui/CSelectPanelUI.h"
 #include "ui/CUpdateInfoListItemUI.h"
+#include "ui/CVoice6533ControlUI.h"
 #include "ui/CWndUI.h"
 
 using toolkit::CControlUI;
@@ -42,6 +44,8 @@ void RegisterUiControls() {
       {"CAudioRecordUI", &Make<CAudioRecordUI>},
       {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
       {"CLightControlUI", &Make<CLightControlUI>},
+      {"CMagicControlUI", &Make<CMagicControlUI>},
+      {"CVoice6533ControlUI", &Make<CVoice6533ControlUI>},
       {"UpdateInfoListItemUI", &Make<CUpdateInfoListItemUI>},
   };
   auto* factory = toolkit::CControlFactory::GetInstance();
@@ -58,6 +62,8 @@ CControlUI* CreateUiControl(const QString& tag) {
       {"LightControl", &Make<CLightControlUI>},
       {"KeySetControl", &Make<CKeySetControlUI>},
       {"MacroControl", &Make<CMacroControlUI>},
+      {"MagicControl", &Make<CMagicControlUI>},
+      {"Voice6533Control", &Make<CVoice6533ControlUI>},
       {"HandImgButton", &Make<CHandImgButtonUI>},
       {"AudioRecord", &Make<CAudioRecordUI>},
       {"HandImgSelectButton", &Make<CHandImgSelectButtonUI>},

@@ -102,18 +102,18 @@ TEST_F(Detection, DevicesArriveAndLeaveWithinAPass) {
   EXPECT_TRUE(RunUntil([&] { return window_.instances == 1; })) << "posted after the pass";
 
   ASSERT_TRUE(simulator_->Plug("mouse-receiver"));
-  ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 4; }, 2000));
+  ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 4; }, 5000));
   EXPECT_EQ(Arrived()[2], 7);
   EXPECT_EQ(Arrived()[3], 6);
   EXPECT_FALSE(registry_.PartnerAttached(6)) << "the mouse's cable is not attached";
 
   ASSERT_TRUE(simulator_->Unplug("keyboard"));
-  ASSERT_TRUE(RunUntil([&] { return Removed().size() == 2; }, 2000));
+  ASSERT_TRUE(RunUntil([&] { return Removed().size() == 2; }, 5000));
   EXPECT_EQ(registry_.Slot(0).InUse, 0);
   EXPECT_TRUE(registry_.Slot(0).Path.empty());
   // Plugged again: bound again.
   ASSERT_TRUE(simulator_->Plug("keyboard"));
-  ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 6; }, 2000));
+  ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 6; }, 5000));
 }
 
 TEST_F(Detection, ARepluggedDeviceOnTheSameNodeIsNoticed) {

@@ -15,6 +15,7 @@
 #include "support/SimulatedMainWindow.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CComboUI.h"
+#include "toolkit/COptionUI.h"
 #include "toolkit/CSliderUI.h"
 #include "ui/CDeviceProfileUI.h"
 
@@ -87,6 +88,10 @@ TEST_F(LitPages, PadAndHeadsetWriteTheirLightingAndKeepTheirOwnBytes) {
   auto* pad = WaitForPage<CVarnisMousePadDevice>(DevicePageSet::MousePad);
   auto* headset = WaitForPage<CVarnisRO6533Device>(DevicePageSet::Headset);
   ASSERT_TRUE(pad && headset);
+  // Each page keeps its own function tab: building the headset's page left
+  // the pad's lighting tab selected.
+  EXPECT_TRUE(Control<COptionUI>(pad, "deng_Op_tab")->IsSelected());
+  EXPECT_TRUE(Control<COptionUI>(headset, "deng_Op_tab")->IsSelected());
   for (auto [page, kind, device] :
        {std::tuple{static_cast<CVarnisLightingDevice*>(pad), DevicePageSet::MousePad,
                    sim::DeviceKind::Pad},
