@@ -20,6 +20,8 @@ BUILD_PACKAGES=(
   libjsoncpp-dev     # JSON reading and styled writing: profiles, macros and every settings file
   libx11-dev         # X11 key capture: the keyboard grab while a key is assigned or a macro recorded
   libxi-dev          # XInput2 raw button events: mouse buttons recorded into macros on X11
+  libpulse-dev       # the headset audio library: speaker and microphone volume and mute on the sound server
+  libasound2-dev     # the headset audio library: the headset's monitoring (sidetone) control in ALSA's mixer
 )
 
 # Running the test suite (headless: Qt's offscreen platform, no display).
@@ -31,6 +33,8 @@ TEST_PACKAGES=(
   xvfb               # a private X server for the key-capture tests
   libxtst-dev        # XTest: the key-capture tests type and click as another program would
   openbox            # the key-capture tests run once more under a window manager
+  pulseaudio         # a private sound server with null devices for the headset audio library's tests
+  pulseaudio-utils   # pactl: those tests read the server's volumes and mutes as a desktop tool shows them
 )
 
 # Running the program on a desktop.

@@ -48,18 +48,18 @@ void HeadsetAudioCommands::OnRoute(const RouteCall& call) {
     if (is("magic_enable_option"))
       headset->OnVoiceChangerSwitch();
     else if (is("6533_MicIn_option"))
-      headset->OnMicrophoneSwitch();
+      headset->OnInputSwitch(HeadsetCore::Input::Microphone);
     else if (is("6533_MicMoniter_option"))
-      headset->OnMonitorSwitch();
+      headset->OnInputSwitch(HeadsetCore::Input::Monitor);
     else if (starts("magic_option_") && OptionSelected(call))
       headset->OnVoice(call.index);
     else if (starts("6533_eq_option_") && OptionSelected(call))
       headset->OnEqOption(call.index);
   } else if (call.type == QLatin1String("valuechanged")) {
     if (is("6533_MicIn_slider"))
-      headset->OnMicrophoneVolume();
+      headset->OnInputVolume(HeadsetCore::Input::Microphone);
     else if (is("6533_MicMoniter_slider"))
-      headset->OnMonitorVolume();
+      headset->OnInputVolume(HeadsetCore::Input::Monitor);
     else if (starts("6533_eq_hz_slider_"))
       headset->OnBandMoved(call.index);
   } else if (call.type == QLatin1String("itemselect")) {

@@ -257,15 +257,17 @@ bool HeadsetCore::DeleteCustomEq(int index) {
   return true;
 }
 
-void HeadsetCore::SetMicrophoneMuted(bool muted, std::function<void(bool)> done) {
+void HeadsetCore::SetMuted(Input input, bool muted, std::function<void(bool)> done) {
+  const bool monitor = input == Input::Monitor;
+  const std::u16string_view property = monitor ? u"AAMuteControl" : u"MuteControl";
   PostAudioWrite(
-      [muted](headset::AudioLibrary& library) {
-        return library.WriteInt(Flow::Capture, u"MuteControl", muted ? 1 : 0);
+      [property, muted](headset::AudioLibrary& library) {
+        return library.WriteInt(Flow::Capture, property, muted ? 1 : 0);
       },
-      [this, muted, done = std::move(done)](bool ok) {
+      [this, monitor, muted, done = std::move(done)](bool ok) {
         if (ok) {
-          switches_.microphoneMuted = muted;
-          state_.MicInSelect = muted ? 0 : 1;
+          (monitor ? switches_.monitorMuted : switches_.microphoneMuted) = muted;
+          (monitor ? state_.MicMonitorSelect : state_.MicInSelect) = muted ? 0 : 1;
           StoreState();
         }
         if (done)
@@ -273,55 +275,25 @@ void HeadsetCore::SetMicrophoneMuted(bool muted, std::function<void(bool)> done)
       });
 }
 
-void HeadsetCore::SetMicrophoneVolume(int value, std::function<void(bool)> done) {
+void HeadsetCore::SetVolume(Input input, int value, std::function<void(bool)> done) {
   value = std::clamp(value, 0, 100);
+  const bool monitor = input == Input::Monitor;
   PostAudioWrite(
-      [value](headset::AudioLibrary& library) {
-        if (!library.WriteVolume(Flow::Capture, u"VolumeScalarControl",
-                                 static_cast<float>(value) / 100.0f, Parameter{-1}))
+      [monitor, value](headset::AudioLibrary& library) {
+        // The monitor's scalar goes to channel 0 and its level is read from
+        // channel 1; the microphone's both on every channel (-1).
+        const float scalar = static_cast<float>(value) / 100.0f;
+        if (!library.WriteVolume(Flow::Capture,
+                                 monitor ? u"AAVolumeScalarControl" : u"VolumeScalarControl",
+                                 scalar, Parameter{monitor ? 0 : -1}))
           return false;
-        library.ReadVolume(Flow::Capture, u"VolumeControl", Parameter{-1});
+        library.ReadVolume(Flow::Capture, monitor ? u"AAVolumeControl" : u"VolumeControl",
+                           Parameter{monitor ? 1 : -1});
         return true;
       },
-      [this, value, done = std::move(done)](bool ok) {
+      [this, monitor, value, done = std::move(done)](bool ok) {
         if (ok) {
-          state_.MicInValue = value;
-          StoreState();
-        }
-        if (done)
-          done(ok);
-      });
-}
-
-void HeadsetCore::SetMonitorMuted(bool muted, std::function<void(bool)> done) {
-  PostAudioWrite(
-      [muted](headset::AudioLibrary& library) {
-        return library.WriteInt(Flow::Capture, u"AAMuteControl", muted ? 1 : 0);
-      },
-      [this, muted, done = std::move(done)](bool ok) {
-        if (ok) {
-          switches_.monitorMuted = muted;
-          state_.MicMonitorSelect = muted ? 0 : 1;
-          StoreState();
-        }
-        if (done)
-          done(ok);
-      });
-}
-
-void HeadsetCore::SetMonitorVolume(int value, std::function<void(bool)> done) {
-  value = std::clamp(value, 0, 100);
-  PostAudioWrite(
-      [value](headset::AudioLibrary& library) {
-        if (!library.WriteVolume(Flow::Capture, u"AAVolumeScalarControl",
-                                 static_cast<float>(value) / 100.0f, Parameter{0}))
-          return false;
-        library.ReadVolume(Flow::Capture, u"AAVolumeControl", Parameter{1});
-        return true;
-      },
-      [this, value, done = std::move(done)](bool ok) {
-        if (ok) {
-          state_.MicMonitorValue = value;
+          (monitor ? state_.MicMonitorValue : state_.MicInValue) = value;
           StoreState();
         }
         if (done)

@@ -80,12 +80,12 @@ class HeadsetCore : public PadCore {
   // With none left the equaliser returns to preset 1. False when there is
   // no such curve.
   bool DeleteCustomEq(int index);
-  // Microphone and monitoring: `done` gets whether the library took it (the
-  // state and profile change only then).
-  void SetMicrophoneMuted(bool muted, std::function<void(bool)> done = {});
-  void SetMicrophoneVolume(int value, std::function<void(bool)> done = {});
-  void SetMonitorMuted(bool muted, std::function<void(bool)> done = {});
-  void SetMonitorVolume(int value, std::function<void(bool)> done = {});
+  // The microphone and its monitoring: muted or not, and the volume 0..100.
+  // `done` gets whether the library took it (the state and profile change
+  // only then).
+  enum class Input { Microphone, Monitor };
+  void SetMuted(Input input, bool muted, std::function<void(bool)> done = {});
+  void SetVolume(Input input, int value, std::function<void(bool)> done = {});
   void SetVoiceChanger(bool on);
   // Voice 1..4; false for any other.
   bool SelectVoice(int voice);

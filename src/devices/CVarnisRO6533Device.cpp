@@ -204,34 +204,26 @@ void CVarnisRO6533Device::OnDeleteCustomEq() {
   ShowBands(Headset().EqValues());
 }
 
-void CVarnisRO6533Device::OnMicrophoneSwitch() {
+void CVarnisRO6533Device::OnInputSwitch(HeadsetCore::Input input) {
   if (audioPanel_ == nullptr)
     return;
-  const bool muted = !Headset().Switches().microphoneMuted;
-  audioPanel_->ShowMicrophone(!muted, audioPanel_->GetMicrophoneValue());
-  Headset().SetMicrophoneMuted(muted);
+  const bool monitor = input == HeadsetCore::Input::Monitor;
+  const headset::AudioSwitches& switches = Headset().Switches();
+  const bool muted = !(monitor ? switches.monitorMuted : switches.microphoneMuted);
+  if (monitor)
+    audioPanel_->ShowMonitor(!muted, audioPanel_->GetMonitorValue());
+  else
+    audioPanel_->ShowMicrophone(!muted, audioPanel_->GetMicrophoneValue());
+  Headset().SetMuted(input, muted);
 }
 
-void CVarnisRO6533Device::OnMicrophoneVolume() {
+void CVarnisRO6533Device::OnInputVolume(HeadsetCore::Input input) {
   if (audioPanel_ == nullptr)
     return;
-  if (const int value = audioPanel_->GetMicrophoneValue(); value != -1)
-    Headset().SetMicrophoneVolume(value);
-}
-
-void CVarnisRO6533Device::OnMonitorSwitch() {
-  if (audioPanel_ == nullptr)
-    return;
-  const bool muted = !Headset().Switches().monitorMuted;
-  audioPanel_->ShowMonitor(!muted, audioPanel_->GetMonitorValue());
-  Headset().SetMonitorMuted(muted);
-}
-
-void CVarnisRO6533Device::OnMonitorVolume() {
-  if (audioPanel_ == nullptr)
-    return;
-  if (const int value = audioPanel_->GetMonitorValue(); value != -1)
-    Headset().SetMonitorVolume(value);
+  const int value = input == HeadsetCore::Input::Monitor ? audioPanel_->GetMonitorValue()
+                                                         : audioPanel_->GetMicrophoneValue();
+  if (value != -1)
+    Headset().SetVolume(input, value);
 }
 
 void CVarnisRO6533Device::OnVoiceChangerSwitch() {

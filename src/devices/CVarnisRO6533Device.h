@@ -51,10 +51,8 @@ class CVarnisRO6533Device : public CVarnisLightingDevice {
   // False when a curve of that name exists (the caller tells the user).
   bool OnSaveCustomEq();
   void OnDeleteCustomEq();
-  void OnMicrophoneSwitch();
-  void OnMicrophoneVolume();
-  void OnMonitorSwitch();
-  void OnMonitorVolume();
+  void OnInputSwitch(HeadsetCore::Input input);
+  void OnInputVolume(HeadsetCore::Input input);
   void OnVoiceChangerSwitch();
   void OnVoice(int voice);
 

@@ -155,8 +155,12 @@ void AudioLibrary::Probe() {
       {Flow::Capture, u"MagicVoice_Selection", std::nullopt, std::nullopt},
   };
   list.insert(list.end(), rest.begin(), rest.end());
+  // A volume that cannot be read is left alone: writing 0 there would
+  // silence the microphone after one slow answer of the sound server.
+  auto isVolume = [](std::u16string_view name) { return name.find(u"Volume") != name.npos; };
   for (const Probed& probed : list)
-    if (!Call(probed.flow, probed.name, probed.readParameter, false, nullptr, 0))
+    if (!Call(probed.flow, probed.name, probed.readParameter, false, nullptr, 0) &&
+        !isVolume(probed.name))
       WriteInt(probed.flow, probed.name, 0, probed.writeParameter);
 }
 

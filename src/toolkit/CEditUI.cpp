@@ -73,7 +73,8 @@ void CEditUI::ReloadText() {
 }
 
 void CEditUI::UpdateTextDisplay() {
-  const QString text = CControlUI::GetText();
+  // What an edit holds is never a language id, even where its tooltip is.
+  const QString text = GetRawText();
   if (line_ != nullptr) {
     line_->setText(text);
   } else {

@@ -63,8 +63,9 @@ class HeadsetAudio : public testing_support::SimulatedMainWindow {
     Settle();
     ASSERT_NE(headset_->AudioPanel(), nullptr);
     ASSERT_NE(headset_->VoicePanel(), nullptr);
-    if (!library_.IsLoaded())
+    if (!library_.IsLoaded()) {
       ASSERT_TRUE(library_.Load(TRAVIX_SDK_DIR "/libosConfLib.so", ""));
+    }
     ASSERT_TRUE(library_.Initialise().hasDevice);
   }
   void Settle() {
@@ -128,6 +129,8 @@ std::vector<int> Curve(int preset) {
 // alone, also when something else is stored afterwards.
 TEST_F(HeadsetAudio, PresetsAreStoredAndMovedBandsOnlyWritten) {
   Start();
+  Pick(Eq(6));
+  EXPECT_EQ(LibraryBands(), Curve(6));
   Pick(Eq(5));
   EXPECT_EQ(LibraryBands(), std::vector<int>(10, 0));
   EXPECT_EQ(library_.ReadInt(Flow::Render, u"Enable_EQ_GFX"), 1);

@@ -66,7 +66,7 @@ TEST_F(Binding, TheRenderEndpointIsChosenByKindInItsOrder) {
 // short feature list is reported and leaves the words; every property is
 // probed and one that cannot be read is written as 0 (with its parameter).
 TEST_F(Binding, InitialisationReportsFaultsAndProbesEveryProperty) {
-  Set("init=3;render=1/1;capture=2;features=1,2,3;fail=Enable_RFX_GFX");
+  Set("init=3;render=1/1;capture=2;features=1,2,3;fail=Enable_RFX_GFX,VolumeScalarControl");
   const AudioLibrary::InitReport report = library_.Initialise();
   EXPECT_TRUE(report.loaded);
   EXPECT_TRUE(report.initFailed);
@@ -79,6 +79,8 @@ TEST_F(Binding, InitialisationReportsFaultsAndProbesEveryProperty) {
   EXPECT_NE(log.find("get EQ_Slider10@1"), std::string::npos);
   EXPECT_NE(log.find("set Enable_RFX_GFX@1=0"), std::string::npos) << "a failed probe writes 0";
   EXPECT_EQ(log.find("set Enable_EQ_GFX"), std::string::npos) << "a probe that reads writes nothing";
+  EXPECT_EQ(log.find("set VolumeScalarControl"), std::string::npos)
+      << "a volume that cannot be read is not silenced";
 
   Set("render=1/1;capture=2;features=131072,0,0,0,5,0,9");
   EXPECT_FALSE(library_.Initialise().featuresShort);

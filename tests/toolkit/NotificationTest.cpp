@@ -210,6 +210,10 @@ TEST_F(Notifications, EditReportsTypingReturnAndFocus) {
   QTest::keyClicks(line, "w");
   CResourceManager::GetInstance()->ReloadText();
   EXPECT_EQ(edit->GetText(), "xyzw") << "a language switch keeps what the user typed";
+  // An edit whose tooltip is a language id holds its text as given.
+  edit->SetResourceText(true);
+  edit->SetText("Cave");
+  EXPECT_EQ(edit->GetText(), "Cave");
 }
 
 TEST_F(Notifications, AsyncNotificationFromARemovedControlIsDropped) {

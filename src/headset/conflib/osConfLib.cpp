@@ -17,6 +17,7 @@
 
 #include <pulse/volume.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -46,6 +47,8 @@ constexpr auto kServerBudget = std::chrono::milliseconds(300);
 constexpr OsConfEndpoint kRenderEndpoint{1, 1, 0, 1};
 constexpr OsConfEndpoint kCaptureEndpoint{2, 2, 0, 0};
 
+// Each endpoint's feature list has seven items, of which the program reads
+// 0, 4 and 6; item 0 of the capture endpoint says the voice changer is there.
 constexpr uint32_t kVoiceChangerFeature = 0x20000;
 constexpr int kFeatureItems = 7;
 
