@@ -34,14 +34,14 @@ void HeadsetCore::ResetToDefaults() {
 void HeadsetCore::ReadAudioState() {
   CRo6533Profiledata& profile = HeadsetProfile();
   state_ = profile.GetHeadsetSystem();
-  // A file's custom index names a slot that may hold a curve.
-  if (state_.CustomEqSelectIndex < 0 ||
+  customEqNames_ = profile.GetCustomEqNames();
+  // A file's custom index names one of its curves, or the first.
+  if (state_.CustomEqSelectIndex < 0 || state_.CustomEqSelectIndex >= customEqNames_.size() ||
       state_.CustomEqSelectIndex >= CRo6533Profiledata::kMaxCustomEqSlots)
     state_.CustomEqSelectIndex = 0;
   eqValues_ = state_.EqType == CRo6533Profiledata::kCustomEqType
                   ? profile.GetCustomEqValues(state_.CustomEqSelectIndex)
                   : profile.GetEqValues(state_.EqType);
-  customEqNames_ = profile.GetCustomEqNames();
 }
 
 void HeadsetCore::LightPass() {

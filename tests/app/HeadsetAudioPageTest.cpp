@@ -280,6 +280,30 @@ TEST_F(HeadsetAudio, TheStartShowsTheLibrarysMicrophoneAndTheProfilesEqualiser) 
   headset_->RefreshView();
   EXPECT_EQ(PanelBands(), headset_->Headset().HeadsetProfile().GetEqValues(1));
   EXPECT_FALSE(Control<CControlUI>("custom_eq_option_layout")->IsEnabled());
+
+  // A custom index beyond the curves falls to the first curve.
+  section["SystemSetStages"]["EqType"] = 13;
+  section["SystemSetStages"]["CustomEqSeletIndex"] = 99;
+  ASSERT_EQ(file.WriteJson(headset_->ProfilePath(), document), 0);
+  headset_->LoadProfileState();
+  headset_->RefreshView();
+  EXPECT_EQ(Control<CComboUI>("custom_eq_name_combo")->GetCurSel(), 0);
+  EXPECT_EQ(PanelBands(), (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1, 2, 0}));
+}
+
+// A skin without a band or monitor slider: nothing is written as -1.
+TEST_F(HeadsetAudio, AMissingSliderIsSkippedNeverWrittenAsMinusOne) {
+  Start();
+  Pick(Eq(2));
+  delete Control<CSliderUI>(Band(9));
+  delete Control<CSliderUI>("6533_MicMoniter_slider");
+  ASSERT_EQ(headset_->AudioPanel()->GetBand(9), -1);
+  SaveCurve("Short");
+  EXPECT_EQ(Section()["CustomEQHzValueInfo"][0][9]["value"].asInt(), Curve(2)[9]);
+  const int monitor = Stage("MicMoniterValue");
+  headset_->OnInputVolume(HeadsetCore::Input::Monitor);
+  Settle();
+  EXPECT_EQ(Stage("MicMoniterValue"), monitor);
 }
 
 // A library that fails to start is reported once, and the page still works

@@ -168,7 +168,7 @@ TEST_F(Headset, TheLightThreadStreamsFramesOfTwelveReports) {
   const int64_t span = reports[(frames - 1) * 12].milliseconds - reports[0].milliseconds;
   const double interval = static_cast<double>(span) / static_cast<double>(frames - 1);
   EXPECT_GE(interval, 40.0);
-  EXPECT_LE(interval, 150.0);
+  EXPECT_LE(interval, 400.0);
 }
 
 // Without the program's light control, and with the channel closed, nothing
@@ -186,6 +186,8 @@ TEST_F(Headset, FramesFlowOnlyUnderLightControlAndWhileTheChannelIsOpen) {
   std::optional<bool> closed;
   core_->CloseCommand([&] { closed = true; });
   ASSERT_TRUE(RunUntil([&] { return closed.has_value(); }));
+  // A report written just before the close may still be on its way.
+  RunFor(150);
   const size_t sent = LightReports().size();
   RunFor(300);
   EXPECT_EQ(LightReports().size(), sent);
