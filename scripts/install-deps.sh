@@ -22,6 +22,9 @@ BUILD_PACKAGES=(
   libxi-dev          # XInput2 raw button events: mouse buttons recorded into macros on X11
   libpulse-dev       # the headset audio library: speaker and microphone volume and mute on the sound server
   libasound2-dev     # the headset audio library: the headset's monitoring (sidetone) control in ALSA's mixer
+  libkissfft-dev     # the spectrum of the captured sound for music lighting (small, real-input FFT, BSD licence)
+  libxcb1-dev        # the screen colour for screen lighting: the root window's pixels over a connection of our own
+  libxcb-shm0-dev    # the same through shared memory where the X server offers it (no copy through the socket)
 )
 
 # Running the test suite (headless: Qt's offscreen platform, no display).
