@@ -253,6 +253,8 @@ bool HeadsetCore::DeleteCustomEq(int index) {
     state_.CustomEqSelectIndex = 0;
     eqValues_ = profile.GetCustomEqValues(0);
   }
+  // The headset plays what the panel now shows, not the deleted curve.
+  WriteCurve(eqValues_);
   StoreState();
   return true;
 }

@@ -184,6 +184,7 @@ TEST_F(HeadsetAudio, CustomCurvesAreSavedRefusedAndDeletedWithTheirBands) {
   EXPECT_EQ(Section()["CustomEQHzValueInfo"][1][0]["value"].asInt(), 3);
   EXPECT_EQ(combo->GetCurSel(), 0);
   EXPECT_EQ(headset_->AudioPanel()->GetBand(0), 1);
+  EXPECT_EQ(library_.ReadInt(Flow::Render, u"EQ_Slider1"), 1) << "the headset plays the curve shown";
 
   for (int left = 2; left > 0; --left) {
     combo->SelectItem(0, false, true);
