@@ -19,6 +19,7 @@
 #include "app/MacroCommands.h"
 #include "app/MouseSettingsCommands.h"
 #include "app/HeadsetAudioCommands.h"
+#include "app/CAudioRecorImpl.h"
 #include "app/LanguageCommands.h"
 #include "app/SettingsWindowCommands.h"
 #include "app/SkinCommands.h"
@@ -211,8 +212,23 @@ void CMainWnd::OnWindowInit() {
   });
   // 10.
   SetTimer(kTimerResize, 100);
-  // 11. Audio-lighting settings: come with audio-reactive lighting.
+  // 11. The live signals of host-driven lighting come to this window; the
+  //     screen is sampled and the sound captured only while a page shows a
+  //     mode that needs them (UpdateSignalDemand).
+  CAudioRecorImpl::Get().Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kSetTarget,
+                                 static_cast<intptr_t>(GetHWND()));
   initialised_ = true;
+}
+
+void CMainWnd::UpdateSignalDemand() {
+  bool screen = false;
+  if (ShellState::IsRunning())
+    for (CVarnisUSBDevice* device : pages_->AllDevices())
+      screen = screen || device->WantsScreenColour();
+  CAudioRecorImpl& recorder = CAudioRecorImpl::Get();
+  if (screen != recorder.IsScreenRunning())
+    recorder.Command(CAudioRecorImpl::kCommandKey,
+                    screen ? CAudioRecorImpl::kStartScreen : CAudioRecorImpl::kStopScreen, 0);
 }
 
 void CMainWnd::OnDeviceArrived(size_t slot) {
@@ -277,6 +293,8 @@ void CMainWnd::SetDevicesTrayHidden(bool hidden) {
 
 void CMainWnd::SetLightControlOn(int on) {
   lightControlOn_ = on;
+  // Looked at once the pages have the new state.
+  platform::PostWindowMessage(GetHWND(), LightSettingsMessage, 0, 0);
   if (CControlUI* lightSwitch = FindControl("control_light_status"))
     lightSwitch->SetText(QString::fromUtf8(on ? kLightControlOnText : kLightControlOffText));
 }
@@ -300,10 +318,12 @@ void CMainWnd::OnPowerBroadcast(platform::WParam event) {
     ShellState::SetRunning(true);
     for (CVarnisUSBDevice* device : pages_->AllDevices())
       device->SetLightControl(lightControlOn_);
+    UpdateSignalDemand();
   } else if (event == platform::PBT_APMSUSPEND) {
     ShellState::SetRunning(false);
     for (CVarnisUSBDevice* device : pages_->AllDevices())
       device->SetLightControl(0);
+    UpdateSignalDemand();
   }
 }
 
@@ -331,6 +351,16 @@ void CMainWnd::AnswerToolQuery() {
 void CMainWnd::OnCopyData(const platform::CopyDataRecord& record) {
   if (record.cbData == 0 || record.lpData == nullptr)
     return;
+  // The spectrum and the screen statistics have one size each; any other
+  // record of those kinds is not theirs.
+  constexpr uint32_t kSpectrumBytes = CAudioRecorImpl::kSpectrumBins * sizeof(int32_t);
+  constexpr uint32_t kScreenBytes = CAudioRecorImpl::kScreenValues * sizeof(int32_t);
+  if ((record.dwData == 1 && record.cbData != kSpectrumBytes) ||
+      (record.dwData == 2 && record.cbData != kScreenBytes)) {
+    DebugPrint("WM_COPYDATA %u of %u bytes dropped", static_cast<unsigned>(record.dwData),
+               record.cbData);
+    return;
+  }
   const auto* bytes = static_cast<const uint8_t*>(record.lpData);
   if (record.dwData == 1) {
     spectrum_.assign(bytes, bytes + record.cbData);
@@ -561,6 +591,8 @@ void CMainWnd::OnWindowDestroyed() {
   hook_->Unhook();
   ShowWindow(false);
   threads_.StopAll(ThreadSlotTable::kStopLimitMs);
+  CAudioRecorImpl::Get().Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kStopScreen, 0);
+  CAudioRecorImpl::Get().Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kSetTarget, 0);
   pages_->RemoveAll();
   // Tell an outside audio recorder to stop: codes 2, 4 and 5.
   for (int code : {2, 4, 5})

@@ -194,6 +194,9 @@ class CMainWnd : public toolkit::WindowImplBase,
   void OnCopyData(const platform::CopyDataRecord& record);
   void OnPowerBroadcast(platform::WParam event);
   void SetLightControlOn(int on);
+  // Starts or stops the screen sampler (and the sound capture) as the pages'
+  // light modes need them.
+  void UpdateSignalDemand();
   void ToggleLightControl();
   void AnswerToolQuery();
   void SelectNeighbourDevice(int step);

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "app/CMainWnd.h"
+#include "app/CAudioRecorImpl.h"
 #include "app/DeviceDetector.h"
 #include "app/DevicePageSet.h"
 #include "devices/CVarnisRO6533Device.h"
@@ -265,7 +266,8 @@ bool CMainWnd::IsRoutedMessage(uint32_t message) const {
         MacroHookMessage, WM_MENUCLICK, DebugOnlyMessage, ShowProgressMessage, LanguageMessage,
         DeviceArrivedMessage, DeviceRemovedMessage, OpenSettingsMessage,
         ClearSettingsMarkMessage, SelectProfileMessage, PowerStatusMessage, PageIdleMessage,
-        PageVisibilityMessage, AudioNoticeMessage})
+        PageVisibilityMessage, AudioNoticeMessage, LightSettingsMessage,
+        CAudioRecorImpl::kResultsMessage})
     if (routed == message)
       return true;
   return false;
@@ -463,6 +465,16 @@ bool CMainWnd::HandleRoutedMessage(uint32_t message, platform::WParam wParam,
   if (message == PageVisibilityMessage) {
     own("0x0D03");
     pages_->OnPageVisibility(wParam, lParam);
+    UpdateSignalDemand();
+    return true;
+  }
+  if (message == LightSettingsMessage) {
+    UpdateSignalDemand();
+    return true;
+  }
+  if (message == CAudioRecorImpl::kResultsMessage) {
+    CAudioRecorImpl::Get().TakeResults(
+        [this](const platform::CopyDataRecord& record) { OnCopyData(record); });
     return true;
   }
   return false;

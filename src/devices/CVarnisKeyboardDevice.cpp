@@ -334,6 +334,16 @@ void CVarnisKeyboardDevice::SetScreenColour(const int* values, int count) {
 
 void CVarnisKeyboardDevice::OnLightModeChanged() { Keyboard().OnLightModeChanged(); }
 
+bool CVarnisKeyboardDevice::WantsScreenColour() const {
+  return Commands.IsOpen && IsLightControlEnabled() &&
+         static_cast<int>(GetLightWords().A & 0xFF) == lighting::kScreenModeValue;
+}
+
+bool CVarnisKeyboardDevice::WantsAudioLevels() const {
+  return Commands.IsOpen && IsLightControlEnabled() &&
+         static_cast<int>(GetLightWords().A & 0xFF) == lighting::kAudioModeValue;
+}
+
 void CVarnisKeyboardDevice::OutputLightFrame() {
   if (!IsLightControlEnabled())
     return;

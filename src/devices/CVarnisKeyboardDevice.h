@@ -73,6 +73,8 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void OutputLightFrame() override;
   void OnLightModeChanged() override;
   bool StreamsFrames() const override { return Keyboard().StreamsFrames(); }
+  bool WantsScreenColour() const override;
+  bool WantsAudioLevels() const override;
 
   // Light effects, run by the core's light thread; tests run passes directly.
   void StartLightThread() { Keyboard().StartLightThread(); }

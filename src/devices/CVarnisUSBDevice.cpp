@@ -282,6 +282,10 @@ void CVarnisUSBDevice::CheckWirelessLink(std::function<void(bool)> done,
 
 void CVarnisUSBDevice::OnLightModeChanged() {
   std::fill(ledLightState_.begin(), ledLightState_.end(), LedEffectState{});
+  // The main window looks again at what the pages need of the screen and
+  // the sound, once this change is through.
+  if (ownerWindow_ != 0)
+    platform::PostWindowMessage(ownerWindow_, LightSettingsMessage, 0, 0);
 }
 
 void CVarnisUSBDevice::ShowPage(int kind) {
@@ -346,6 +350,10 @@ void CVarnisUSBDevice::OnDeviceEvent(uint16_t code, bool receiver) {
 }
 
 int CVarnisUSBDevice::WriteCurrentSettings(Done done) {
+  // The main window looks again at what the pages need of the screen and
+  // the sound, once this change is through.
+  if (ownerWindow_ != 0)
+    platform::PostWindowMessage(ownerWindow_, LightSettingsMessage, 0, 0);
   return WriteParameterBlock(0, 0, 1, platform::ScreenMetrics::Width(),
                              platform::ScreenMetrics::Height(), std::move(done));
 }

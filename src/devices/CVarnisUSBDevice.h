@@ -30,6 +30,7 @@ class CMpDevicePowerUI;
 inline constexpr uint32_t PageVisibilityMessage = 0x0D03;  // wParam kind index, lParam 1 show / 0 hide
 inline constexpr uint32_t PowerStatusMessage = 0x0D01;     // wParam: status byte 4
 inline constexpr uint32_t SelectProfileMessage = 0x0D00;   // wParam: the device's active slot
+inline constexpr uint32_t LightSettingsMessage = 0x0D05;  // posted: a page's lighting changed
 
 // Per-light-point effect state.
 using LedEffectState = std::array<uint8_t, 17>;
@@ -152,6 +153,11 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // Whether the page sends its frames to the device (its preview timer then
   // keeps its pace while the window is hidden).
   virtual bool StreamsFrames() const { return false; }
+  // The page shows a mode drawn from the screen's colour or the sound the
+  // computer plays (with its channel open and the program's light control
+  // on): the program then samples the screen or captures the sound.
+  virtual bool WantsScreenColour() const { return false; }
+  virtual bool WantsAudioLevels() const { return false; }
   virtual void SetLedColour(int index, uint32_t colour);
   virtual uint32_t GetLedColour(int index) const;
   // The device operations below that talk to the device queue their

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "app/CAudioRecorImpl.h"
 #include "app/LightingCommands.h"
 #include "devices/CVarnisMouseDevice.h"
 #include "lighting/LightInfoWords.h"
 #include "lighting/LedCanvas.h"
 #include "lighting/LightTables.h"
 #include "platform/WindowMessages.h"
+#include "support/PrivateXServer.h"
 #include "support/SimulatedKeyboardPage.h"
 #include "toolkit/CButtonUI.h"
 #include "toolkit/CColorPaletteUI.h"
@@ -314,6 +316,43 @@ TEST_F(LightingPage, TheScreenColourIsStreamedOnlyWhileTheProgramControlsTheLigh
   const int streamsStatic = CommandCount(0x12);
   RunFor(3 * KeyboardCore::kFrameIntervalMs);
   EXPECT_EQ(CommandCount(0x12), streamsStatic);
+}
+
+// The screen mode reads the real screen: the sampler runs while the
+// keyboard shows it, and the keyboard streams the screen's colour; another
+// mode stops the sampler.
+TEST_F(LightingPage, TheScreenModeStreamsTheScreensColourWhileItIsShown) {
+  testing_support::XServer x;
+  x.Start();
+  if (x.display.empty())
+    GTEST_SKIP() << x.failure;
+  testing_support::RootPainter painter(x.display);
+  ASSERT_TRUE(painter.Connected());
+  painter.Solid(0xFF0000);
+  CAudioRecorImpl::Get().SetScreenDisplay(x.display);
+  Start();
+  EXPECT_FALSE(CAudioRecorImpl::Get().IsScreenRunning()) << "nothing sampled while unused";
+  SelectMode(30);
+  ASSERT_TRUE(RunUntil([&] { return CAudioRecorImpl::Get().IsScreenRunning(); }));
+  const int led = keyboard_->PositionToLed(kPositionA);
+  ASSERT_LT(led, 255);
+  const int level = lighting::LevelTable[Light().Light];
+  auto streams = [&](int red, int green, int blue) {
+    return [=, this] {
+      const auto frame = Memory("light_frame");
+      return frame[led * 3] == lighting::Scale(red, level) &&
+             frame[led * 3 + 1] == lighting::Scale(green, level) &&
+             frame[led * 3 + 2] == lighting::Scale(blue, level);
+    };
+  };
+  EXPECT_TRUE(RunUntil(streams(255, 0, 0), 3000));
+  painter.Solid(0x0000FF);
+  EXPECT_TRUE(RunUntil(streams(0, 0, 255), 3000));
+
+  SelectMode(6);
+  EXPECT_TRUE(RunUntil([&] { return !CAudioRecorImpl::Get().IsScreenRunning(); }));
+  window_.reset();
+  CAudioRecorImpl::Get().SetScreenDisplay({});
 }
 
 TEST_F(LightingPage, FollowersArePaintedByTheCommonEffect) {

@@ -298,14 +298,28 @@ TEST_F(Routing, CaptureRecordsReachTheSpectrumAndTheScreenColours) {
   platform::CopyDataRecord screen{2, sizeof colours, colours.data()};
   Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&screen));
   EXPECT_EQ(window_->ScreenColourBuffer(), colours);
-  const uint8_t spectrum[] = {1, 2, 3, 4};
-  platform::CopyDataRecord audio{1, sizeof spectrum, spectrum};
+  std::array<int32_t, 500> bins{};
+  bins[10] = 4000;
+  platform::CopyDataRecord audio{1, sizeof bins, bins.data()};
   Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&audio));
-  EXPECT_EQ(window_->SpectrumBuffer(), (std::vector<uint8_t>{1, 2, 3, 4}));
-  platform::CopyDataRecord other{7, sizeof spectrum, spectrum};
-  Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&other));
+  const auto* bytes = reinterpret_cast<const uint8_t*>(bins.data());
+  EXPECT_EQ(window_->SpectrumBuffer(), (std::vector<uint8_t>(bytes, bytes + sizeof bins)));
+  const uint8_t other[] = {1, 2, 3, 4};
+  platform::CopyDataRecord unknown{7, sizeof other, other};
+  Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&unknown));
   EXPECT_EQ(Take(), (std::vector<Hit>{{"message", "WM_COPYDATA 2", -1, RouteOwner::MainWindow},
                                       {"message", "WM_COPYDATA 1", -1, RouteOwner::AudioLighting}}));
+
+  // Records of the wrong size are dropped: a spectrum is 2000 bytes, the
+  // screen statistics 24, whoever sends them.
+  const std::array<int32_t, 7> longScreen = {1, 2, 3, 4, 5, 6, 7};
+  platform::CopyDataRecord badScreen{2, sizeof longScreen, longScreen.data()};
+  Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&badScreen));
+  platform::CopyDataRecord shortAudio{1, sizeof other, other};
+  Send(platform::WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&shortAudio));
+  EXPECT_TRUE(Take().empty());
+  EXPECT_EQ(window_->ScreenColourBuffer(), colours);
+  EXPECT_EQ(window_->SpectrumBuffer().size(), sizeof bins);
 }
 
 TEST_F(Routing, SmallMessagesOfTheMainWindow) {
