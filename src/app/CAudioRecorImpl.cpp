@@ -10,13 +10,18 @@ CAudioRecorImpl& CAudioRecorImpl::Get() {
 
 CAudioRecorImpl::CAudioRecorImpl() = default;
 
-CAudioRecorImpl::~CAudioRecorImpl() { StopScreen(); }
+CAudioRecorImpl::~CAudioRecorImpl() {
+  StopCapture();
+  StopScreen();
+}
 
 void CAudioRecorImpl::Command(int key, int type, intptr_t value) {
   if (key != kCommandKey)
     return;
   switch (type) {
     case kSetTarget: target_ = static_cast<platform::WindowHandle>(value); break;
+    case kStartCapture: StartCapture(); break;
+    case kStopCapture: StopCapture(); break;
     case kStartScreen: StartScreen(); break;
     case kStopScreen: StopScreen(); break;
     default: break;
@@ -46,10 +51,37 @@ void CAudioRecorImpl::StartScreen() {
 
 void CAudioRecorImpl::StopScreen() { screen_.Stop(1000); }
 
+void CAudioRecorImpl::StartCapture() {
+  if (!capture_)
+    capture_ = std::make_unique<platform::LoopbackCapture>(
+        [this](std::span<const int16_t> samples, const platform::CaptureFormat& format) {
+          OnCaptured(samples, format);
+        });
+  if (!capture_->IsRunning()) {
+    format_ = {};
+    capture_->Start();
+  }
+}
+
+void CAudioRecorImpl::StopCapture() {
+  if (capture_)
+    capture_->Stop();
+}
+
+void CAudioRecorImpl::OnCaptured(std::span<const int16_t> samples,
+                                 const platform::CaptureFormat& format) {
+  // A new recording (another output or format) starts a new window.
+  if (!(format == format_)) {
+    format_ = format;
+    spectrum_.Reset();
+  }
+  spectrum_.Push(samples);
+}
+
 void CAudioRecorImpl::OfferSpectrum(const std::array<int32_t, kSpectrumBins>& spectrum) {
   {
     std::lock_guard lock(slotMutex_);
-    spectrum_ = spectrum;
+    spectrumSlot_ = spectrum;
   }
   Wake();
 }
@@ -78,7 +110,7 @@ void CAudioRecorImpl::TakeResults(
     std::lock_guard lock(slotMutex_);
     // Cleared before taking: a result offered from now on posts again.
     woken_ = false;
-    spectrum.swap(spectrum_);
+    spectrum.swap(spectrumSlot_);
     screen.swap(screenValues_);
   }
   if (spectrum) {

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <optional>
 
+#include "lighting/AudioSpectrum.h"
+#include "platform/LoopbackCapture.h"
 #include "platform/WindowMessageTypes.h"
 #include "platform/WindowMessages.h"
 #include "platform/WorkerThread.h"
@@ -50,6 +52,7 @@ class CAudioRecorImpl {
   // Acts only for kCommandKey. Owner's (UI) thread.
   void Command(int key, int type, intptr_t value);
   bool IsScreenRunning() const { return screen_.IsRunning(); }
+  bool IsCaptureRunning() const { return capture_ && capture_->IsRunning(); }
   // The screen cannot be read here (no X display, a Wayland session).
   bool IsScreenUnavailable() const { return screenUnavailable_; }
 
@@ -67,14 +70,26 @@ class CAudioRecorImpl {
   void Wake();
   void StartScreen();
   void StopScreen();
+  void StartCapture();
+  void StopCapture();
+  // Capture thread: the captured values into spectra.
+  void OnCaptured(std::span<const int16_t> samples, const platform::CaptureFormat& format);
 
   std::atomic<platform::WindowHandle> target_{0};
   std::string displayName_;
   platform::WorkerThread screen_{"screen sampler"};
   std::atomic<bool> screenUnavailable_{false};
+  // The capture and its spectrum: the spectrum is the capture thread's.
+  std::unique_ptr<platform::LoopbackCapture> capture_;
+  lighting::AudioSpectrum spectrum_{[this](const lighting::AudioSpectrum::Spectrum& bins) {
+    std::array<int32_t, kSpectrumBins> copy;
+    std::copy(bins.begin(), bins.end(), copy.begin());
+    OfferSpectrum(copy);
+  }};
+  platform::CaptureFormat format_{};
 
   std::mutex slotMutex_;
-  std::optional<std::array<int32_t, kSpectrumBins>> spectrum_;
+  std::optional<std::array<int32_t, kSpectrumBins>> spectrumSlot_;
   std::optional<std::array<int32_t, kScreenValues>> screenValues_;
   // A wake-up is on its way: no second one is posted.
   std::atomic<bool> woken_{false};

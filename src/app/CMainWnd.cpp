@@ -222,13 +222,19 @@ void CMainWnd::OnWindowInit() {
 
 void CMainWnd::UpdateSignalDemand() {
   bool screen = false;
+  bool sound = false;
   if (ShellState::IsRunning())
-    for (CVarnisUSBDevice* device : pages_->AllDevices())
+    for (CVarnisUSBDevice* device : pages_->AllDevices()) {
       screen = screen || device->WantsScreenColour();
+      sound = sound || device->WantsAudioLevels();
+    }
   CAudioRecorImpl& recorder = CAudioRecorImpl::Get();
   if (screen != recorder.IsScreenRunning())
     recorder.Command(CAudioRecorImpl::kCommandKey,
-                    screen ? CAudioRecorImpl::kStartScreen : CAudioRecorImpl::kStopScreen, 0);
+                     screen ? CAudioRecorImpl::kStartScreen : CAudioRecorImpl::kStopScreen, 0);
+  if (sound != recorder.IsCaptureRunning())
+    recorder.Command(CAudioRecorImpl::kCommandKey,
+                     sound ? CAudioRecorImpl::kStartCapture : CAudioRecorImpl::kStopCapture, 0);
 }
 
 void CMainWnd::OnDeviceArrived(size_t slot) {
@@ -591,6 +597,7 @@ void CMainWnd::OnWindowDestroyed() {
   hook_->Unhook();
   ShowWindow(false);
   threads_.StopAll(ThreadSlotTable::kStopLimitMs);
+  CAudioRecorImpl::Get().Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kStopCapture, 0);
   CAudioRecorImpl::Get().Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kStopScreen, 0);
   CAudioRecorImpl::Get().Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kSetTarget, 0);
   pages_->RemoveAll();

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <list>
 #include <thread>
 #include <vector>
 
 #include "app/CAudioRecorImpl.h"
 #include "platform/WindowMessageQueue.h"
 #include "support/EventLoopHelpers.h"
+#include "support/PrivateSoundServer.h"
 
 using testing_support::RunFor;
 using testing_support::RunUntil;
@@ -23,8 +26,12 @@ class Target : public platform::MessageReceiver {
     ++wakes;
     recorder_.TakeResults([this](const platform::CopyDataRecord& record) {
       records.push_back(static_cast<int>(record.dwData));
-      if (record.dwData == 1)
-        lastBin = static_cast<const int32_t*>(record.lpData)[1];
+      if (record.dwData == 1) {
+        const auto* bins = static_cast<const int32_t*>(record.lpData);
+        lastBin = bins[1];
+        peak = static_cast<int>(std::max_element(bins, bins + CAudioRecorImpl::kSpectrumBins) - bins);
+        loudest = bins[peak];
+      }
     });
     return 0;
   }
@@ -32,6 +39,8 @@ class Target : public platform::MessageReceiver {
   int wakes = 0;
   std::vector<int> records;
   int32_t lastBin = -1;
+  int peak = -1;
+  int32_t loudest = 0;
 };
 
 }  // namespace
@@ -64,5 +73,49 @@ TEST(SignalDelivery, TheLatestSpectrumWinsAndOneWakeIsOnItsWay) {
   const int wakes = target.wakes;
   RunFor(20);
   EXPECT_EQ(target.wakes, wakes);
+  recorder.Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kSetTarget, 0);
+}
+
+// What the computer plays reaches the window as spectra while the capture
+// runs, peaking where a 1 kHz tone belongs at the output's rate and
+// channels; a stopped capture sends nothing more.
+TEST(SignalDelivery, TheCaptureDeliversTheSpectrumOfWhatIsPlayed) {
+  using namespace testing_support;
+  TempDir dir;
+  fs::create_directories(dir.Path() + "/run");
+  ::chmod((dir.Path() + "/run").c_str(), 0700);
+  std::list<ScopedEnv> env;
+  env.emplace_back("HOME", dir.Path());
+  env.emplace_back("XDG_RUNTIME_DIR", dir.Path() + "/run");
+  env.emplace_back("PULSE_RUNTIME_PATH", dir.Path() + "/run/pulse");
+  PulseServer server(dir.Path());
+  env.emplace_back("PULSE_SERVER", "unix:" + server.Socket());
+  if (!HaveProgram("paplay"))
+    GTEST_SKIP() << "paplay (pulseaudio-utils) is not installed";
+  if (const std::string why = server.Start(); !why.empty())
+    GTEST_SKIP() << "no private sound server: " << why;
+  const std::string tone = dir.Path() + "/tone.wav";
+  WriteTone(tone, 5);
+
+  CAudioRecorImpl recorder;
+  Target target(recorder);
+  platform::WindowMessageQueue queue(target);
+  recorder.Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kSetTarget,
+                   static_cast<intptr_t>(queue.Handle()));
+  recorder.Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kStartCapture, 0);
+  EXPECT_TRUE(recorder.IsCaptureRunning());
+  Player player(tone);
+  ASSERT_TRUE(player.Started());
+  const auto [low, high] = ToneBins({44100, 2});
+  EXPECT_TRUE(RunUntil([&] { return target.loudest > 1000 && target.peak >= low && target.peak <= high; },
+                       10000))
+      << "peak " << target.peak << " of " << target.loudest;
+
+  recorder.Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kStopCapture, 0);
+  EXPECT_FALSE(recorder.IsCaptureRunning());
+  RunFor(50);
+  const size_t records = target.records.size();
+  RunFor(200);
+  EXPECT_EQ(target.records.size(), records);
   recorder.Command(CAudioRecorImpl::kCommandKey, CAudioRecorImpl::kSetTarget, 0);
 }
