@@ -4,7 +4,7 @@
 #   scripts/cpu-usage.sh [--mode N] [--all] [--hidden] [--seconds S]
 #
 # Starts the program offscreen on the simulator with the UI test hook, opens
-# the first page's lighting panel, picks light mode N of the list (default 1,
+# the keyboard's lighting panel, picks light mode N of the list (default 1,
 # a moving effect), with --all on every page (mouse, keyboard, mouse pad and
 # headset: four devices animating, the headset streaming its light reports),
 # optionally hides the window to the tray, waits for things to
@@ -72,6 +72,9 @@ if [ "$all" = 1 ]; then
     sleep 1
   done
 else
+  # The keyboard's page: second in the device bar, after the mouse.
+  for _ in 1 2 3; do hook click device_select_prev; done
+  hook click device_select_next
   hook click deng_Op_tab
   hook select light_combo_modeSelect "$mode"
 fi
