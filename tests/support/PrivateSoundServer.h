@@ -236,7 +236,14 @@ inline bool CanConnect(const std::string& socketPath) {
 // A PulseAudio of the test's own, in its own folder, reached at `Socket()`.
 class PulseServer {
  public:
-  explicit PulseServer(std::string folder) : folder_(std::move(folder)) {}
+  // `devices`: the modules of its outputs and inputs (by default two null
+  // outputs, "music" at 44.1 kHz stereo, the default, and "other" at 48 kHz
+  // mono).
+  explicit PulseServer(std::string folder,
+                       std::vector<std::string> devices = {
+                           "module-null-sink sink_name=music rate=44100 channels=2",
+                           "module-null-sink sink_name=other rate=48000 channels=1"})
+      : folder_(std::move(folder)), devices_(std::move(devices)) {}
   ~PulseServer() { Stop(); }
 
   std::string Socket() const { return folder_ + "/native"; }
@@ -248,9 +255,9 @@ class PulseServer {
     const std::string log = folder_ + "/pulseaudio.log";
     std::vector<std::string> arguments = {
         "pulseaudio", "--daemonize=no", "--system=no", "-n", "--exit-idle-time=-1", "--use-pid-file=no",
-        "--disallow-exit", "--log-target=stderr",
-        "--load=module-null-sink sink_name=music rate=44100 channels=2",
-        "--load=module-null-sink sink_name=other rate=48000 channels=1"};
+        "--disallow-exit", "--log-target=stderr"};
+    for (const std::string& module : devices_)
+      arguments.push_back("--load=" + module);
     for (const std::string& module : extraModules)
       arguments.push_back("--load=" + module);
     // Last: once it answers, the devices are there.
@@ -277,7 +284,7 @@ class PulseServer {
         return "pulseaudio exited at start: " + RunCommand("tail -5 " + log);
       }
       if (CanConnect(Socket()))
-        return CommandSucceeds("pactl set-default-sink music") ? "" : "pactl could not set the default";
+        return SetDefaultSink() ? "" : "pactl could not set the default";
       std::this_thread::sleep_for(10ms);
     }
     Stop();
@@ -303,7 +310,20 @@ class PulseServer {
   }
 
  private:
+  // The first output of the list is the default.
+  bool SetDefaultSink() const {
+    for (const std::string& module : devices_) {
+      const size_t at = module.find("sink_name=");
+      if (at == std::string::npos)
+        continue;
+      const std::string name = module.substr(at + 10, module.find(' ', at) - at - 10);
+      return CommandSucceeds("pactl set-default-sink " + name);
+    }
+    return true;
+  }
+
   std::string folder_;
+  std::vector<std::string> devices_;
   pid_t pid_ = -1;
 };
 

@@ -33,10 +33,13 @@
 #include <vector>
 
 #include "headset/conflib/osConfLib.h"
+#include "support/PrivateSoundServer.h"
 
 extern char** environ;
 
 namespace {
+
+using namespace testing_support;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -57,50 +60,6 @@ const char16_t* const kBandNames[] = {u"EQ_Slider1", u"EQ_Slider2", u"EQ_Slider3
 
 const char16_t* const kMonitorProperties[] = {u"GetAAMaxVol",     u"GetAAMinVol",   u"GetAAVolStep",
                                               u"AAVolumeControl", u"AAMuteControl", u"AAVolumeScalarControl"};
-
-// Sets (or with nullptr unsets) an environment variable until destroyed.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name))
-      old_ = old;
-    if (value != nullptr)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
-  ~ScopedEnv() {
-    if (old_)
-      ::setenv(name_.c_str(), old_->c_str(), 1);
-    else
-      ::unsetenv(name_.c_str());
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "conflib-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr)
-      path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty())
-      fs::remove_all(path_, ignored);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 std::u16string Utf16(std::string_view ascii) {
   return std::u16string(ascii.begin(), ascii.end());
@@ -794,25 +753,6 @@ TEST_F(StateFileMode, DecimalTextHasADotUnderADecimalCommaLocale) {
 // ---------------------------------------------------------------------------
 // On a sound server: a private PulseAudio with null devices.
 
-bool HaveProgram(const char* name) {
-  const std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
-
-std::string RunCommand(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
-    char chunk[512];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-      output.append(chunk, got);
-    ::pclose(pipe);
-  }
-  return output;
-}
-
-// The raw volumes of every channel in pactl's answer ("front-left: 16384 /
-// 25% / ...").
 std::vector<long> ChannelVolumes(const std::string& pactlOutput) {
   std::vector<long> volumes;
   static const std::regex pattern(R"(:\s*(\d+)\s*/)");
@@ -821,88 +761,6 @@ std::vector<long> ChannelVolumes(const std::string& pactlOutput) {
     volumes.push_back(std::stol((*it)[1]));
   return volumes;
 }
-
-bool CanConnect(const std::string& socketPath) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-  const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return connected;
-}
-
-// A PulseAudio of the test's own, in its own folder, reached at `Socket()`.
-class PulseServer {
- public:
-  explicit PulseServer(std::string folder) : folder_(std::move(folder)) {}
-  ~PulseServer() { Stop(); }
-
-  std::string Socket() const { return folder_ + "/native"; }
-
-  // Empty when running; otherwise why not.
-  std::string Start() {
-    if (!HaveProgram("pulseaudio"))
-      return "pulseaudio is not installed";
-    const std::string log = folder_ + "/pulseaudio.log";
-    const std::vector<std::string> arguments = {
-        "pulseaudio", "--daemonize=no", "--system=no", "-n", "--exit-idle-time=-1", "--use-pid-file=no",
-        "--disallow-exit", "--log-target=stderr",
-        "--load=module-null-sink sink_name=hs_sink",
-        "--load=module-null-source source_name=hs_source",
-        // Last: once it answers, the devices are there.
-        "--load=module-native-protocol-unix auth-anonymous=1 socket=" + Socket()};
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const int spawned = ::posix_spawnp(&pid_, "pulseaudio", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      pid_ = -1;
-      return "pulseaudio could not be started";
-    }
-    const auto limit = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < limit) {
-      int status = 0;
-      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return "pulseaudio exited at start: " + RunCommand("tail -5 " + log);
-      }
-      if (CanConnect(Socket()))
-        return {};
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    Stop();
-    return "pulseaudio did not answer within 10 s";
-  }
-
-  void Stop() {
-    if (pid_ <= 0)
-      return;
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    const auto limit = Clock::now() + std::chrono::seconds(5);
-    while (::waitpid(pid_, &status, WNOHANG) == 0) {
-      if (Clock::now() > limit) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, &status, 0);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    pid_ = -1;
-    ::unlink(Socket().c_str());
-  }
-
- private:
-  std::string folder_;
-  pid_t pid_ = -1;
-};
 
 class SoundServer : public ::testing::Test {
  protected:
@@ -947,7 +805,8 @@ class SoundServer : public ::testing::Test {
 
   TempDir dir_;
   std::list<ScopedEnv> env_;
-  PulseServer server_{dir_.Path()};
+  PulseServer server_{dir_.Path(),
+                      {"module-null-sink sink_name=hs_sink", "module-null-source source_name=hs_source"}};
   std::unique_ptr<ConfLibrary> library_;
 };
 
