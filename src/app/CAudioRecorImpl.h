@@ -8,7 +8,7 @@
 #include <mutex>
 #include <optional>
 
-#include "lighting/AudioSpectrum.h"
+#include "lighting/SoundAnalyser.h"
 #include "platform/LoopbackCapture.h"
 #include "platform/WindowMessageTypes.h"
 #include "platform/WindowMessages.h"
@@ -81,7 +81,7 @@ class CAudioRecorImpl {
   std::atomic<bool> screenUnavailable_{false};
   // The capture and its spectrum: the spectrum is the capture thread's.
   std::unique_ptr<platform::LoopbackCapture> capture_;
-  lighting::AudioSpectrum spectrum_{[this](const lighting::AudioSpectrum::Spectrum& bins) {
+  lighting::SoundAnalyser spectrum_{[this](const lighting::SoundAnalyser::Spectrum& bins) {
     std::array<int32_t, kSpectrumBins> copy;
     std::copy(bins.begin(), bins.end(), copy.begin());
     OfferSpectrum(copy);

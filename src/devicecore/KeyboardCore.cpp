@@ -53,9 +53,7 @@ KeyboardCore::~KeyboardCore() {
 
 void KeyboardCore::SetProfileFiles(const QString& defaultProfile, const QString& profile,
                                    const QString& lightConfig) {
-  profile_.SetDefaultProfilePath(defaultProfile);
-  profile_.SetProfilePath(profile);
-  profile_.SetLightConfigPath(lightConfig);
+  profile_.SetFiles(defaultProfile, profile, lightConfig);
 }
 
 void KeyboardCore::LoadLightLists(const QString& modeFile, int tableIndex,

@@ -45,9 +45,7 @@ MouseCore::~MouseCore() {
 
 void MouseCore::SetProfileFiles(const QString& defaultProfile, const QString& profile,
                                 const QString& lightConfig) {
-  profile_.SetDefaultProfilePath(defaultProfile);
-  profile_.SetProfilePath(profile);
-  profile_.SetLightConfigPath(lightConfig);
+  profile_.SetFiles(defaultProfile, profile, lightConfig);
 }
 
 void MouseCore::LoadLightLists(const QString& modeFile, int tableIndex, const QString& macroListFile) {

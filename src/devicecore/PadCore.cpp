@@ -40,9 +40,7 @@ PadCore::~PadCore() {
 
 void PadCore::SetProfileFiles(const QString& defaultProfile, const QString& profile,
                               const QString& lightConfig) {
-  Profile().SetDefaultProfilePath(defaultProfile);
-  Profile().SetProfilePath(profile);
-  Profile().SetLightConfigPath(lightConfig);
+  Profile().SetFiles(defaultProfile, profile, lightConfig);
 }
 
 void PadCore::LoadLightLists(const QString& modeFile, int tableIndex) {

@@ -178,14 +178,14 @@ struct LoopbackCapture::Session {
     // 16-bit at the output's rate and channels: the server only converts the
     // sample format. The FIX flags take the monitor's own rate and channels
     // should they have changed since the question.
-    const pa_sample_spec spec{PA_SAMPLE_S16NE, sink.sample_spec.rate, sink.sample_spec.channels};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_S16NE, sink.sample_spec.rate, sink.sample_spec.channels};
     pa_channel_map map = sink.channel_map;
-    if (!pa_sample_spec_valid(&spec) || !pa_channel_map_compatible(&map, &spec))
-      pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
+    if (!pa_sample_spec_valid(&sampleFormat) || !pa_channel_map_compatible(&map, &sampleFormat))
+      pa_channel_map_init_extend(&map, sampleFormat.channels, PA_CHANNEL_MAP_DEFAULT);
 
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, kStreamName);
-    stream = pa_stream_new_with_proplist(context, kStreamName, &spec, &map, properties);
+    stream = pa_stream_new_with_proplist(context, kStreamName, &sampleFormat, &map, properties);
     pa_proplist_free(properties);
     if (stream == nullptr)
       return FailRecording(ContextError(context, "recording not created"));
@@ -198,7 +198,7 @@ struct LoopbackCapture::Session {
     pa_buffer_attr attributes;
     std::memset(&attributes, 0xff, sizeof attributes);  // every field "server's choice"
     attributes.fragsize = static_cast<uint32_t>(
-        pa_usec_to_bytes(static_cast<pa_usec_t>(std::chrono::microseconds(kFragment).count()), &spec));
+        pa_usec_to_bytes(static_cast<pa_usec_t>(std::chrono::microseconds(kFragment).count()), &sampleFormat));
     // DONT_MOVE: a monitor that goes away ends the recording rather than the
     // server moving it to some other source, maybe a microphone; following
     // the default output is ours. DONT_INHIBIT_AUTO_SUSPEND: an idle output
@@ -221,11 +221,11 @@ struct LoopbackCapture::Session {
     auto* self = static_cast<Session*>(data);
     switch (pa_stream_get_state(stream)) {
       case PA_STREAM_READY: {
-        const pa_sample_spec* spec = pa_stream_get_sample_spec(stream);
-        if (spec == nullptr || spec->format != PA_SAMPLE_S16NE || spec->channels == 0)
+        const pa_sample_spec* sampleFormat = pa_stream_get_sample_spec(stream);
+        if (sampleFormat == nullptr || sampleFormat->format != PA_SAMPLE_S16NE || sampleFormat->channels == 0)
           return self->FailRecording("recording format is not 16-bit");
         self->status.state = CaptureState::Capturing;
-        self->status.format = {spec->rate, spec->channels};
+        self->status.format = {sampleFormat->rate, sampleFormat->channels};
         if (const char* device = pa_stream_get_device_name(stream))
           self->status.source = device;
         self->status.error.clear();
@@ -233,7 +233,7 @@ struct LoopbackCapture::Session {
         self->nextDelay = kFirstRetryDelay;
         self->Publish();
         DebugPrint("audio capture: recording %s (%u Hz, %u channels)", self->status.source.c_str(),
-                   spec->rate, static_cast<unsigned>(spec->channels));
+                   sampleFormat->rate, static_cast<unsigned>(sampleFormat->channels));
         break;
       }
       case PA_STREAM_FAILED:

@@ -36,6 +36,12 @@ class CBasicProfiledata {
   void SetDefaultProfilePath(const QString& path);
   QString GetDefaultProfilePath() const { return m_DefaultProfilePath; }
   void SetLightConfigPath(const QString& path) { m_LightConfigPath = path; }
+  // The three at once, as a device takes them from its folder.
+  void SetFiles(const QString& defaultProfile, const QString& profile, const QString& lightConfig) {
+    SetDefaultProfilePath(defaultProfile);
+    SetProfilePath(profile);
+    SetLightConfigPath(lightConfig);
+  }
   QString GetLightConfigPath() const { return m_LightConfigPath; }
   // The element of "Device" that is this device's section; values outside
   // [0, kMaxDeviceIndex] are ignored.

@@ -79,17 +79,13 @@ TEST(SignalDelivery, TheLatestSpectrumWinsAndOneWakeIsOnItsWay) {
 // What the computer plays reaches the window as spectra while the capture
 // runs, peaking where a 1 kHz tone belongs at the output's rate and
 // channels; a stopped capture sends nothing more.
-TEST(SignalDelivery, TheCaptureDeliversTheSpectrumOfWhatIsPlayed) {
+class SignalCapture : public testing_support::PrivateAudioEnvironment {};
+
+TEST_F(SignalCapture, TheCaptureDeliversTheSpectrumOfWhatIsPlayed) {
   using namespace testing_support;
-  TempDir dir;
-  fs::create_directories(dir.Path() + "/run");
-  ::chmod((dir.Path() + "/run").c_str(), 0700);
-  std::list<ScopedEnv> env;
-  env.emplace_back("HOME", dir.Path());
-  env.emplace_back("XDG_RUNTIME_DIR", dir.Path() + "/run");
-  env.emplace_back("PULSE_RUNTIME_PATH", dir.Path() + "/run/pulse");
+  const TempDir& dir = dir_;
   PulseServer server(dir.Path());
-  env.emplace_back("PULSE_SERVER", "unix:" + server.Socket());
+  env_.emplace_back("PULSE_SERVER", "unix:" + server.Socket());
   if (!HaveProgram("paplay"))
     GTEST_SKIP() << "paplay (pulseaudio-utils) is not installed";
   if (const std::string why = server.Start(); !why.empty())

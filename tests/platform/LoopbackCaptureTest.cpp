@@ -39,7 +39,7 @@
 #include <thread>
 #include <vector>
 
-#include "lighting/AudioSpectrum.h"
+#include "lighting/SoundAnalyser.h"
 #include "platform/LoopbackCapture.h"
 #include "support/PrivateSoundServer.h"
 
@@ -79,7 +79,7 @@ using namespace testing_support;
 class Listener {
  public:
   Listener()
-      : spectrum_([this](const lighting::AudioSpectrum::Spectrum& bins) {
+      : spectrum_([this](const lighting::SoundAnalyser::Spectrum& bins) {
           // Under mutex_: called from within Push().
           const auto peak = std::max_element(bins.begin() + 1, bins.end());
           if (*peak >= kToneMagnitude)
@@ -165,7 +165,7 @@ class Listener {
   std::atomic<int> lateCalls_{0};
   std::atomic<int> wrongThread_{0};
   mutable std::mutex mutex_;
-  lighting::AudioSpectrum spectrum_;
+  lighting::SoundAnalyser spectrum_;
   CaptureFormat format_;
   std::vector<int> peaks_;
   long packets_ = 0;
@@ -183,25 +183,6 @@ void StopPromptly(LoopbackCapture& capture, Listener& listener) {
   EXPECT_FALSE(capture.IsRunning());
   EXPECT_EQ(capture.GetStatus().state, CaptureState::Stopped);
 }
-
-// The environment of a private server (or of none): every path libpulse
-// looks at lies in the test's folder, and no X display is asked.
-class PrivateAudioEnvironment : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_FALSE(dir_.Path().empty());
-    fs::create_directories(dir_.Path() + "/run");
-    ::chmod((dir_.Path() + "/run").c_str(), 0700);
-    env_.emplace_back("HOME", dir_.Path());
-    env_.emplace_back("XDG_RUNTIME_DIR", dir_.Path() + "/run");
-    env_.emplace_back("PULSE_RUNTIME_PATH", dir_.Path() + "/run/pulse");
-    env_.emplace_back("XDG_CONFIG_HOME", dir_.Path() + "/config");
-    env_.emplace_back("DISPLAY", nullptr);
-  }
-
-  TempDir dir_;
-  std::list<ScopedEnv> env_;
-};
 
 // ---------------------------------------------------------------------------
 // No server: the capture keeps trying, slowly, and stops at once.

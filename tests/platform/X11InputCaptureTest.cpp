@@ -24,6 +24,7 @@
 #include "platform/HookRecords.h"
 #include "platform/X11InputCapture.h"
 #include "support/EventLoopHelpers.h"
+#include "support/PrivateXServer.h"
 
 // Last: Xlib's macros clash with Qt's names.
 #include <X11/XKBlib.h>
@@ -50,29 +51,8 @@ constexpr int kKeycodeOffset = 8;
 std::string g_skipReason;
 pid_t g_server = 0;
 
-pid_t Spawn(const std::vector<std::string>& arguments) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const int null = open("/dev/null", O_RDWR);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-void Stop(pid_t& pid) {
-  if (pid <= 0)
-    return;
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-  pid = 0;
-}
+using testing_support::Spawn;
+using testing_support::Stop;
 
 // Starts Xvfb on a free display and returns its name, or "" with the reason
 // in g_skipReason.

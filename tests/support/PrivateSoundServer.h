@@ -3,6 +3,8 @@
 // A PulseAudio of the test's own, in a temporary runtime folder, and what
 // tests need around it: environment, folders, commands, a tone file and a
 // player. Tests that cannot start a server skip with the reason it gives.
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -21,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <list>
 #include <numbers>
 #include <optional>
 #include <sstream>
@@ -28,7 +31,7 @@
 #include <thread>
 #include <vector>
 
-#include "lighting/AudioSpectrum.h"
+#include "lighting/SoundAnalyser.h"
 #include "platform/LoopbackCapture.h"
 
 extern char** environ;
@@ -158,7 +161,7 @@ inline bool WaitUntil(const std::function<bool()>& done, Clock::duration limit =
 // Where the spectrum puts a tone: f · 1024 / (rate · channels), between two
 // bins.
 inline std::pair<int, int> ToneBins(const CaptureFormat& format) {
-  const double bin = kToneHz * lighting::AudioSpectrum::kWindowSize / (format.rate * format.channels);
+  const double bin = kToneHz * lighting::SoundAnalyser::kWindowSize / (format.rate * format.channels);
   return {static_cast<int>(std::floor(bin)), static_cast<int>(std::ceil(bin))};
 }
 
@@ -325,6 +328,25 @@ class PulseServer {
   std::string folder_;
   std::vector<std::string> devices_;
   pid_t pid_ = -1;
+};
+
+// The environment of a private server (or of none): every path libpulse
+// looks at lies in the test's folder, and no X display is asked.
+class PrivateAudioEnvironment : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(dir_.Path().empty());
+    fs::create_directories(dir_.Path() + "/run");
+    ::chmod((dir_.Path() + "/run").c_str(), 0700);
+    env_.emplace_back("HOME", dir_.Path());
+    env_.emplace_back("XDG_RUNTIME_DIR", dir_.Path() + "/run");
+    env_.emplace_back("PULSE_RUNTIME_PATH", dir_.Path() + "/run/pulse");
+    env_.emplace_back("XDG_CONFIG_HOME", dir_.Path() + "/config");
+    env_.emplace_back("DISPLAY", nullptr);
+  }
+
+  TempDir dir_;
+  std::list<ScopedEnv> env_;
 };
 
 }  // namespace testing_support

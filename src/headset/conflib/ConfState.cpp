@@ -21,7 +21,7 @@ namespace {
 
 // Where each stored setting lives in the file: `group` (an object, or none
 // for a top-level key), `key`, and `index` into the array at `key` (bands).
-struct SettingSpec {
+struct SettingEntry {
   std::string_view property;
   const char* group;
   const char* key;
@@ -39,7 +39,7 @@ constexpr int kReverbEnvironments = 26;
 constexpr int kRoomSizeMax = 100;
 constexpr int kVoices = 4;
 
-constexpr SettingSpec kSettings[] = {
+constexpr SettingEntry kSettings[] = {
     {"Enable_EQ_GFX", "equalizer", "enabled", -1, 0, 1, true},
     {"EQ_Slider1", "equalizer", "bands", 0, kBandMin, kBandMax, false},
     {"EQ_Slider2", "equalizer", "bands", 1, kBandMin, kBandMax, false},
@@ -61,10 +61,10 @@ constexpr SettingSpec kSettings[] = {
     {"Enable_MICECHO", nullptr, "micEcho", -1, 0, 1, true},
 };
 
-const SettingSpec* FindSpec(std::string_view property) {
-  for (const SettingSpec& spec : kSettings)
-    if (spec.property == property)
-      return &spec;
+const SettingEntry* FindSpec(std::string_view property) {
+  for (const SettingEntry& setting : kSettings)
+    if (setting.property == property)
+      return &setting;
   return nullptr;
 }
 
@@ -192,17 +192,17 @@ StoredValues ParseValues(const std::string& bytes) {
   if (!parsed || !root.isObject())
     return values;
 
-  for (const SettingSpec& spec : kSettings) {
-    const Json::Value* holder = spec.group == nullptr ? &root : Member(root, spec.group);
+  for (const SettingEntry& setting : kSettings) {
+    const Json::Value* holder = setting.group == nullptr ? &root : Member(root, setting.group);
     if (holder == nullptr)
       continue;
-    const Json::Value* value = Member(*holder, spec.key);
-    if (value != nullptr && spec.index >= 0)
-      value = value->isArray() && static_cast<Json::ArrayIndex>(spec.index) < value->size()
-                  ? &(*value)[static_cast<Json::ArrayIndex>(spec.index)]
+    const Json::Value* value = Member(*holder, setting.key);
+    if (value != nullptr && setting.index >= 0)
+      value = value->isArray() && static_cast<Json::ArrayIndex>(setting.index) < value->size()
+                  ? &(*value)[static_cast<Json::ArrayIndex>(setting.index)]
                   : nullptr;
     if (value != nullptr)
-      values.settings[std::string(spec.property)] = ReadInt(*value, spec.min, spec.max, 0);
+      values.settings[std::string(setting.property)] = ReadInt(*value, setting.min, setting.max, 0);
   }
 
   if (const Json::Value* simulated = Member(root, "simulated")) {
@@ -224,18 +224,18 @@ StoredValues ParseValues(const std::string& bytes) {
 
 std::string Serialise(const StoredValues& values, bool simulated) {
   Json::Value root(Json::objectValue);
-  for (const SettingSpec& spec : kSettings) {
-    const auto found = values.settings.find(spec.property);
+  for (const SettingEntry& setting : kSettings) {
+    const auto found = values.settings.find(setting.property);
     const int number = found == values.settings.end() ? 0 : found->second;
-    Json::Value& holder = spec.group == nullptr ? root : root[spec.group];
-    Json::Value value = spec.isSwitch ? Json::Value(number != 0) : Json::Value(number);
-    if (spec.index >= 0) {
-      Json::Value& array = holder[spec.key];
+    Json::Value& holder = setting.group == nullptr ? root : root[setting.group];
+    Json::Value value = setting.isSwitch ? Json::Value(number != 0) : Json::Value(number);
+    if (setting.index >= 0) {
+      Json::Value& array = holder[setting.key];
       if (!array.isArray())
         array = Json::Value(Json::arrayValue);
-      array[static_cast<Json::ArrayIndex>(spec.index)] = value;
+      array[static_cast<Json::ArrayIndex>(setting.index)] = value;
     } else {
-      holder[spec.key] = value;
+      holder[setting.key] = value;
     }
   }
   if (simulated) {
@@ -264,8 +264,8 @@ StateStore::StateStore() : values_(Defaults()) {}
 
 StoredValues StateStore::Defaults() {
   StoredValues values;
-  for (const SettingSpec& spec : kSettings)
-    values.settings[std::string(spec.property)] = 0;
+  for (const SettingEntry& setting : kSettings)
+    values.settings[std::string(setting.property)] = 0;
   values.streams[static_cast<size_t>(Simulated::Speaker)] = {1.0, false};
   values.streams[static_cast<size_t>(Simulated::Microphone)] = {0.8, false};
   values.streams[static_cast<size_t>(Simulated::Monitor)] = {0.5, false};
@@ -310,12 +310,12 @@ std::optional<int> StateStore::Setting(std::string_view property) const {
 }
 
 bool StateStore::SetSetting(std::string_view property, int value) {
-  const SettingSpec* spec = FindSpec(property);
-  if (spec == nullptr)
+  const SettingEntry* setting = FindSpec(property);
+  if (setting == nullptr)
     return false;
-  if (spec->isSwitch)
+  if (setting->isSwitch)
     value = value != 0 ? 1 : 0;
-  else if (value < spec->min || value > spec->max)
+  else if (value < setting->min || value > setting->max)
     return false;
   if (Setting(property) == value)
     return true;

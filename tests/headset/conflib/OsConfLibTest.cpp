@@ -762,18 +762,14 @@ std::vector<long> ChannelVolumes(const std::string& pactlOutput) {
   return volumes;
 }
 
-class SoundServer : public ::testing::Test {
+class SoundServer : public PrivateAudioEnvironment {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(dir_.Path().empty());
-    fs::create_directories(dir_.Path() + "/run");
-    ::chmod((dir_.Path() + "/run").c_str(), 0700);
-    env_.emplace_back("HOME", dir_.Path());
-    env_.emplace_back("XDG_RUNTIME_DIR", dir_.Path() + "/run");
-    env_.emplace_back("PULSE_RUNTIME_PATH", dir_.Path() + "/run/pulse");
+    PrivateAudioEnvironment::SetUp();
+    if (HasFatalFailure())
+      return;
     env_.emplace_back("PULSE_SERVER", "unix:" + dir_.Path() + "/native");
     env_.emplace_back("XDG_DATA_HOME", dir_.Path() + "/data");
-    env_.emplace_back("DISPLAY", nullptr);
     env_.emplace_back("TRAVIX_CONFLIB_STATE", nullptr);
     env_.emplace_back("TRAVIX_CONFLIB_FAIL", nullptr);
     env_.emplace_back("TRAVIX_CONFLIB_SINK", "hs_sink");
@@ -803,8 +799,6 @@ class SoundServer : public ::testing::Test {
   ConfLibrary& Lib() { return *library_; }
   static std::string Pactl(const std::string& arguments) { return RunCommand("pactl " + arguments); }
 
-  TempDir dir_;
-  std::list<ScopedEnv> env_;
   PulseServer server_{dir_.Path(),
                       {"module-null-sink sink_name=hs_sink", "module-null-source source_name=hs_source"}};
   std::unique_ptr<ConfLibrary> library_;

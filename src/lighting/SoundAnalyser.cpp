@@ -1,4 +1,4 @@
-#include "lighting/AudioSpectrum.h"
+#include "lighting/SoundAnalyser.h"
 
 #include <kissfft/kiss_fftr.h>
 
@@ -13,7 +13,7 @@ namespace lighting {
 static_assert(std::is_same_v<kiss_fft_scalar, float>,
               "built against the float flavour of KissFFT (pkg-config kissfft-float)");
 
-struct AudioSpectrum::Work {
+struct SoundAnalyser::Work {
   struct PlanFree {
     void operator()(kiss_fftr_state* plan) const { kiss_fftr_free(plan); }
   };
@@ -23,14 +23,14 @@ struct AudioSpectrum::Work {
   std::array<kiss_fft_cpx, kWindowSize / 2 + 1> output{};
 };
 
-AudioSpectrum::AudioSpectrum(SpectrumSink sink) : sink_(std::move(sink)), work_(std::make_unique<Work>()) {
+SoundAnalyser::SoundAnalyser(SpectrumSink sink) : sink_(std::move(sink)), work_(std::make_unique<Work>()) {
   work_->plan.reset(kiss_fftr_alloc(kWindowSize, 0, nullptr, nullptr));
   if (!work_->plan) throw std::bad_alloc();
 }
 
-AudioSpectrum::~AudioSpectrum() = default;
+SoundAnalyser::~SoundAnalyser() = default;
 
-int AudioSpectrum::Push(std::span<const int16_t> samples) {
+int SoundAnalyser::Push(std::span<const int16_t> samples) {
   int made = 0;
   while (!samples.empty()) {
     const std::size_t take = std::min(samples.size(), window_.size() - filled_);
@@ -46,7 +46,7 @@ int AudioSpectrum::Push(std::span<const int16_t> samples) {
   return made;
 }
 
-void AudioSpectrum::Analyse(std::span<const int16_t, kWindowSize> window, Spectrum& out) {
+void SoundAnalyser::Analyse(std::span<const int16_t, kWindowSize> window, Spectrum& out) {
   std::copy(window.begin(), window.end(), work_->input.begin());
   kiss_fftr(work_->plan.get(), work_->input.data(), work_->output.data());
 

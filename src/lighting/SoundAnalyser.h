@@ -24,7 +24,7 @@
 // nothing.
 namespace lighting {
 
-class AudioSpectrum {
+class SoundAnalyser {
  public:
   static constexpr int kWindowSize = 1024;
   static constexpr int kBinCount = 500;
@@ -35,10 +35,10 @@ class AudioSpectrum {
   // valid only during the call.
   using SpectrumSink = std::function<void(const Spectrum&)>;
 
-  explicit AudioSpectrum(SpectrumSink sink);
-  ~AudioSpectrum();
-  AudioSpectrum(const AudioSpectrum&) = delete;
-  AudioSpectrum& operator=(const AudioSpectrum&) = delete;
+  explicit SoundAnalyser(SpectrumSink sink);
+  ~SoundAnalyser();
+  SoundAnalyser(const SoundAnalyser&) = delete;
+  SoundAnalyser& operator=(const SoundAnalyser&) = delete;
 
   // Adds captured values in order and hands every completed window's
   // spectrum to the sink. Returns how many spectra were handed.

@@ -14,15 +14,15 @@
 #include <utility>
 #include <vector>
 
-#include "lighting/AudioSpectrum.h"
+#include "lighting/SoundAnalyser.h"
 
 namespace {
 
-using lighting::AudioSpectrum;
-using Spectrum = AudioSpectrum::Spectrum;
+using lighting::SoundAnalyser;
+using Spectrum = SoundAnalyser::Spectrum;
 using Window = std::vector<int16_t>;
 
-constexpr int kN = AudioSpectrum::kWindowSize;
+constexpr int kN = SoundAnalyser::kWindowSize;
 
 int16_t Clip(double value) {
   return static_cast<int16_t>(std::clamp(std::lround(value), -32768L, 32767L));
@@ -103,7 +103,7 @@ Spectrum ReferenceSpectrum(const Window& window) {
   return out;
 }
 
-Spectrum Analyse(AudioSpectrum& analyser, const Window& window) {
+Spectrum Analyse(SoundAnalyser& analyser, const Window& window) {
   Spectrum out{};
   analyser.Analyse(std::span<const int16_t, kN>(window.data(), kN), out);
   return out;
@@ -113,15 +113,15 @@ int PeakBin(const Spectrum& s) {
   return static_cast<int>(std::max_element(s.begin(), s.end()) - s.begin());
 }
 
-class AudioSpectrumTest : public ::testing::Test {
+class SoundAnalyserTest : public ::testing::Test {
  protected:
   std::vector<Spectrum> received;
-  AudioSpectrum analyser{[this](const Spectrum& s) { received.push_back(s); }};
+  SoundAnalyser analyser{[this](const Spectrum& s) { received.push_back(s); }};
 };
 
 // --- The magnitudes ---
 
-TEST_F(AudioSpectrumTest, MatchesTheRadixTwoTransformWithinRounding) {
+TEST_F(SoundAnalyserTest, MatchesTheRadixTwoTransformWithinRounding) {
   Window twoTones = Cycles(37.3, 4000);
   const Window high = Cycles(301.7, 9000);
   for (size_t i = 0; i < twoTones.size(); ++i) twoTones[i] = Clip(twoTones[i] + high[i]);
@@ -150,7 +150,7 @@ TEST_F(AudioSpectrumTest, MatchesTheRadixTwoTransformWithinRounding) {
   EXPECT_EQ(*std::max_element(silence.begin(), silence.end()), 0);
 }
 
-TEST_F(AudioSpectrumTest, ToneOnABinScalesBySixteenPerUnitOfAmplitude) {
+TEST_F(SoundAnalyserTest, ToneOnABinScalesBySixteenPerUnitOfAmplitude) {
   // |X| = A · 1024 / 2, then sqrt(|X|² / 1024) = 16 A. A period of 4 values
   // (100, 0, −100, 0) needs no rounding, so nothing leaks into other bins.
   const Spectrum s = Analyse(analyser, Cycles(256, 100));
@@ -158,12 +158,12 @@ TEST_F(AudioSpectrumTest, ToneOnABinScalesBySixteenPerUnitOfAmplitude) {
   for (const int j : {1, 64, 255, 257, 300, 499}) EXPECT_EQ(s[static_cast<size_t>(j)], 0) << j;
 }
 
-TEST_F(AudioSpectrumTest, ToneLandsOnItsBinForTheStreamsRateAndChannels) {
+TEST_F(SoundAnalyserTest, ToneLandsOnItsBinForTheStreamsRateAndChannels) {
   // Bin = f · 1024 / (rate · channels): 10.67 at 48 kHz stereo, 11.61 at 44.1 kHz.
   const Spectrum at48 = Analyse(analyser, Tone(1000, 200, 48000, 2));
   EXPECT_GE(PeakBin(at48), 10);
   EXPECT_LE(PeakBin(at48), 11);
-  EXPECT_LT(at48[static_cast<size_t>(PeakBin(at48))], AudioSpectrum::kMaxMagnitude);
+  EXPECT_LT(at48[static_cast<size_t>(PeakBin(at48))], SoundAnalyser::kMaxMagnitude);
 
   const Spectrum at44 = Analyse(analyser, Tone(1000, 200, 44100, 2));
   EXPECT_GE(PeakBin(at44), 11);
@@ -175,7 +175,7 @@ TEST_F(AudioSpectrumTest, ToneLandsOnItsBinForTheStreamsRateAndChannels) {
   EXPECT_LE(PeakBin(mono), 22);
 }
 
-TEST_F(AudioSpectrumTest, LoudToneIsHeldAt8192) {
+TEST_F(SoundAnalyserTest, LoudToneIsHeldAt8192) {
   const Spectrum s = Analyse(analyser, Tone(1000, 30000, 48000, 2));
   EXPECT_EQ(s[static_cast<size_t>(PeakBin(s))], 8192);
   EXPECT_LE(*std::max_element(s.begin(), s.end()), 8192);
@@ -184,14 +184,14 @@ TEST_F(AudioSpectrumTest, LoudToneIsHeldAt8192) {
   EXPECT_EQ(*std::max_element(noise.begin(), noise.end()), 8192);
 }
 
-TEST_F(AudioSpectrumTest, ConstantOffsetShowsInNoBin) {
+TEST_F(SoundAnalyserTest, ConstantOffsetShowsInNoBin) {
   const Spectrum s = Analyse(analyser, Window(kN, 12000));
   EXPECT_EQ(*std::max_element(s.begin(), s.end()), 0);
 }
 
 // --- Collecting packets into windows ---
 
-TEST_F(AudioSpectrumTest, ShortPacketsAreCollectedIntoOneWindow) {
+TEST_F(SoundAnalyserTest, ShortPacketsAreCollectedIntoOneWindow) {
   const Window stream = Tone(1000, 500, 48000, 2, 3 * kN);
   // 10 ms packets at 48 kHz stereo: 960 values.
   EXPECT_EQ(analyser.Push(std::span(stream).first(960)), 0);
@@ -205,7 +205,7 @@ TEST_F(AudioSpectrumTest, ShortPacketsAreCollectedIntoOneWindow) {
   EXPECT_EQ(received[0], Analyse(analyser, first));
 }
 
-TEST_F(AudioSpectrumTest, LongPacketGivesOneSpectrumPerWindowInOrder) {
+TEST_F(SoundAnalyserTest, LongPacketGivesOneSpectrumPerWindowInOrder) {
   Window stream = Cycles(20, 300);
   const Window second = Cycles(100, 300);
   const Window third = Cycles(200, 300);
@@ -221,7 +221,7 @@ TEST_F(AudioSpectrumTest, LongPacketGivesOneSpectrumPerWindowInOrder) {
   EXPECT_EQ(analyser.Pending(), 10);
 }
 
-TEST_F(AudioSpectrumTest, ResetDropsThePartWindow) {
+TEST_F(SoundAnalyserTest, ResetDropsThePartWindow) {
   const Window noise = Noise(11);
   const Window tone = Cycles(50, 300);
   EXPECT_EQ(analyser.Push(std::span(noise).first(700)), 0);
@@ -233,7 +233,7 @@ TEST_F(AudioSpectrumTest, ResetDropsThePartWindow) {
   EXPECT_EQ(received[0], Analyse(analyser, tone));
 }
 
-TEST_F(AudioSpectrumTest, AnalysingAWindowLeavesTheCollectedValuesAlone) {
+TEST_F(SoundAnalyserTest, AnalysingAWindowLeavesTheCollectedValuesAlone) {
   const Window tone = Cycles(50, 300);
   EXPECT_EQ(analyser.Push(std::span(tone).first(600)), 0);
   (void)Analyse(analyser, Noise(5));
