@@ -40,6 +40,8 @@ void CAudioRecorImpl::StartScreen() {
     if (!sampler.IsAvailable()) {
       platform::DebugPrint("screen colour: %s",
                            platform::ScreenSampler::Describe(sampler.GetAvailability()));
+      // The target hears of it with the next results it takes.
+      Wake();
       return;
     }
     do {

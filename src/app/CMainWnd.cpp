@@ -18,6 +18,8 @@
 #include "app/KeyAssignmentCommands.h"
 #include "app/MacroCommands.h"
 #include "app/MouseSettingsCommands.h"
+#include "app/AudioLightingCommands.h"
+#include "ui/CLightControlUI.h"
 #include "app/HeadsetAudioCommands.h"
 #include "app/CAudioRecorImpl.h"
 #include "app/LanguageCommands.h"
@@ -65,6 +67,8 @@ CMainWnd::CMainWnd()
   macros_ = std::make_unique<MacroCommands>(*this);
   mouseSettings_ = std::make_unique<MouseSettingsCommands>(*this);
   headsetAudio_ = std::make_unique<HeadsetAudioCommands>(*this);
+  audioLighting_ = std::make_unique<AudioLightingCommands>(*this);
+  audioLighting_->ListenForRecorder(ShellState::MessageServer());
   hook_ = std::make_unique<CDeviceHook>(platform::InputCapture::ForThisDesktop());
   language_ = std::make_unique<LanguageCommands>(*this);
   settings_ = std::make_unique<SettingsWindowCommands>(
@@ -235,6 +239,16 @@ void CMainWnd::UpdateSignalDemand() {
   if (sound != recorder.IsCaptureRunning())
     recorder.Command(CAudioRecorImpl::kCommandKey,
                      sound ? CAudioRecorImpl::kStartCapture : CAudioRecorImpl::kStopCapture, 0);
+  ShowScreenAvailability();
+}
+
+void CMainWnd::ShowScreenAvailability() {
+  // Where the screen cannot be read the screen mode says so instead of
+  // painting the keys black.
+  const bool unavailable = CAudioRecorImpl::Get().IsScreenUnavailable();
+  for (CVarnisUSBDevice* keyboard : pages_->Devices(DevicePageSet::Keyboard))
+    if (CLightControlUI* panel = keyboard->LightPanel())
+      panel->ShowScreenUnavailable(unavailable && keyboard->WantsScreenColour());
 }
 
 void CMainWnd::OnDeviceArrived(size_t slot) {
@@ -376,11 +390,16 @@ void CMainWnd::OnCopyData(const platform::CopyDataRecord& record) {
     const size_t count = std::min<size_t>(record.cbData / sizeof(int), screenColour_.size());
     std::memcpy(screenColour_.data(), bytes, count * sizeof(int));
     ReachMessage("WM_COPYDATA 2", record.dwData, record.cbData, RouteOwner::MainWindow);
-    const auto& keyboards = pages_->Devices(DevicePageSet::Keyboard);
-    if (selectedKeyboard_ >= 0 && selectedKeyboard_ < static_cast<int>(keyboards.size()))
-      keyboards[static_cast<size_t>(selectedKeyboard_)]->SetScreenColour(screenColour_.data(),
-                                                                          6);
+    if (CVarnisUSBDevice* keyboard = SelectedKeyboard())
+      keyboard->SetScreenColour(screenColour_.data(), 6);
   }
+}
+
+CVarnisUSBDevice* CMainWnd::SelectedKeyboard() const {
+  const auto& keyboards = pages_->Devices(DevicePageSet::Keyboard);
+  if (selectedKeyboard_ < 0 || selectedKeyboard_ >= static_cast<int>(keyboards.size()))
+    return nullptr;
+  return keyboards[static_cast<size_t>(selectedKeyboard_)];
 }
 
 void CMainWnd::OnDeviceSelected(CControlUI* option) {

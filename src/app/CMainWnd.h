@@ -32,6 +32,7 @@ class KeyAssignmentCommands;
 class MacroCommands;
 class MouseSettingsCommands;
 class HeadsetAudioCommands;
+class AudioLightingCommands;
 class LanguageCommands;
 class SettingsWindowCommands;
 class SkinCommands;
@@ -118,6 +119,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   MacroCommands& Macros() { return *macros_; }
   MouseSettingsCommands& MouseSettings() { return *mouseSettings_; }
   HeadsetAudioCommands& HeadsetAudio() { return *headsetAudio_; }
+  AudioLightingCommands& AudioLighting() { return *audioLighting_; }
   SettingsWindowCommands& Settings() { return *settings_; }
   SkinCommands& Skins() { return *skins_; }
   // The chosen background on "root".
@@ -130,6 +132,10 @@ class CMainWnd : public toolkit::WindowImplBase,
 
   // The device of the selected, visible selector; null when there is none.
   CVarnisUSBDevice* CurrentDevice() const override;
+  CVarnisUSBDevice* SelectedKeyboard() const override;
+  // The screen mode's note where the screen cannot be read.
+  void ShowScreenAvailability();
+  std::span<const uint8_t> LastSpectrum() const override { return spectrum_; }
   toolkit::CControlUI* FindControl(const QString& name) const override {
     return WindowImplBase::FindControl(name);
   }
@@ -226,6 +232,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<MacroCommands> macros_;
   std::unique_ptr<MouseSettingsCommands> mouseSettings_;
   std::unique_ptr<HeadsetAudioCommands> headsetAudio_;
+  std::unique_ptr<AudioLightingCommands> audioLighting_;
   std::unique_ptr<CDeviceHook> hook_;
   // The device whose page was chosen last (leaving it checks for unsaved
   // keys).

@@ -475,6 +475,7 @@ bool CMainWnd::HandleRoutedMessage(uint32_t message, platform::WParam wParam,
   if (message == CAudioRecorImpl::kResultsMessage) {
     CAudioRecorImpl::Get().TakeResults(
         [this](const platform::CopyDataRecord& record) { OnCopyData(record); });
+    ShowScreenAvailability();
     return true;
   }
   return false;

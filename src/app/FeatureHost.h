@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <span>
 
 #include "app/MainWindowRoutes.h"
 #include "platform/WindowMessageTypes.h"
@@ -43,6 +45,11 @@ class FeatureHost {
   virtual void SetRouteHandler(RouteOwner owner, RouteHandler handler) = 0;
   // The device of the selected, visible selector; null when there is none.
   virtual CVarnisUSBDevice* CurrentDevice() const = 0;
+  // The keyboard page chosen last (it stays chosen while another kind of
+  // page is shown); null when there is none.
+  virtual CVarnisUSBDevice* SelectedKeyboard() const = 0;
+  // The last spectrum the capture delivered, as its record's bytes.
+  virtual std::span<const uint8_t> LastSpectrum() const = 0;
   virtual DevicePageSet& Pages() = 0;
   virtual toolkit::CControlUI* FindControl(const QString& name) const = 0;
   // The owner of file dialogs and message boxes, and its DPI (which a

@@ -121,15 +121,6 @@ void LightingCommands::OnRoute(const RouteCall& call) {
       const int value = std::clamp(panel->GetSpeed(), 0, lighting::kMaxLevel);
       panel->SetSpeed(value);
       ChangeLight(device, true, true, [value](LightInfo& info) { info.Speed = static_cast<uint8_t>(value); });
-    } else if (Is(name, "R_light_slider") || Is(name, "G_light_slider") || Is(name, "B_light_slider")) {
-      // The value is shown beside the slider, "R 120".
-      const QString channel = name.left(1).toUpper();
-      auto* slider = call.notification != nullptr
-                         ? qobject_cast<toolkit::CSliderUI*>(call.notification->pSender)
-                         : nullptr;
-      CControlUI* label = window_.FindControl(channel + QStringLiteral("_light_label"));
-      if (slider != nullptr && label != nullptr)
-        label->SetText(QStringLiteral("%1 %2").arg(channel).arg(slider->GetValue()));
     }
   } else if (call.type == QLatin1String("itemselect")) {
     if (Is(name, "light_combo_modeSelect")) {

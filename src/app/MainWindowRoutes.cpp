@@ -118,7 +118,7 @@ std::vector<NotifyRoute> BuildNotifications() {
   AddExact(rows, "valuechanged", {"6533_MicIn_slider", "6533_MicMoniter_slider"},
            O::HeadsetAudio);
   AddExact(rows, "valuechanged", {"R_light_slider", "G_light_slider", "B_light_slider"},
-           O::Lighting);
+           O::AudioLighting);
 
   // "movevaluechanged".
   rows.push_back(Indexed("movevaluechanged", "DPI_slider_", O::Dpi));

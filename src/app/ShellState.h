@@ -27,6 +27,7 @@ class ShellState {
 
   // The local socket, for broadcasts to other programs (UI thread only).
   static void SetMessageServer(platform::LocalMessageServer* server) { server_ = server; }
+  static platform::LocalMessageServer* MessageServer() { return server_; }
   static void BroadcastToOtherPrograms(const platform::SocketMessage& message);
   // A message from another program reaches the main window as if posted to
   // it; a copy-data record is sent and lives for the call.

@@ -38,6 +38,7 @@ KeyboardCore::KeyboardCore() {
   for (auto& led : positionToLed_)
     led = kNoSlot;
   effect_.StartChase();
+  keyEffects_.AudioStyles().SetLevelSource(&audioLevels_);
   firstContactRetry_.setSingleShot(true);
   connect(&firstContactRetry_, &QTimer::timeout, this, &KeyboardCore::RetryFirstContact);
   SetEventHandler([this](uint16_t code, bool) { HandleEvent(code); });
@@ -90,6 +91,7 @@ void KeyboardCore::ApplyProfile() {
     std::lock_guard lock(stepMutex_);
     userSteps_.SetSteps(profile_.GetLightEffectSteps());
   }
+  SetAudioStyle(profile_.GetAudioLightInfo());
   if (info.SelectItem != previousMode || info.SelectItem == kCustomColourMode)
     OnLightModeChanged();
   Tell(listener_.profileApplied);
@@ -602,6 +604,28 @@ void KeyboardCore::OnKeyEvent(int slot, int type) {
   std::lock_guard lock(effectMutex_);
   keyEffects_.DispatchKeyEvent(effect_, position, type, mode,
                                [this] { return static_cast<uint32_t>(random_()); });
+}
+
+void KeyboardCore::SetAudioLevels(std::span<const int32_t> levels) {
+  const bool musicMode = static_cast<int>(GetLightWords().A & 0xFF) == lighting::kAudioModeValue;
+  audioLevels_.SetBeatStyle(musicMode && audioStyleIndex_ == kBeatStyle);
+  audioLevels_.SetAudioLevels(levels);
+}
+
+void KeyboardCore::SetAudioStyle(const AudioLightInfo& info) {
+  lighting::AudioStyleParams params;
+  params.style = info.AudioMode;
+  params.background = {info.BkColorR, info.BkColorG, info.BkColorB};
+  params.foreground = {info.FgColorR, info.FgColorG, info.FgColorB};
+  params.multiColour = info.SevenColorFlags != 0;
+  audioStyleIndex_ = params.style;
+  std::lock_guard lock(effectMutex_);
+  keyEffects_.AudioStyles().SetParams(params);
+}
+
+lighting::AudioStyleParams KeyboardCore::AudioStyle() const {
+  std::lock_guard lock(effectMutex_);
+  return keyEffects_.AudioStyles().Params();
 }
 
 void KeyboardCore::SetScreenColour(const int* values, int count) {

@@ -9,15 +9,19 @@
 #include <mutex>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "devicecore/KeyedDeviceCore.h"
+#include "lighting/AudioLevels.h"
 #include "lighting/EffectState.h"
 #include "lighting/EffectStepPlayer.h"
+#include "lighting/KeyboardAudioStyles.h"
 #include "lighting/KeyboardEffects.h"
 #include "lighting/LightListPlayer.h"
 #include "lighting/LightModeList.h"
+#include "profiles/AudioLightInfo.h"
 #include "profiles/CKeyboardProfiledata.h"
 #include "profiles/KeyListEntry.h"
 #include "protocol/DeviceInfo.h"
@@ -57,6 +61,8 @@ class KeyboardCore : public KeyedDeviceCore {
   static constexpr int kFrameIntervalMs = 50;
   // The pause after a failed colour or frame write.
   static constexpr int kFailedWritePauseMs = 200;
+  // The music style whose level sets feed the beat (waves from the centre).
+  static constexpr int kBeatStyle = 2;
 
   using Block = protocol::KeyboardParameters::Bytes;
   using SystemWords = CKeyboardProfiledata::SystemWords;
@@ -148,6 +154,16 @@ class KeyboardCore : public KeyedDeviceCore {
   void OnKeyEvent(int slot, int type);
   void SetScreenColour(const int* values, int count);
   bool StreamsFrames() const;
+
+  // --- Music lighting (the music mode) --------------------------------------------
+  // A level set of the music (25 band levels, from the spectra of what the
+  // computer plays): kept for the light thread's next step. In the beat
+  // style it feeds the beat instead. UI thread.
+  void SetAudioLevels(std::span<const int32_t> levels);
+  // The style and colours the music mode draws with. UI thread.
+  void SetAudioStyle(const AudioLightInfo& info);
+  lighting::AudioStyleParams AudioStyle() const;
+  const lighting::AudioLevels& AudioLevels() const { return audioLevels_; }
   // One device event (a reader thread).
   void HandleEvent(uint16_t code);
 
@@ -230,6 +246,10 @@ class KeyboardCore : public KeyedDeviceCore {
   // and profile changes (UI thread) restart or mark it.
   mutable std::mutex effectMutex_;
   lighting::EffectState effect_;
+  // The music's level sets, from the UI thread to the light thread (its
+  // own lock); the styles in keyEffects_ take them.
+  lighting::AudioLevels audioLevels_;
+  int audioStyleIndex_ = 0;  // UI thread
   lighting::KeyboardEffects keyEffects_;
   std::minstd_rand random_;
   // The per-light-point effects and the user's effect steps, each under

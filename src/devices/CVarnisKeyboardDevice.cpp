@@ -56,10 +56,7 @@ CVarnisKeyboardDevice::CVarnisKeyboardDevice(QWidget* parent)
       GetSelector()->StartTimer(CDeviceOptionUI::kTimerResync, 50);
   };
   listener.profileApplied = [this] {
-    const AudioLightInfo audio = Keyboard().Profile().GetAudioLightInfo();
-    AudioLightRecord record{};
-    std::memcpy(record.data(), &audio, record.size());
-    CVarnisUSBDevice::SetAudioLightInfo(record);
+    CVarnisUSBDevice::SetAudioLightInfo(Keyboard().Profile().GetAudioLightInfo());
   };
   Keyboard().SetListener(std::move(listener));
 }
@@ -330,6 +327,19 @@ void CVarnisKeyboardDevice::OnDeviceEvent(uint16_t code, bool /*receiver*/) {
 
 void CVarnisKeyboardDevice::SetScreenColour(const int* values, int count) {
   Keyboard().SetScreenColour(values, count);
+}
+
+void CVarnisKeyboardDevice::SetAudioLevels(const int32_t* levels, int count) {
+  if (levels == nullptr || count <= 0)
+    return;
+  const int taken = std::min(count, lighting::AudioLevels::kBandCount);
+  Keyboard().SetAudioLevels(std::span(levels, static_cast<size_t>(taken)));
+}
+
+void CVarnisKeyboardDevice::SetAudioLightInfo(const AudioLightInfo& info) {
+  CVarnisUSBDevice::SetAudioLightInfo(info);
+  Keyboard().Profile().SetAudioLightInfo(info);
+  Keyboard().SetAudioStyle(info);
 }
 
 void CVarnisKeyboardDevice::OnLightModeChanged() { Keyboard().OnLightModeChanged(); }

@@ -68,6 +68,10 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
   void SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t e) override;
   void SelectKey(int position) override;
   void SetScreenColour(const int* values, int count) override;
+  // At most the first 25 levels are taken.
+  void SetAudioLevels(const int32_t* levels, int count) override;
+  // Also into the profile (saved by the caller) and the music mode's style.
+  void SetAudioLightInfo(const AudioLightInfo& info) override;
   // The preview of the lighting page (the host-drawn modes send their frames
   // from the core's light thread).
   void OutputLightFrame() override;

@@ -5,6 +5,7 @@
 
 #include "devices/CDeviceOptionUI.h"
 #include "devices/CMpDevicePowerUI.h"
+#include "ui/CLightControlUI.h"
 #include "lighting/LedCanvas.h"
 #include "protocol/PowerStatus.h"
 #include "protocol/Rgb.h"
@@ -325,14 +326,18 @@ void CVarnisUSBDevice::SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t
   SetLightWords(LightWords{a, b, c, d, e});
 }
 
-void CVarnisUSBDevice::SetAudioLightInfo(const AudioLightRecord& record) {
-  audioLightInfo_ = record;
-  // The light panel shows it once the lighting panel exists.
+void CVarnisUSBDevice::SetAudioLightInfo(const AudioLightInfo& info) {
+  audioLightInfo_ = info;
+  if (lightPanel_ != nullptr)
+    lightPanel_->ShowAudioLightInfo(info);
 }
 
-AudioLightRecord CVarnisUSBDevice::GetAudioLightInfo(int /*readPanel*/) {
-  // Read from the light panel once the lighting panel exists.
-  return audioLightInfo_;
+std::optional<AudioLightInfo> CVarnisUSBDevice::GetAudioLightInfo(bool readPanel) const {
+  if (!readPanel)
+    return audioLightInfo_;
+  if (lightPanel_ == nullptr)
+    return std::nullopt;
+  return lightPanel_->ReadAudioLightInfo(audioLightInfo_, true);
 }
 
 void CVarnisUSBDevice::SendToOwner(uint32_t message, platform::WParam wParam,

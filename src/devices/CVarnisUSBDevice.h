@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include <functional>
 #include "hid/DeviceChannel.h"
 #include "lighting/LightInfoWords.h"
+#include "profiles/AudioLightInfo.h"
 #include "profiles/KeyListEntry.h"
 #include "platform/WindowMessageTypes.h"
 #include "toolkit/CHorizontalLayoutUI.h"
@@ -36,8 +38,6 @@ inline constexpr uint32_t LightSettingsMessage = 0x0D05;  // posted: a page's li
 using LedEffectState = std::array<uint8_t, 17>;
 
 
-// The audio-lighting settings of a page.
-using AudioLightRecord = std::array<uint8_t, 9>;
 
 // The page of a device in the main window: the page layout is loaded into
 // it and it receives the notifications of its own controls. The device
@@ -233,10 +233,16 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual void SaveProfile() {}
   virtual void SetLightTableIndex(int value) { lightTableIndex_ = value; }
   virtual void SetLightInfo(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t e);
-  virtual void SetAudioLightInfo(const AudioLightRecord& record);
-  virtual AudioLightRecord GetAudioLightInfo(int readPanel);
+  // The music lighting's record: kept by the page (the keyboard keeps it in
+  // its profile too and draws with it) and shown on the light panel.
+  virtual void SetAudioLightInfo(const AudioLightInfo& info);
+  // The page's record; with `readPanel`, first what the panel says now,
+  // the colour button's colour included (nothing when the panel lacks a
+  // part).
+  std::optional<AudioLightInfo> GetAudioLightInfo(bool readPanel) const;
   virtual void SelectKey(int index) { selectedKey_ = index; }
-  virtual void SetAudioLevels(const int* /*levels*/, int /*count*/) {}
+  // A level set of the music (keyboards draw from it; other pages ignore it).
+  virtual void SetAudioLevels(const int32_t* /*levels*/, int /*count*/) {}
   virtual void SetScreenColour(const int* /*values*/, int /*count*/) {}
 
   // Asks the owner window to show or hide this page.
@@ -336,5 +342,5 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   std::atomic<int> windowActive_{1};
   int pageKind_ = 1;
   int selectedKey_ = -1;
-  AudioLightRecord audioLightInfo_{};
+  AudioLightInfo audioLightInfo_{};
 };

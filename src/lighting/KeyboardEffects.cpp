@@ -79,8 +79,6 @@ void Decay(EffectState& state, int p, int mode) { DecayLedLevel(state, p, mode);
 
 }  // namespace
 
-KeyboardEffects::KeyboardEffects() { bars_.ones.fill(1); }
-
 // ---- Reset -----------------------------------------------------------------
 
 bool KeyboardEffects::ResetKeyEffects(EffectState& state, int mode) {
@@ -92,8 +90,7 @@ bool KeyboardEffects::ResetKeyEffects(EffectState& state, int mode) {
   // A key still held when the mode changed sends its release elsewhere.
   keyHeld_.fill(0);
   ClearMasks();
-  for (auto& row : bars_.cleared) row.fill(0);
-  bars_.ones.fill(1);
+  audio_.Reset();
 
   switch (mode) {
     case 13:
@@ -325,7 +322,7 @@ void KeyboardEffects::RunStep(EffectState& state, const LightParams& light, LedC
     case 25: StepKeyFade(state, light, canvas); break;
     case 26: StepBreathingFourColours(state, light, canvas); break;
     case 27: StepBlinkFourColours(state, light, canvas, nowMs); break;
-    case 29: StepAudio(state, light, canvas); break;
+    case 29: StepAudio(state, light, canvas, random); break;
     case 30: StepScreenColour(light, canvas); break;
     case 32: StepSnake(state, light, canvas); break;
     case 33: StepTwinkle(state, light, canvas, random); break;
@@ -674,11 +671,9 @@ void KeyboardEffects::StepTwinkle(EffectState& state, const LightParams& light, 
   }
 }
 
-void KeyboardEffects::StepAudio(EffectState& state, const LightParams& light, LedCanvas& canvas) {
-  // The audio styles (by the page's audio mode) draw here.
-  (void)state;
-  (void)light;
-  (void)canvas;
+void KeyboardEffects::StepAudio(EffectState& state, const LightParams& light, LedCanvas& canvas,
+                                const RandomSource& random) {
+  audio_.Step(state, *this, light, canvas, random);
 }
 
 }  // namespace lighting

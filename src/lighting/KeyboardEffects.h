@@ -5,6 +5,7 @@
 
 #include "lighting/CommonEffects.h"
 #include "lighting/EffectState.h"
+#include "lighting/KeyboardAudioStyles.h"
 #include "lighting/KeyboardLayoutTables.h"
 #include "lighting/LedCanvas.h"
 
@@ -23,7 +24,6 @@ namespace lighting {
 class KeyboardEffects {
  public:
   static constexpr int kMaskCount = 4;
-  static constexpr int kAudioBarLength = 100;
   // Key event types.
   static constexpr int kKeyPressed = 1;
   static constexpr int kKeyReleased = 2;
@@ -32,19 +32,10 @@ class KeyboardEffects {
   // grid). Masks 0..3 spread left-up, right-up, right-down and left-down.
   using WaveMask = std::array<uint8_t, kGridColumns>;
 
-  // Bar state of the audio styles: three rows that start at 0 and one that
-  // starts at 1.
-  struct AudioBars {
-    std::array<std::array<uint8_t, kAudioBarLength>, 3> cleared{};
-    std::array<uint8_t, kAudioBarLength> ones{};
-  };
-
-  KeyboardEffects();
-
   // Restarts the effects for mode `mode`: phase, counter, hues, key states,
-  // levels, held keys, masks and the audio bars cleared, then the mode's own
-  // start. Returns true for the custom-colour mode (20): the page then loads
-  // its custom colour group into the light points.
+  // levels, held keys and masks cleared, the audio styles back to their
+  // start, then the mode's own start. Returns true for the custom-colour mode
+  // (20): the page then loads its custom colour group into the light points.
   [[nodiscard]] bool ResetKeyEffects(EffectState& state, int mode);
 
   // Lights (level 255) every key under a set mask bit; with `multiColour`
@@ -84,8 +75,10 @@ class KeyboardEffects {
   const std::array<uint8_t, kKeyPositions>& TwinklePhases() const { return twinklePhase_; }
   Rgb ScreenColour() const { return {screen_[0], screen_[1], screen_[2]}; }
   Rgb ScreenDeviation() const { return {screen_[3], screen_[4], screen_[5]}; }
-  AudioBars& Bars() { return bars_; }
-  const AudioBars& Bars() const { return bars_; }
+  // The music lighting of mode 29 (its level source and params are set by
+  // the keyboard).
+  KeyboardAudioStyles& AudioStyles() { return audio_; }
+  const KeyboardAudioStyles& AudioStyles() const { return audio_; }
 
  private:
   void ClearMasks();
@@ -125,9 +118,9 @@ class KeyboardEffects {
   void StepSnake(EffectState& state, const LightParams& light, LedCanvas& canvas);
   void StepTwinkle(EffectState& state, const LightParams& light, LedCanvas& canvas,
                    const RandomSource& random);
-  // The audio mode (29): its styles draw here from the band levels, the
-  // masks and the bars. Nothing is drawn until they are in place.
-  void StepAudio(EffectState& state, const LightParams& light, LedCanvas& canvas);
+  // The audio mode (29): the selected audio style draws from the band levels.
+  void StepAudio(EffectState& state, const LightParams& light, LedCanvas& canvas,
+                 const RandomSource& random);
 
   std::array<WaveMask, kMaskCount> masks_{};
   uint8_t waveCounter_ = 0;
@@ -135,7 +128,7 @@ class KeyboardEffects {
   std::array<uint8_t, kKeyPositions> keyHeld_{};      // 1 while held (halo)
   std::array<uint8_t, kKeyPositions> twinklePhase_{};
   std::array<uint8_t, 6> screen_{};                   // means, then deviations
-  AudioBars bars_{};
+  KeyboardAudioStyles audio_;
 };
 
 }  // namespace lighting

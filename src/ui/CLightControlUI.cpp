@@ -1,8 +1,10 @@
 #include "ui/CLightControlUI.h"
 
 #include <algorithm>
+#include <array>
 
 #include "lighting/LightPanelLayout.h"
+#include "platform/DebugChannel.h"
 #include "toolkit/CColorPaletteUI.h"
 #include "toolkit/CComboUI.h"
 #include "toolkit/CEditUI.h"
@@ -268,3 +270,134 @@ int CLightControlUI::ColourEditValue(const QString& text, bool* rewrite) {
     *rewrite = clamped || text.isEmpty();
   return value;
 }
+
+// ---- Music lighting ------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kAudioStyleList = "light_combo_audiomodeSelect";
+constexpr const char* kAudioMultiColour = "deng_7audiocolor_check";
+constexpr const char* kAudioEdits[] = {"deng_audioedit_R", "deng_audioedit_G", "deng_audioedit_B"};
+constexpr const char* kAudioBackground = "audio_BkColor_check";
+constexpr const char* kAudioForeground = "audio_FgColor_check";
+constexpr const char* kAudioPalette = "deng_audioColor_Pallet";
+constexpr const char* kAudioColourButton = "deng_audiocolordp_btn";
+constexpr const char* kAudioColourLayout = "light_audiocolor_layout";
+constexpr const char* kAudioPaletteLayout = "audiocolorpallet_layout";
+constexpr const char* kRecorderLayout = "light_recorder_layout";
+
+}  // namespace
+
+bool CLightControlUI::ShowAudioLightInfo(const AudioLightInfo& info) {
+  auto* styles = Sub<CComboUI>(kAudioStyleList);
+  auto* multiColour = Sub<COptionUI>(kAudioMultiColour);
+  auto* background = Sub<COptionUI>(kAudioBackground);
+  auto* foreground = Sub<COptionUI>(kAudioForeground);
+  auto* palette = Sub<CColorPaletteUI>(kAudioPalette);
+  auto* button = Sub<CControlUI>(kAudioColourButton);
+  auto* colourLayout = Sub<CControlUI>(kAudioColourLayout);
+  auto* paletteLayout = Sub<CControlUI>(kAudioPaletteLayout);
+  std::array<CEditUI*, 3> edits{};
+  for (size_t i = 0; i < edits.size(); ++i)
+    edits[i] = Sub<CEditUI>(kAudioEdits[i]);
+  if (styles == nullptr || multiColour == nullptr || background == nullptr ||
+      foreground == nullptr || palette == nullptr || button == nullptr ||
+      colourLayout == nullptr || paletteLayout == nullptr ||
+      std::find(edits.begin(), edits.end(), nullptr) != edits.end()) {
+    platform::DebugOutput(kShowAudioError);
+    return false;
+  }
+  styles->SelectItem(info.AudioMode, false, false);
+  const bool editsForeground = info.ColorTypeFlags == 1;
+  const std::array<uint8_t, 3> colour =
+      editsForeground ? std::array{info.FgColorR, info.FgColorG, info.FgColorB}
+                      : std::array{info.BkColorR, info.BkColorG, info.BkColorB};
+  background->Selected(!editsForeground, false);
+  foreground->Selected(editsForeground, false);
+  multiColour->SetEnabled(editsForeground);
+  multiColour->Selected(editsForeground && info.SevenColorFlags != 0, false);
+  for (size_t i = 0; i < edits.size(); ++i)
+    edits[i]->SetText(QString::number(colour[i]));
+  const uint32_t argb = kOpaque | static_cast<uint32_t>(colour[0]) << 16 |
+                        static_cast<uint32_t>(colour[1]) << 8 | colour[2];
+  palette->SetSelectColor(argb);
+  button->SetBkColor(FromArgb(argb));
+  const bool colours = info.AudioMode != kRingsStyle;
+  colourLayout->SetEnabled(colours);
+  paletteLayout->SetEnabled(colours);
+  return true;
+}
+
+std::optional<AudioLightInfo> CLightControlUI::ReadAudioLightInfo(const AudioLightInfo& shown,
+                                                                  bool takeColour) const {
+  auto* styles = Sub<CComboUI>(kAudioStyleList);
+  auto* multiColour = Sub<COptionUI>(kAudioMultiColour);
+  auto* background = Sub<COptionUI>(kAudioBackground);
+  auto* foreground = Sub<COptionUI>(kAudioForeground);
+  auto* button = Sub<CControlUI>(kAudioColourButton);
+  if (styles == nullptr || multiColour == nullptr || background == nullptr ||
+      foreground == nullptr || button == nullptr) {
+    platform::DebugOutput(kReadAudioError);
+    return std::nullopt;
+  }
+  AudioLightInfo info = shown;
+  info.AudioMode = static_cast<uint8_t>(std::clamp(styles->GetCurSel(), 0, 255));
+  info.SevenColorFlags = multiColour->IsSelected() ? 1 : 0;
+  // The option that is not the edited colour tells whether it changed.
+  if (shown.ColorTypeFlags == 1)
+    info.ColorTypeFlags = background->IsSelected() ? 0 : 1;
+  else
+    info.ColorTypeFlags = foreground->IsSelected() ? 1 : 0;
+  if (takeColour) {
+    const uint32_t argb = ToArgb(button->GetBkColor());
+    const uint8_t r = static_cast<uint8_t>(argb >> 16);
+    const uint8_t g = static_cast<uint8_t>(argb >> 8);
+    const uint8_t b = static_cast<uint8_t>(argb);
+    if (info.ColorTypeFlags == 1) {
+      info.FgColorR = r;
+      info.FgColorG = g;
+      info.FgColorB = b;
+    } else {
+      info.BkColorR = r;
+      info.BkColorG = g;
+      info.BkColorB = b;
+    }
+  }
+  return info;
+}
+
+QString CLightControlUI::GetAudioEditText(int channel) const {
+  if (channel < 0 || channel > 2)
+    return {};
+  auto* edit = Sub<CEditUI>(kAudioEdits[channel]);
+  if (edit == nullptr) {
+    platform::DebugOutput(kAudioColourError);
+    return {};
+  }
+  return edit->GetText();
+}
+
+void CLightControlUI::SetAudioEditText(int channel, const QString& text) {
+  if (channel >= 0 && channel <= 2)
+    SetText(kAudioEdits[channel], text);
+}
+
+uint32_t CLightControlUI::GetAudioPaletteColour() const {
+  auto* palette = Sub<CColorPaletteUI>(kAudioPalette);
+  if (palette == nullptr) {
+    platform::DebugOutput(kAudioColourError);
+    return kOpaque;
+  }
+  return kOpaque | palette->GetSelectColor();
+}
+
+uint32_t CLightControlUI::GetAudioPresetColour(int n) const {
+  auto* swatch = findChild<CControlUI*>(QStringLiteral("audiocolor_option_%1").arg(n));
+  if (swatch == nullptr || !swatch->GetBkColor().isValid())
+    return 0;
+  return ToArgb(swatch->GetBkColor());
+}
+
+void CLightControlUI::ShowRecorderSliders(bool shown) { Show(kRecorderLayout, shown); }
+
+void CLightControlUI::ShowScreenUnavailable(bool shown) { Show("light_screen_unavailable", shown); }

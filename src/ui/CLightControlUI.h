@@ -2,9 +2,11 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "profiles/AudioLightInfo.h"
 #include "toolkit/CHorizontalLayoutUI.h"
 
 namespace toolkit {
@@ -67,6 +69,39 @@ class CLightControlUI : public toolkit::CHorizontalLayoutUI {
   void SetSameModeAvailable(int flag);
   int IsSameModeAvailable() const { return sameModeAvailable_; }
   void UpdateLayout(int kind, int mode);
+
+  // The music lighting's colours (the keyboard in its music mode): the
+  // style, the background and foreground colours, which of them is edited
+  // and the multicolour foreground. Each part must be in the skin; when one
+  // is missing the operation writes its error line and does nothing.
+  //
+  // Shows `info`: the style in its list, the edited colour in the three
+  // edits, the palette and the colour button, the multicolour switch
+  // (enabled only while the foreground is edited); the colour areas are
+  // disabled for the rings style, which draws the colour wheel.
+  bool ShowAudioLightInfo(const AudioLightInfo& info);
+  // `shown` with what the panel says now: the style, the multicolour switch,
+  // which colour is edited, and with `takeColour` the colour button's colour
+  // as the edited colour. Nothing when a part is missing.
+  std::optional<AudioLightInfo> ReadAudioLightInfo(const AudioLightInfo& shown,
+                                                   bool takeColour) const;
+  // The text of the music colour's edit 0, 1 or 2 (red, green, blue).
+  QString GetAudioEditText(int channel) const;
+  void SetAudioEditText(int channel, const QString& text);
+  uint32_t GetAudioPaletteColour() const;
+  // The background of swatch "audiocolor_option_" n (0 when missing).
+  uint32_t GetAudioPresetColour(int n) const;
+  // The outside audio recorder's colour sliders, shown only while a
+  // recorder listens.
+  void ShowRecorderSliders(bool shown);
+  // The note that the screen mode cannot read this screen.
+  void ShowScreenUnavailable(bool shown);
+
+  static constexpr const char* kShowAudioError = " SetAudioLightInfo control is NULL";
+  static constexpr const char* kReadAudioError = "GetAudioLightInfo control is NULL";
+  static constexpr const char* kAudioColourError = "GetLightAudioColor control is NULL";
+  // The style that draws the colour wheel and no colours of the user's.
+  static constexpr int kRingsStyle = 3;
 
   // The colour edits' rule: the leading decimal value of the text, at most
   // 255; an empty text is 0. `rewrite` tells whether the edit must show the

@@ -148,8 +148,15 @@ TEST_F(KeyboardEffectsTest, ResetStartsEachModeAndAsksForCustomColoursOnlyInMode
   EXPECT_EQ(state.ledLevel[120], 52);  // column 0, row 1
   EXPECT_FALSE(fx.ResetKeyEffects(state, 13));
   for (const auto& mask : fx.WaveMasks()) EXPECT_EQ(mask[9], 0x40);
-  EXPECT_EQ(fx.Bars().ones[99], 1);
-  EXPECT_EQ(fx.Bars().cleared[2][0], 0);
+  // The audio styles start again too (their params stay).
+  fx.AudioStyles().SetParams({.style = KeyboardAudioStyles::kZigzagBars});
+  light.direction = 1;
+  Start(29);
+  Step(3);
+  EXPECT_EQ(int{fx.AudioStyles().Phase()}, 3);
+  EXPECT_FALSE(fx.ResetKeyEffects(state, 29));
+  EXPECT_EQ(int{fx.AudioStyles().Phase()}, 0);
+  EXPECT_EQ(fx.AudioStyles().Params().style, KeyboardAudioStyles::kZigzagBars);
 }
 
 TEST_F(KeyboardEffectsTest, StaticMulticolourPaintsRingsFromTheCentreWithoutMoving) {
