@@ -6,24 +6,14 @@
 #include <utility>
 
 namespace lighting {
-namespace {
-
 using std::size_t;
 
-// The beat style's loudness scale: a level of 2000 is full scale (600).
-constexpr int64_t kFullScale = 600;
-constexpr int64_t kFullLevel = 2000;
-// What a level beyond full scale counts as.
-constexpr int64_t kOverScale = 500;
-
-// How quiet a band is: 600 for silence down to 0 at full scale, and 500 once
-// past full scale.
-int64_t Quietness(int32_t level) {
-  const int64_t scaled = std::max<int64_t>(level, 0) * kFullScale / kFullLevel;
-  return scaled > kFullScale ? kOverScale : kFullScale - scaled;
+int AudioLevels::Quietness(int64_t level) {
+  constexpr int64_t kFullLevel = 2000;
+  constexpr int64_t kOverScale = 500;
+  const int64_t scaled = std::max<int64_t>(level, 0) * kSilence / kFullLevel;
+  return static_cast<int>(scaled > kSilence ? kOverScale : kSilence - scaled);
 }
-
-}  // namespace
 
 bool AudioLevels::AddSpectrum(std::span<const int32_t> spectrum) {
   std::array<int32_t, kSpectrumBins> flux{};
@@ -57,7 +47,7 @@ void AudioLevels::SetAudioLevels(std::span<const int32_t> levels) {
   int64_t quiet = 0;
   for (const int32_t level : set) quiet += Quietness(level);
   const int64_t average = quiet / kBandCount;
-  beat_ += static_cast<int>(kBandCount - average * kBandCount / kFullScale);
+  beat_ += static_cast<int>(kBandCount - average * kBandCount / kSilence);
   const bool origin = beat_ >= kBeatThreshold;
   if (origin) beat_ = 0;
 

@@ -41,6 +41,13 @@ class AudioLevels {
 
   using Levels = std::array<int32_t, kBandCount>;
 
+  // How quiet a level is, on the scale the music styles draw with: 600 in
+  // silence (and for a negative level), falling to 0 at a level of 2000,
+  // and 500 past that.
+  static int Quietness(int64_t level);
+  // The quietness of silence.
+  static constexpr int kSilence = 600;
+
   // --- Feeding side: one thread at a time. ---
 
   // Takes the next spectrum (values beyond the 500th are ignored, missing

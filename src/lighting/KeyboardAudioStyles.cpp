@@ -10,12 +10,6 @@ namespace {
 
 using std::size_t;
 
-// The loudness scale: a level of 2000 is full scale.
-constexpr int64_t kFullScale = 600;
-constexpr int64_t kFullLevel = 2000;
-// What a level beyond full scale counts as.
-constexpr int64_t kOverScale = 500;
-
 // A key at or above this level shows the foreground; below it the
 // background.
 constexpr int kLitLevel = 10;
@@ -40,13 +34,7 @@ constexpr std::array<BandGroup, kGridRows> kRowBarGroups = {{{0, 2}, {2, 3}, {5,
 constexpr std::array<BandGroup, kGridRows> kZigzagGroups = {{{0, 2}, {2, 2}, {4, 3}, {7, 4}, {11, 5}, {16, 5}}};
 constexpr int64_t kGroupDivisor = 3;
 
-// v(L): 600 in silence (and for negative levels) down to 0 at a level of
-// 2000, and 500 past that.
-int Quietness(int64_t level) {
-  const int64_t loud = std::max<int64_t>(level, 0) * kFullScale / kFullLevel;
-  const int64_t quiet = kFullScale - loud;
-  return static_cast<int>(quiet < 0 ? kOverScale : quiet);
-}
+int Quietness(int64_t level) { return AudioLevels::Quietness(level); }
 
 int GroupQuietness(const AudioLevels::Levels& bands, BandGroup group) {
   int64_t sum = 0;
@@ -245,7 +233,7 @@ void KeyboardAudioStyles::StepRings(EffectState& state, const Bands& bands, int 
                                     const Palette& palette, LedCanvas& canvas) {
   int64_t quiet = 0;
   for (const int32_t level : bands) quiet += Quietness(level);
-  const int speed = static_cast<int>(quiet / AudioLevels::kBandCount * 20 / kFullScale);
+  const int speed = static_cast<int>(quiet / AudioLevels::kBandCount * 20 / AudioLevels::kSilence);
   phase_ = StepIndex(direction, kWheelSize, phase_, speed);
   const int lastLit = std::min(19 - speed, kLastRing);
   int hue = phase_;

@@ -30,14 +30,6 @@ constexpr int kPositionA = 64;
 class LightingPage : public testing_support::SimulatedKeyboardPage {
  protected:
   CLightControlUI* Panel() { return keyboard_->LightPanel(); }
-  LightInfo Light() { return FromLightWords(keyboard_->GetLightInfo()); }
-  void SelectMode(int position) {
-    auto* combo = Control<CComboUI>("light_combo_modeSelect");
-    ASSERT_NE(combo, nullptr);
-    combo->SelectItem(position, false, true);
-    Settle();
-    ASSERT_EQ(Light().SelectItem, position);
-  }
   void Click(const char* name) {
     auto* button = Control<CButtonUI>(name);
     ASSERT_NE(button, nullptr);

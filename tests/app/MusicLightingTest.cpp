@@ -30,16 +30,8 @@ constexpr int kColumnTwoRowThree = 64;
 class MusicLighting : public testing_support::SimulatedKeyboardPage {
  protected:
   CLightControlUI* Panel() { return keyboard_->LightPanel(); }
-  LightInfo Light() { return FromLightWords(keyboard_->GetLightInfo()); }
   AudioLightInfo Shown() { return *keyboard_->GetAudioLightInfo(false); }
   Json::Value Saved() { return ProfileSection()["AudioLightInfo"]; }
-  void SelectMode(int position) {
-    auto* combo = Control<CComboUI>("light_combo_modeSelect");
-    ASSERT_NE(combo, nullptr);
-    combo->SelectItem(position, false, true);
-    Settle();
-    ASSERT_EQ(Light().SelectItem, position);
-  }
   void SelectStyle(int style) {
     auto* combo = Control<CComboUI>("light_combo_audiomodeSelect");
     ASSERT_NE(combo, nullptr);

@@ -10,11 +10,13 @@
 #include "app/CMainWnd.h"
 #include "app/DevicePageSet.h"
 #include "devices/CVarnisKeyboardDevice.h"
+#include "lighting/LightInfoWords.h"
 #include "profiles/JsonFile.h"
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
 #include "support/MainWindowEnvironment.h"
 #include "support/SimulatedMainWindow.h"
+#include "toolkit/CComboUI.h"
 
 namespace testing_support {
 
@@ -43,6 +45,16 @@ class SimulatedKeyboardPage : public testing_support::SimulatedMainWindow {
     testing_support::RunFor(10);
     ASSERT_TRUE(testing_support::RunUntil([&] { return keyboard_->Core().IsIdle(); }))
         << "the keyboard's worker never finished";
+  }
+  // The page's lighting record.
+  LightInfo Light() { return FromLightWords(keyboard_->GetLightInfo()); }
+  // Picks lighting mode `position` in the panel's list, as the user does.
+  void SelectMode(int position) {
+    auto* combo = Control<toolkit::CComboUI>("light_combo_modeSelect");
+    ASSERT_NE(combo, nullptr);
+    combo->SelectItem(position, false, true);
+    Settle();
+    ASSERT_EQ(Light().SelectItem, position);
   }
   // Reads the active block as the page does, waiting for the answer.
   bool ReadBlock() {
