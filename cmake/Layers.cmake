@@ -17,16 +17,17 @@ set(TRAVIX_LAYER_lighting "lighting;keys;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_macros "macros;keys;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_mouse "mouse;lighting;keys;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_headset "headset;profiles;protocol;platform-core")
+set(TRAVIX_LAYER_recoil "recoil;macros;keys;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_settings "settings;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_toolkit "toolkit;platform")
 set(TRAVIX_LAYER_devicecore "devicecore;headset;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
-set(TRAVIX_LAYER_ui "ui;headset;settings;toolkit;lighting;macros;mouse;keys;profiles;protocol;platform")
-set(TRAVIX_LAYER_devices "devices;devicecore;headset;ui;toolkit;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
-set(TRAVIX_LAYER_app "app;settings;devices;devicecore;headset;ui;toolkit;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
+set(TRAVIX_LAYER_ui "ui;recoil;headset;settings;toolkit;lighting;macros;mouse;keys;profiles;protocol;platform")
+set(TRAVIX_LAYER_devices "devices;devicecore;recoil;headset;ui;toolkit;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
+set(TRAVIX_LAYER_app "app;settings;devices;devicecore;recoil;headset;ui;toolkit;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
 set(TRAVIX_LAYER_sim "sim;hid;keys;profiles;protocol;platform-core")
 
 # The logic libraries: no window, so no Qt Widgets, however indirectly.
-set(TRAVIX_LOGIC_LIBRARIES travix_protocol travix_platform_core travix_hid travix_profiles
+set(TRAVIX_LOGIC_LIBRARIES travix_recoil travix_protocol travix_platform_core travix_hid travix_profiles
     travix_keys travix_lighting travix_macros travix_mouse travix_headset travix_devicecore travix_settings
     travix_sim)
 

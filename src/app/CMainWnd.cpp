@@ -19,6 +19,7 @@
 #include "app/MacroCommands.h"
 #include "app/MouseSettingsCommands.h"
 #include "app/AudioLightingCommands.h"
+#include "app/RecoilCommands.h"
 #include "ui/CLightControlUI.h"
 #include "app/HeadsetAudioCommands.h"
 #include "app/CAudioRecorImpl.h"
@@ -69,6 +70,7 @@ CMainWnd::CMainWnd()
   headsetAudio_ = std::make_unique<HeadsetAudioCommands>(*this);
   audioLighting_ = std::make_unique<AudioLightingCommands>(*this);
   audioLighting_->ListenForRecorder(ShellState::MessageServer());
+  recoil_ = std::make_unique<RecoilCommands>(*this);
   hook_ = std::make_unique<CDeviceHook>(platform::InputCapture::ForThisDesktop());
   language_ = std::make_unique<LanguageCommands>(*this);
   settings_ = std::make_unique<SettingsWindowCommands>(

@@ -33,6 +33,7 @@ class MacroCommands;
 class MouseSettingsCommands;
 class HeadsetAudioCommands;
 class AudioLightingCommands;
+class RecoilCommands;
 class LanguageCommands;
 class SettingsWindowCommands;
 class SkinCommands;
@@ -120,6 +121,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   MouseSettingsCommands& MouseSettings() { return *mouseSettings_; }
   HeadsetAudioCommands& HeadsetAudio() { return *headsetAudio_; }
   AudioLightingCommands& AudioLighting() { return *audioLighting_; }
+  RecoilCommands& Recoil() { return *recoil_; }
   SettingsWindowCommands& Settings() { return *settings_; }
   SkinCommands& Skins() { return *skins_; }
   // The chosen background on "root".
@@ -233,6 +235,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<MouseSettingsCommands> mouseSettings_;
   std::unique_ptr<HeadsetAudioCommands> headsetAudio_;
   std::unique_ptr<AudioLightingCommands> audioLighting_;
+  std::unique_ptr<RecoilCommands> recoil_;
   std::unique_ptr<CDeviceHook> hook_;
   // The device whose page was chosen last (leaving it checks for unsaved
   // keys).

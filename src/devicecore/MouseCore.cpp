@@ -409,3 +409,33 @@ void MouseCore::HandleEvent(uint16_t code) {
       },
       Qt::QueuedConnection);
 }
+
+void MouseCore::DownloadRecoil(std::vector<uint8_t> image, std::function<void(int)> done) {
+  struct Sent {
+    int result = 0;
+    std::optional<protocol::DeviceInfo> info;
+  };
+  Run<Sent>(
+      [this, image = std::move(image)] {
+        Sent out;
+        if (!Commands.IsOpen || image.empty())
+          return out;
+        if (Commands.WirelessMode && !Commands.QueryWirelessLink())
+          return out;
+        protocol::DeviceInfo::Bytes info{};
+        if (Commands.ReadDeviceInfo(info) != 1)
+          return out;
+        out.info = protocol::DeviceInfo::Decode(info);
+        const int begun = Commands.BeginTransfer();
+        const int written = Commands.WriteRecoilData(image);
+        const int ended = Commands.EndTransfer();
+        out.result = begun == 1 && written == 1 && ended == 1 ? 1 : 0;
+        return out;
+      },
+      [this, done = std::move(done)](const Sent& sent) {
+        if (sent.info)
+          AdoptInfo(*sent.info);
+        if (done)
+          done(sent.result);
+      });
+}

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <mutex>
 #include <random>
 #include <string>
@@ -105,6 +106,12 @@ class MouseCore : public KeyedDeviceCore {
   // The buttons' functions into the key table, macros renumbered to their
   // place in the last image sent.
   void WriteKeyTables(int arg, std::vector<KeyListEntry> list, std::function<void(int)> done = {});
+  // The recoil patterns' image into the mouse's recoil memory. A wireless
+  // mouse that is not on gets nothing (and `done` 0, which is not a fault
+  // to show); otherwise its information block is read again, then the
+  // image goes in one transfer. `done` gets 1 when every command was
+  // answered.
+  void DownloadRecoil(std::vector<uint8_t> image, std::function<void(int)> done = {});
   // The macros the buttons use, in button order (normal records only).
   std::vector<int> CollectUsedMacros() const;
 

@@ -24,6 +24,7 @@
 #include "ui/CDeviceKeyButtonUI.h"
 #include "ui/CKeySetControlUI.h"
 #include "ui/CLightControlUI.h"
+#include "ui/CShootControlUI.h"
 
 using toolkit::CControlUI;
 
@@ -130,6 +131,7 @@ void CVarnisMouseDevice::BuildLayout() {
                         lighting::kMaxLevel);
   }
   BindMacroPanel();
+  BindRecoilPanel();
   // The DPI controls wait for the mouse's sensor to be read.
   SetStageRanges();
   BindKeyPanel(static_cast<int>(keys::PanelDevice::Mouse));
@@ -634,4 +636,23 @@ void CVarnisMouseDevice::ShowSystemSettings() {
   check("pointer_precision_check", words[1] & 0xFFFF);
   check("scrolls_page_check", words[1] >> 16);
   slider("scroll_speed_slider", words[2] & 0xFFFF);
+}
+
+// --- Recoil patterns ------------------------------------------------------------
+
+void CVarnisMouseDevice::BindRecoilPanel() {
+  recoilPanel_ = findChild<CShootControlUI*>(QStringLiteral("ShootControlItem"));
+  // The patterns live in the device's folder; without one there is nowhere
+  // to keep them.
+  if (recoilPanel_ != nullptr && !DeviceFolder().isEmpty())
+    recoilPanel_->InitRecoilPanel(DeviceFolder(), DefaultDataDir());
+}
+
+void CVarnisMouseDevice::DownloadRecoil(std::function<void(int)> done) {
+  if (recoilPanel_ == nullptr || !recoilPanel_->AllControlsFound()) {
+    if (done)
+      done(0);
+    return;
+  }
+  Mouse().DownloadRecoil(recoilPanel_->Files().BuildImage(), std::move(done));
 }

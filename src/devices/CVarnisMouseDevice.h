@@ -7,6 +7,7 @@
 #include "devices/CVarnisUSBDevice.h"
 
 class CDeviceKeyButtonUI;
+class CShootControlUI;
 namespace toolkit {
 class CControlUI;
 }
@@ -41,6 +42,11 @@ class CVarnisMouseDevice : public CVarnisUSBDevice {
   void ReplaceKeyList(const std::vector<KeyListEntry>& list) override;
   void ReloadMacroNames() override;
   int DownloadMacros(const std::vector<int>& used, Done done = {}) override;
+  // The recoil panel (null when the skin has none).
+  CShootControlUI* RecoilPanel() const { return recoilPanel_; }
+  // Sends the four recoil patterns to the mouse (in the background; a
+  // wireless mouse that is off gets nothing). `done` gets 1 when sent.
+  void DownloadRecoil(std::function<void(int)> done = {});
   int WriteKeyTables(int arg, std::vector<KeyListEntry> list, Done done = {}) override;
   int DownloadKeys(int arg, Done done = {}) override;
   int WriteParameterBlock(int slot, int byte0, int byte59, int width, int height,
@@ -99,6 +105,8 @@ class CVarnisMouseDevice : public CVarnisUSBDevice {
   void OnDeviceEvent(uint16_t code, bool receiver) override;
 
  private:
+  void BindRecoilPanel();
+  CShootControlUI* recoilPanel_ = nullptr;
   template <typename T>
   T* Find(const QString& name) const;
   void BuildLayout();

@@ -154,10 +154,17 @@ bool EndsWith(std::string_view text, std::string_view end) {
 
 }  // namespace
 
+void AtomicFileWriter::Report(const std::string& path, const char* step, int error) const {
+  if (tellsListener_)
+    ReportFailure(path, step, error);
+  else
+    DebugPrint("file not written (%s failed, errno %d): %s", step, error, path.c_str());
+}
+
 AtomicFileWriter::Result AtomicFileWriter::Write(const std::string& path, std::string_view bytes) const {
   std::string folder, name;
   if (!UsablePath(path, folder, name)) {
-    ReportFailure(path, "path", EINVAL);
+    Report(path, "path", EINVAL);
     return {EINVAL, false};
   }
   std::optional<mode_t> mode;
@@ -168,13 +175,13 @@ AtomicFileWriter::Result AtomicFileWriter::Write(const std::string& path, std::s
 
   std::string temporary = folder + "/." + name + std::string(kTemporaryMarker) + "XXXXXX";
   if (name.size() + 1 + kTemporaryMarker.size() + 6 > kMaxNameBytes) {
-    ReportFailure(path, "name", ENAMETOOLONG);
+    Report(path, "name", ENAMETOOLONG);
     return {ENAMETOOLONG, false};
   }
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
-    ReportFailure(path, "create", error);
+    Report(path, "create", error);
     return {error, false};
   }
 
@@ -215,7 +222,7 @@ AtomicFileWriter::Result AtomicFileWriter::Write(const std::string& path, std::s
     fail("rename", errno);
   if (step != nullptr) {
     ::unlink(temporary.c_str());
-    ReportFailure(path, step, error);
+    Report(path, step, error);
     return {error, false};
   }
   SyncFolder(folder);

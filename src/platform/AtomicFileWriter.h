@@ -50,6 +50,14 @@ class AtomicFileWriter {
 
   AtomicFileWriter() = default;
   explicit AtomicFileWriter(SystemCalls calls) : calls_(std::move(calls)) {}
+  // A writer for a file the user named himself (an export): its caller
+  // tells the user of a failure, so the failure listener, which speaks of
+  // the program's own settings, is not told.
+  static AtomicFileWriter ForUsersFile() {
+    AtomicFileWriter writer;
+    writer.tellsListener_ = false;
+    return writer;
+  }
 
   // `bytes` as the whole content of `path`. A new file gets mode 0666 less
   // the umask, as open() would give it; a file that is replaced keeps its
@@ -90,7 +98,10 @@ class AtomicFileWriter {
   static constexpr int kMaxBackups = 1000;
 
  private:
+  void Report(const std::string& path, const char* step, int error) const;
+
   SystemCalls calls_;
+  bool tellsListener_ = true;
 };
 
 }  // namespace platform

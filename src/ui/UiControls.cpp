@@ -16,6 +16,7 @@
 #include "ui/CMagicControlUI.h"
 #include "ui/CRedioMacroButtonUI.h"
 #include "ui/CSelectPanelUI.h"
+#include "ui/CShootControlUI.h"
 #include "ui/CUpdateInfoListItemUI.h"
 #include "ui/CVoice6533ControlUI.h"
 #include "ui/CWndUI.h"
@@ -45,6 +46,7 @@ void RegisterUiControls() {
       {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
       {"CLightControlUI", &Make<CLightControlUI>},
       {"CMagicControlUI", &Make<CMagicControlUI>},
+      {"CShootControlUI", &Make<CShootControlUI>},
       {"CVoice6533ControlUI", &Make<CVoice6533ControlUI>},
       {"UpdateInfoListItemUI", &Make<CUpdateInfoListItemUI>},
   };
@@ -63,6 +65,7 @@ CControlUI* CreateUiControl(const QString& tag) {
       {"KeySetControl", &Make<CKeySetControlUI>},
       {"MacroControl", &Make<CMacroControlUI>},
       {"MagicControl", &Make<CMagicControlUI>},
+      {"ShootControl", &Make<CShootControlUI>},
       {"Voice6533Control", &Make<CVoice6533ControlUI>},
       {"HandImgButton", &Make<CHandImgButtonUI>},
       {"AudioRecord", &Make<CAudioRecordUI>},

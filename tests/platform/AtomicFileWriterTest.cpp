@@ -372,3 +372,15 @@ TEST_F(Writer, TheListenerIsNotReenteredAndCanBeReplaced) {
   EXPECT_EQ(first, 1);
   EXPECT_EQ(second, 100);
 }
+
+// A file the user named himself fails quietly for the listener (its caller
+// tells the user); the program's own files still report.
+TEST_F(Writer, AUsersOwnFileIsNotReportedAsASettingsFailure) {
+  ListenerRecord record;
+  const std::string missing = PathOf("no-such-folder/export.Shoot");
+  EXPECT_FALSE(AtomicFileWriter::ForUsersFile().Write(missing, "x"));
+  EXPECT_TRUE(record.calls.empty());
+  EXPECT_FALSE(AtomicFileWriter().Write(missing, "x"));
+  EXPECT_EQ(record.calls.size(), 1u);
+  EXPECT_TRUE(AtomicFileWriter::ForUsersFile().Write(PathOf("export.Shoot"), "x"));
+}

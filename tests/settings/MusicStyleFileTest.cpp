@@ -82,7 +82,7 @@ TEST_F(MusicStyles, SavedUnderTheFixedKeysKeepingTheRestOfTheFile) {
   EXPECT_EQ(info.size(), 1 + 1 + 4 + 12);
   EXPECT_EQ(info.value("nAudioStyle").toInt(-1), 2);
   for (int group = 0; group < 4; ++group) {
-    const MusicGroupColour& colour = Distinct().colours[group];
+    const MusicGroupColour colour = Distinct().colours[group];
     const QString name = info.value(QString("nStyleName%1").arg(group + 1)).toString();
     EXPECT_EQ(name, Distinct().names[group]);
     EXPECT_EQ(info.value(QString("nStyleR%1").arg(group)).toInt(-1), colour.red) << group;
