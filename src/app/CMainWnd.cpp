@@ -19,6 +19,7 @@
 #include "app/MacroCommands.h"
 #include "app/MouseSettingsCommands.h"
 #include "app/AudioLightingCommands.h"
+#include "app/ControlRequests.h"
 #include "app/RecoilCommands.h"
 #include "ui/CLightControlUI.h"
 #include "app/HeadsetAudioCommands.h"
@@ -83,6 +84,11 @@ CMainWnd::CMainWnd()
       settingsWindow_->SendMessage(CSetWnd::kLanguageMessage, 0, 0);
   });
   lighting_ = std::make_unique<LightingCommands>(*this);
+  control_ = std::make_unique<ControlRequests>(*this, *lighting_, *profiles_);
+  // A request waits while keys are being captured for an assignment or a
+  // macro: the capture owns the keyboard and the page until it ends.
+  control_->SetBusyCheck([this] { return hook_ != nullptr && hook_->Mode() != 0; });
+  control_->Listen(ShellState::MessageServer());
   g_saveFailureWindow = this;
   // Files may be written on any thread; the user is told from the UI
   // thread, later, never inside the writer.

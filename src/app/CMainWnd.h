@@ -34,6 +34,7 @@ class MouseSettingsCommands;
 class HeadsetAudioCommands;
 class AudioLightingCommands;
 class RecoilCommands;
+class ControlRequests;
 class LanguageCommands;
 class SettingsWindowCommands;
 class SkinCommands;
@@ -122,6 +123,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   HeadsetAudioCommands& HeadsetAudio() { return *headsetAudio_; }
   AudioLightingCommands& AudioLighting() { return *audioLighting_; }
   RecoilCommands& Recoil() { return *recoil_; }
+  ControlRequests& Control() { return *control_; }
   SettingsWindowCommands& Settings() { return *settings_; }
   SkinCommands& Skins() { return *skins_; }
   // The chosen background on "root".
@@ -244,6 +246,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   std::unique_ptr<SettingsWindowCommands> settings_;
   std::unique_ptr<SkinCommands> skins_;
   std::unique_ptr<LightingCommands> lighting_;
+  std::unique_ptr<ControlRequests> control_;
   int gameLightDelayMs_ = 5000;
   QPointer<toolkit::CWindowWnd> settingsWindow_;
   toolkit::CTrayIcon tray_;

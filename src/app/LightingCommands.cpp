@@ -58,13 +58,27 @@ void LightingCommands::ChangeLight(CVarnisUSBDevice* device, bool clearFollower,
   StoreLight(device, info, apply);
 }
 
-void LightingCommands::StoreLight(CVarnisUSBDevice* device, const LightInfo& info, bool apply) {
+void LightingCommands::StoreLight(CVarnisUSBDevice* device, const LightInfo& info, bool apply,
+                                  std::function<void(int)> done) {
   const LightWords words = ToLightWords(info);
   device->SetLightInfo(words.A, words.B, words.C, words.D, words.E);
   device->SaveProfile();
   if (apply)
     device->ApplyProfile();
-  device->WriteCurrentSettings();
+  // A device that is not open takes nothing, and says so.
+  const std::function<void(int)> told = done;
+  if (device->WriteCurrentSettings(std::move(done)) == 0 && told)
+    told(0);
+}
+
+void LightingCommands::ApplyLight(CVarnisUSBDevice* device, const LightInfo& info,
+                                  std::function<void(int)> done) {
+  device->Commands.LightFollower = false;
+  StoreLight(device, info, true, std::move(done));
+  if (CLightControlUI* panel = device->LightPanel()) {
+    const LightWords shown = device->GetLightWords();
+    panel->ShowLightInfo(shown.A, shown.B, shown.C);
+  }
 }
 
 void LightingCommands::OnRoute(const RouteCall& call) {

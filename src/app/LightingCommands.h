@@ -44,6 +44,11 @@ class LightingCommands {
   void RunSameModeAnimation(const platform::Event& stop);
   static constexpr const char* kAnimationExitLine = "同步灯光线程设定退出";
 
+  // A lighting record from elsewhere than the panel (the command line): the
+  // same sequence as a control change, and the panel shows it. `done`
+  // hears whether the device took it (1).
+  void ApplyLight(CVarnisUSBDevice* device, const LightInfo& info, std::function<void(int)> done);
+
   // Mode positions of each common effect, by device kind code.
   static int CommonEffectPosition(int kindCode, CommonEffect effect);
   static CommonEffect CommonEffectOf(int kindCode, int position);
@@ -53,7 +58,8 @@ class LightingCommands {
   // The sequence every control change follows.
   void ChangeLight(CVarnisUSBDevice* device, bool clearFollower, bool apply, const Change& change);
   // Keeps the record on the page and in its profile and writes the block.
-  static void StoreLight(CVarnisUSBDevice* device, const LightInfo& info, bool apply);
+  static void StoreLight(CVarnisUSBDevice* device, const LightInfo& info, bool apply,
+                         std::function<void(int)> done = {});
   void OnColourEdit(CVarnisUSBDevice* device, CLightControlUI* panel, const QString& name);
   void SetColour(CVarnisUSBDevice* device, CLightControlUI* panel, uint32_t argb, bool clearFollower);
   void OnSelectionEnd(CVarnisUSBDevice* device);

@@ -1,6 +1,8 @@
 #include "app/RecoilCommands.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include "devices/CVarnisMouseDevice.h"
 #include "ui/CMsgWnd.h"
@@ -21,8 +23,13 @@ bool Starts(const QString& name, const char* prefix) {
 RecoilCommands::RecoilCommands(FeatureHost& window) : window_(window) {
   chooser_ = [this](bool save) {
     const QString filter = QString::fromLatin1(kFileFilter);
-    return save ? QFileDialog::getSaveFileName(&window_.DialogOwner(), {}, {}, filter)
-                : QFileDialog::getOpenFileName(&window_.DialogOwner(), {}, {}, filter);
+    if (!save)
+      return QFileDialog::getOpenFileName(&window_.DialogOwner(), {}, QDir::homePath(), filter);
+    QString path = QFileDialog::getSaveFileName(&window_.DialogOwner(), {}, QDir::homePath(), filter);
+    // A name typed without an extension gets the patterns' own.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+      path += QLatin1String(".Shoot");
+    return path;
   };
   window_.SetRouteHandler(RouteOwner::Recoil, [this](const RouteCall& call) { OnRoute(call); });
 }

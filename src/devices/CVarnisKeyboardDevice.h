@@ -61,6 +61,7 @@ class CVarnisKeyboardDevice : public CVarnisUSBDevice {
                           Done done = {}) override;
   void LoadLightLists() override;
   int ModeCount() const override { return Keyboard().ModeList().Count(); }
+  std::vector<std::string> ModeNames() const override { return Keyboard().ModeList().names; }
   void ShowPage(int page) override;
   void LoadProfileFiles() override;
   QString ProfilePath() const override;

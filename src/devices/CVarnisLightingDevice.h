@@ -26,6 +26,7 @@ class CVarnisLightingDevice : public CVarnisUSBDevice {
                           Done done = {}) override;
   void LoadLightLists() override;
   int ModeCount() const override { return Pad().ModeList().Count(); }
+  std::vector<std::string> ModeNames() const override { return Pad().ModeList().names; }
   void LoadProfileFiles() override;
   QString ProfilePath() const override;
   void SaveProfile() override;

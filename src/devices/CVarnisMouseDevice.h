@@ -53,6 +53,7 @@ class CVarnisMouseDevice : public CVarnisUSBDevice {
                           Done done = {}) override;
   void LoadLightLists() override;
   int ModeCount() const override { return Mouse().ModeList().Count(); }
+  std::vector<std::string> ModeNames() const override { return Mouse().ModeList().names; }
   void ShowPage(int page) override;
   void LoadProfileFiles() override;
   QString ProfilePath() const override;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "hid/InterfaceRecord.h"
@@ -225,6 +226,8 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   virtual void LoadLightLists() {}
   // Entries of the page's lighting mode list (0 without one).
   virtual int ModeCount() const { return 0; }
+  // The language id of each mode of the page's list, by position.
+  virtual std::vector<std::string> ModeNames() const { return {}; }
   virtual void OnLightModeChanged();
   virtual void ShowPage(int kind);
   virtual int CurrentPage() const { return pageKind_; }

@@ -1,0 +1,442 @@
+#include "app/ControlRequests.h"
+
+#include <QJsonArray>
+#include <QTimer>
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/DevicePageSet.h"
+#include "app/LightingCommands.h"
+#include "app/ProfileCommands.h"
+#include "app/ShellMessages.h"
+#include "devices/CMpDevicePowerUI.h"
+#include "devices/CVarnisUSBDevice.h"
+#include "lighting/LightInfoWords.h"
+#include "lighting/LightingBytes.h"
+#include "platform/LocalMessageServer.h"
+#include "platform/WindowMessages.h"
+#include "profiles/ProfileList.h"
+#include "toolkit/CResourceManager.h"
+#include "ui/CDeviceProfileUI.h"
+
+namespace {
+
+struct KindName {
+  const char* word;
+  DevicePageSet::Kind kind;
+};
+constexpr std::array<KindName, 4> kKinds = {{{"keyboard", DevicePageSet::Keyboard},
+                                             {"mouse", DevicePageSet::Mouse},
+                                             {"pad", DevicePageSet::MousePad},
+                                             {"headset", DevicePageSet::Headset}}};
+
+// How long a device write may take before the request is answered as not
+// answering (the worker bounds each exchange; this only guards the reply).
+constexpr int kWriteAnswerMs = 10000;
+
+// A whole number of a request member, or nothing (a fraction or text is not
+// one).
+std::optional<int64_t> Whole(const QJsonValue& value) {
+  if (!value.isDouble())
+    return std::nullopt;
+  const double number = value.toDouble();
+  if (number != static_cast<double>(static_cast<int64_t>(number)) || number < -9.0e15 ||
+      number > 9.0e15)
+    return std::nullopt;
+  return static_cast<int64_t>(number);
+}
+
+QString Hex(uint8_t r, uint8_t g, uint8_t b) {
+  return QStringLiteral("%1%2%3")
+      .arg(r, 2, 16, QLatin1Char('0'))
+      .arg(g, 2, 16, QLatin1Char('0'))
+      .arg(b, 2, 16, QLatin1Char('0'))
+      .toUpper();
+}
+
+QString ModeText(const std::string& id) {
+  return toolkit::CResourceManager::GetInstance()->GetText(QString::fromStdString(id));
+}
+
+// The pages of a kind whose device is there: open by cable, or behind its
+// receiver (on or off). A page whose device is gone is not counted.
+std::vector<CVarnisUSBDevice*> Attached(DevicePageSet& pages, DevicePageSet::Kind kind) {
+  std::vector<CVarnisUSBDevice*> attached;
+  for (CVarnisUSBDevice* page : pages.Devices(kind))
+    if (page->Commands.IsOpen || page->Commands.WirelessMode)
+      attached.push_back(page);
+  return attached;
+}
+
+}  // namespace
+
+ControlRequests::ControlRequests(FeatureHost& window, LightingCommands& lighting,
+                                 ProfileCommands& profiles)
+    : window_(window), lighting_(lighting), profiles_(profiles) {}
+
+ControlRequests::~ControlRequests() {
+  if (server_ != nullptr)
+    server_->SetRequestHandler(QLatin1String(kRequestName), {});
+}
+
+void ControlRequests::Listen(platform::LocalMessageServer* server) {
+  if (server_ != nullptr)
+    server_->SetRequestHandler(QLatin1String(kRequestName), {});
+  server_ = server;
+  if (server == nullptr)
+    return;
+  server->SetRequestHandler(
+      QLatin1String(kRequestName),
+      [this](const platform::SocketMessage& message, const platform::LocalMessageServer::Reply& reply) {
+        Handle(message.fields, [reply](const QJsonObject& members) {
+          reply(platform::SocketMessage::WithFields(QLatin1String(kReplyName), members));
+        });
+      });
+}
+
+void ControlRequests::Handle(const QJsonObject& request, const Reply& reply) {
+  // Each request is answered once, whatever its path.
+  auto answered = std::make_shared<bool>(false);
+  const QJsonValue id = request.value(QLatin1String("id"));
+  auto answer = [reply, answered, id](QJsonObject members) {
+    if (*answered)
+      return;
+    *answered = true;
+    members.insert(QLatin1String("id"), id);
+    reply(members);
+  };
+  const Result done = [answer](const QJsonObject& result) {
+    answer(QJsonObject{{QLatin1String("ok"), true}, {QLatin1String("result"), result}});
+  };
+  const Fail fail = [answer](const Failure& failure) {
+    answer(QJsonObject{{QLatin1String("ok"), false},
+                       {QLatin1String("error"), failure.code},
+                       {QLatin1String("text"), failure.text}});
+  };
+  if (!Whole(id)) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("a request needs a whole-number \"id\"")});
+    return;
+  }
+  const QJsonValue argsValue = request.value(QLatin1String("args"));
+  if (!argsValue.isUndefined() && !argsValue.isObject()) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("\"args\" must be an object")});
+    return;
+  }
+  const QJsonObject args = argsValue.toObject();
+  const QString command = request.value(QLatin1String("command")).toString();
+  const bool changes = command != QLatin1String("list") && command != QLatin1String("profile-list");
+  if (changes && busy_ && busy_()) {
+    fail({QStringLiteral("busy"),
+          QStringLiteral("Travix is busy (a dialog is open or keys are being recorded); try again")});
+    return;
+  }
+  if (command == QLatin1String("list"))
+    List(done);
+  else if (command == QLatin1String("light"))
+    Light(args, done, fail);
+  else if (command == QLatin1String("light-same-mode"))
+    SameMode(args, done, fail);
+  else if (command == QLatin1String("game-event"))
+    GameEvent(args, done, fail);
+  else if (command == QLatin1String("profile-list"))
+    ProfileList(args, done, fail);
+  else if (command == QLatin1String("profile-select"))
+    ProfileSelect(args, done, fail);
+  else
+    fail({QStringLiteral("bad-request"), QStringLiteral("unknown command \"%1\"").arg(command)});
+}
+
+CVarnisUSBDevice* ControlRequests::Find(const QJsonObject& args, Failure& failure) const {
+  const QString word = args.value(QLatin1String("device")).toString();
+  const auto entry = std::find_if(kKinds.begin(), kKinds.end(), [&](const KindName& kind) {
+    return word == QLatin1String(kind.word);
+  });
+  if (entry == kKinds.end()) {
+    failure = {QStringLiteral("bad-request"),
+               QStringLiteral("unknown device \"%1\": keyboard, mouse, pad or headset").arg(word)};
+    return nullptr;
+  }
+  int64_t index = 1;
+  if (args.contains(QLatin1String("index"))) {
+    const auto given = Whole(args.value(QLatin1String("index")));
+    if (!given) {
+      failure = {QStringLiteral("bad-request"), QStringLiteral("\"index\" must be a whole number")};
+      return nullptr;
+    }
+    index = *given;
+  }
+  const std::vector<CVarnisUSBDevice*> pages = Attached(window_.Pages(), entry->kind);
+  if (index < 1 || index > static_cast<int64_t>(pages.size())) {
+    failure = {QStringLiteral("unknown-device"),
+               pages.empty() ? QStringLiteral("no %1 is attached").arg(word)
+                             : QStringLiteral("there is no %1 %2 (%3 attached)")
+                                   .arg(word)
+                                   .arg(index)
+                                   .arg(pages.size())};
+    return nullptr;
+  }
+  return pages[static_cast<size_t>(index - 1)];
+}
+
+// --- Commands ----------------------------------------------------------------------
+
+void ControlRequests::List(const Result& done) const {
+  QJsonArray devices;
+  for (const KindName& kind : kKinds) {
+    const std::vector<CVarnisUSBDevice*> pages = Attached(window_.Pages(), kind.kind);
+    for (size_t i = 0; i < pages.size(); ++i) {
+      CVarnisUSBDevice* page = pages[i];
+      const bool receiver = page->Commands.WirelessMode;
+      const uint16_t version = page->Core().InterfaceVersion(receiver);
+      QJsonObject device{{QLatin1String("device"), QLatin1String(kind.word)},
+                         {QLatin1String("index"), static_cast<int>(i + 1)},
+                         {QLatin1String("kind"), QLatin1String(kind.word)},
+                         {QLatin1String("connection"),
+                          receiver ? QStringLiteral("receiver") : QStringLiteral("cable")},
+                         {QLatin1String("online"), static_cast<bool>(page->Commands.IsOpen)}};
+      device.insert(QLatin1String("firmware"),
+                    version == 0 ? QJsonValue()
+                                 : QJsonValue(QStringLiteral("%1.%2")
+                                                  .arg(version >> 8, 0, 16)
+                                                  .arg(version & 0xFF, 2, 16, QLatin1Char('0'))));
+      QJsonValue battery;
+      if (page->GetShowPower() != 0 && page->GetPowerPanel() != nullptr) {
+        const int charge = page->GetPowerPanel()->GetPowerStatus()[protocol::PowerStatus::kChargeOffset];
+        if (charge > 0 && charge <= 100)
+          battery = charge;
+      }
+      device.insert(QLatin1String("battery"), battery);
+      devices.append(device);
+    }
+  }
+  done(QJsonObject{{QLatin1String("devices"), devices}});
+}
+
+QJsonObject ControlRequests::LightState(CVarnisUSBDevice* device, const QJsonObject& args) const {
+  const LightInfo info = FromLightWords(device->GetLightWords());
+  const std::vector<std::string> names = device->ModeNames();
+  const bool directional = device->GetKindType() != DeviceTypes::MousePad &&
+                           device->GetKindType() != DeviceTypes::Headset;
+  QJsonObject state{{QLatin1String("device"), args.value(QLatin1String("device"))},
+                    {QLatin1String("index"), args.contains(QLatin1String("index"))
+                                                 ? args.value(QLatin1String("index"))
+                                                 : QJsonValue(1)},
+                    {QLatin1String("mode"), info.SelectItem},
+                    {QLatin1String("brightness"), info.Light},
+                    {QLatin1String("speed"), info.Speed},
+                    {QLatin1String("colour"), Hex(info.Red, info.Green, info.Blue)},
+                    {QLatin1String("multicolour"), info.MultiColor != 0}};
+  state.insert(QLatin1String("modeName"), info.SelectItem < names.size()
+                                              ? QJsonValue(ModeText(names[info.SelectItem]))
+                                              : QJsonValue());
+  state.insert(QLatin1String("direction"),
+               directional ? QJsonValue(info.Fx != 0 ? QStringLiteral("first") : QStringLiteral("second"))
+                           : QJsonValue());
+  return state;
+}
+
+void ControlRequests::Light(const QJsonObject& args, const Result& done, const Fail& fail) {
+  Failure failure;
+  CVarnisUSBDevice* device = Find(args, failure);
+  if (device == nullptr) {
+    fail(failure);
+    return;
+  }
+  const QString word = args.value(QLatin1String("device")).toString();
+  LightInfo info = FromLightWords(device->GetLightWords());
+  bool changed = false;
+
+  if (args.contains(QLatin1String("mode"))) {
+    const QJsonValue mode = args.value(QLatin1String("mode"));
+    const std::vector<std::string> names = device->ModeNames();
+    int position = -1;
+    if (const auto number = Whole(mode)) {
+      if (*number < 0 || *number >= device->ModeCount()) {
+        fail({QStringLiteral("out-of-range"),
+              QStringLiteral("the %1 has modes 0 to %2").arg(word).arg(device->ModeCount() - 1)});
+        return;
+      }
+      position = static_cast<int>(*number);
+    } else if (mode.isString()) {
+      const QString wanted = mode.toString().trimmed();
+      for (size_t i = 0; i < names.size() && position < 0; ++i)
+        if (wanted.compare(ModeText(names[i]), Qt::CaseInsensitive) == 0 ||
+            wanted.compare(QString::fromStdString(names[i]), Qt::CaseInsensitive) == 0)
+          position = static_cast<int>(i);
+      if (position < 0) {
+        fail({QStringLiteral("out-of-range"),
+              QStringLiteral("the %1 has no mode named \"%2\"").arg(word, wanted)});
+        return;
+      }
+    } else {
+      fail({QStringLiteral("bad-request"), QStringLiteral("\"mode\" is a number or a name")});
+      return;
+    }
+    info.SelectItem = static_cast<uint8_t>(position);
+    changed = true;
+  }
+  for (const auto& [key, field] : {std::pair{"brightness", &info.Light}, std::pair{"speed", &info.Speed}}) {
+    if (!args.contains(QLatin1String(key)))
+      continue;
+    const auto level = Whole(args.value(QLatin1String(key)));
+    if (!level || *level < 0 || *level > lighting::kMaxLevel) {
+      fail({QStringLiteral("out-of-range"),
+            QStringLiteral("%1 is 0 to %2").arg(QLatin1String(key)).arg(lighting::kMaxLevel)});
+      return;
+    }
+    *field = static_cast<uint8_t>(*level);
+    changed = true;
+  }
+  if (args.contains(QLatin1String("colour"))) {
+    const QString text = args.value(QLatin1String("colour")).toString();
+    bool ok = text.size() == 6;
+    const uint32_t rgb = ok ? text.toUInt(&ok, 16) : 0;
+    if (!ok) {
+      fail({QStringLiteral("bad-request"), QStringLiteral("a colour is six hexadecimal digits, RRGGBB")});
+      return;
+    }
+    info.Red = static_cast<uint8_t>(rgb >> 16);
+    info.Green = static_cast<uint8_t>(rgb >> 8);
+    info.Blue = static_cast<uint8_t>(rgb);
+    info.MultiColor = 0;
+    changed = true;
+  }
+  if (args.contains(QLatin1String("direction"))) {
+    const QString direction = args.value(QLatin1String("direction")).toString();
+    if (device->GetKindType() == DeviceTypes::MousePad || device->GetKindType() == DeviceTypes::Headset) {
+      fail({QStringLiteral("bad-request"), QStringLiteral("the %1's effects take no direction").arg(word)});
+      return;
+    }
+    if (direction != QLatin1String("first") && direction != QLatin1String("second")) {
+      fail({QStringLiteral("bad-request"), QStringLiteral("the direction is \"first\" or \"second\"")});
+      return;
+    }
+    info.Fx = direction == QLatin1String("first") ? 1 : 0;
+    changed = true;
+  }
+  if (!changed) {
+    done(LightState(device, args));
+    return;
+  }
+  // The same sequence as the panel: the page and its profile first, then
+  // the device.
+  QPointer<CVarnisUSBDevice> page(device);
+  auto finish = std::make_shared<std::function<void(int)>>(
+      [this, page, args, done, fail, word](int written) {
+        if (written == 1 && page != nullptr) {
+          QJsonObject state = LightState(page, args);
+          state.insert(QLatin1String("written"), true);
+          done(state);
+          return;
+        }
+        fail({QStringLiteral("not-answering"),
+              QStringLiteral("the %1 did not take the lighting; its profile keeps it for the next "
+                             "time it answers")
+                  .arg(word)});
+      });
+  QTimer::singleShot(kWriteAnswerMs, [finish] { (*finish)(0); });
+  lighting_.ApplyLight(device, info, [finish](int written) { (*finish)(written); });
+}
+
+void ControlRequests::SameMode(const QJsonObject& args, const Result& done, const Fail& fail) {
+  QJsonObject source = args;
+  source.insert(QLatin1String("device"), args.value(QLatin1String("from")));
+  Failure failure;
+  CVarnisUSBDevice* device = Find(source, failure);
+  if (device == nullptr) {
+    fail(failure);
+    return;
+  }
+  // The window's action works from the page shown.
+  for (const KindName& kind : kKinds)
+    if (source.value(QLatin1String("device")).toString() == QLatin1String(kind.word))
+      window_.Pages().ShowDevicePage(kind.kind, true, true);
+  if (window_.CurrentDevice() != device || !lighting_.ApplySameMode()) {
+    fail({QStringLiteral("out-of-range"),
+          QStringLiteral("the %1's mode is none of the effects every device shows (breathing, "
+                         "static, blink, colour cycle, off)")
+              .arg(source.value(QLatin1String("device")).toString())});
+    return;
+  }
+  done(QJsonObject{});
+}
+
+void ControlRequests::GameEvent(const QJsonObject& args, const Result& done, const Fail& fail) {
+  const QString name = args.value(QLatin1String("name")).toString();
+  const auto& names = ShellMessages::kMainWindowNames;
+  if (std::find_if(names.end() - 4, names.end(), [&](const char* game) {
+        return name == QLatin1String(game);
+      }) == names.end()) {
+    fail({QStringLiteral("bad-request"),
+          QStringLiteral("a game event is Game_Start, Game_End, Game_Kill or Game_Death")});
+    return;
+  }
+  const auto wParam = Whole(args.value(QLatin1String("wParam")));
+  const auto lParam = Whole(args.value(QLatin1String("lParam")));
+  if (!wParam || !lParam || *wParam < 0 || *wParam > 2 || *lParam < 0 || *lParam > 0xFFFFFFFFLL) {
+    fail({QStringLiteral("out-of-range"),
+          QStringLiteral("wParam is 0, 1 or 2 and lParam a 32-bit number")});
+    return;
+  }
+  lighting_.OnGameEvent(static_cast<platform::WParam>(*wParam), static_cast<platform::LParam>(*lParam));
+  done(QJsonObject{});
+}
+
+void ControlRequests::ProfileList(const QJsonObject& args, const Result& done, const Fail& fail) {
+  Failure failure;
+  CVarnisUSBDevice* device = Find(args, failure);
+  if (device == nullptr) {
+    fail(failure);
+    return;
+  }
+  CDeviceProfileUI* panel = device->ProfilePanel();
+  if (panel == nullptr || panel->List() == nullptr) {
+    fail({QStringLiteral("unknown-device"), QStringLiteral("this device keeps no profiles")});
+    return;
+  }
+  QJsonArray profiles;
+  const auto& entries = panel->List()->Entries();
+  for (size_t i = 0; i < entries.size(); ++i)
+    profiles.append(QJsonObject{{QLatin1String("number"), static_cast<int>(i + 1)},
+                                {QLatin1String("name"), entries[i].name},
+                                {QLatin1String("active"), entries[i].id == device->GetProfileId()}});
+  done(QJsonObject{{QLatin1String("profiles"), profiles}});
+}
+
+void ControlRequests::ProfileSelect(const QJsonObject& args, const Result& done, const Fail& fail) {
+  Failure failure;
+  CVarnisUSBDevice* device = Find(args, failure);
+  if (device == nullptr) {
+    fail(failure);
+    return;
+  }
+  CDeviceProfileUI* panel = device->ProfilePanel();
+  if (panel == nullptr || panel->List() == nullptr) {
+    fail({QStringLiteral("unknown-device"), QStringLiteral("this device keeps no profiles")});
+    return;
+  }
+  const auto& entries = panel->List()->Entries();
+  const QJsonValue wanted = args.value(QLatin1String("profile"));
+  int index = -1;
+  if (const auto number = Whole(wanted)) {
+    if (*number >= 1 && *number <= static_cast<int64_t>(entries.size()))
+      index = static_cast<int>(*number - 1);
+  } else if (wanted.isString()) {
+    for (size_t i = 0; i < entries.size() && index < 0; ++i)
+      if (entries[i].name == wanted.toString())
+        index = static_cast<int>(i);
+  }
+  if (index < 0) {
+    fail({QStringLiteral("out-of-range"),
+          QStringLiteral("no such profile (%1 profiles)").arg(entries.size())});
+    return;
+  }
+  // As the user's choice in the combo: the panel's selection, then the
+  // window's switch.
+  panel->SelectProfile(index, false);
+  profiles_.SwitchProfile(device);
+  done(QJsonObject{{QLatin1String("profile"), entries[static_cast<size_t>(index)].name}});
+}

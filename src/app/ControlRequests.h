@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+#include "app/FeatureHost.h"
+
+class CVarnisUSBDevice;
+class LightingCommands;
+class ProfileCommands;
+namespace platform {
+class LocalMessageServer;
+}
+
+// Requests of the command line (travixctl) and of scripts, over the local
+// socket, carried out through the same commands the window's controls use,
+// so that the window, the profile files and the devices stay in step.
+//
+//   {"message": "Travix.Control", "id": N, "command": C, "args": {...}}
+//   {"message": "Travix.Control.Reply", "id": N, "ok": true, "result": {...}}
+//   {"message": "Travix.Control.Reply", "id": N, "ok": false,
+//    "error": CODE, "text": "..."}
+//
+// Commands: "list", "light", "light-same-mode", "game-event",
+// "profile-list", "profile-select". CODE: "bad-request", "unknown-device",
+// "out-of-range", "not-answering", "busy". A reply goes to the requesting
+// client only; a device write is answered once the device took it (or did
+// not: "not-answering", the profile keeping the new value).
+class ControlRequests {
+ public:
+  static constexpr const char* kRequestName = "Travix.Control";
+  static constexpr const char* kReplyName = "Travix.Control.Reply";
+
+  ControlRequests(FeatureHost& window, LightingCommands& lighting, ProfileCommands& profiles);
+  ~ControlRequests();
+
+  // Takes the requests arriving on `server` (removed when this goes).
+  void Listen(platform::LocalMessageServer* server);
+
+  // One request (its members as they came); `reply` gets the reply's
+  // members (without "message"), once.
+  using Reply = std::function<void(const QJsonObject& reply)>;
+  void Handle(const QJsonObject& request, const Reply& reply);
+
+  // Whether the window cannot take a request now (a modal dialog or a
+  // capture runs); replaced in tests.
+  using BusyCheck = std::function<bool()>;
+  void SetBusyCheck(BusyCheck check) { busy_ = std::move(check); }
+
+ private:
+  struct Failure {
+    QString code;
+    QString text;
+  };
+  using Result = std::function<void(const QJsonObject& result)>;
+  using Fail = std::function<void(const Failure& failure)>;
+
+  void List(const Result& done) const;
+  void Light(const QJsonObject& args, const Result& done, const Fail& fail);
+  void SameMode(const QJsonObject& args, const Result& done, const Fail& fail);
+  void GameEvent(const QJsonObject& args, const Result& done, const Fail& fail);
+  void ProfileList(const QJsonObject& args, const Result& done, const Fail& fail);
+  void ProfileSelect(const QJsonObject& args, const Result& done, const Fail& fail);
+
+  // The page named by "device" (keyboard, mouse, pad, headset) and
+  // "index" (1-based); null with the failure set.
+  CVarnisUSBDevice* Find(const QJsonObject& args, Failure& failure) const;
+  QJsonObject LightState(CVarnisUSBDevice* device, const QJsonObject& args) const;
+
+  FeatureHost& window_;
+  LightingCommands& lighting_;
+  ProfileCommands& profiles_;
+  QPointer<platform::LocalMessageServer> server_;
+  BusyCheck busy_;
+};

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include "platform/SocketMessage.h"
+#include "travixctl/CommandLine.h"
+
+using travixctl::Invocation;
+using travixctl::ParseCommandLine;
+
+namespace {
+
+Invocation Parse(const QStringList& arguments) { return ParseCommandLine(QStringList{"travixctl"} + arguments); }
+
+QJsonObject Json(const char* text) { return QJsonDocument::fromJson(text).object(); }
+
+std::string Show(const QJsonObject& object) {
+  return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+}
+
+struct RequestCase {
+  QStringList arguments;
+  const char* command;
+  const char* args;  // JSON
+};
+
+void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.arguments.join(' ').toStdString(); }
+
+class CommandLineRequests : public ::testing::TestWithParam<RequestCase> {};
+
+}  // namespace
+
+TEST_P(CommandLineRequests, BecomeTheirRequest) {
+  const RequestCase& c = GetParam();
+  const Invocation invocation = Parse(c.arguments);
+  ASSERT_EQ(invocation.action, Invocation::Action::Send) << invocation.text.toStdString();
+  EXPECT_EQ(invocation.request.command, c.command);
+  EXPECT_EQ(Show(invocation.request.args), Show(Json(c.args)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllCommands, CommandLineRequests,
+    ::testing::Values(
+        RequestCase{{"list"}, "list", "{}"},
+        // Without options: the current lighting.
+        RequestCase{{"light", "keyboard"}, "light", R"({"device":"keyboard","index":1})"},
+        RequestCase{{"light", "mouse:2", "--mode", "3", "--brightness", "4", "--speed", "0", "--colour", "ff8000",
+                     "--direction", "second"},
+                    "light",
+                    R"({"device":"mouse","index":2,"mode":3,"brightness":4,"speed":0,"colour":"FF8000",
+                        "direction":"second"})"},
+        // A mode by name; "=" forms, "#", the other spelling and the device word in capitals.
+        RequestCase{{"light", "--mode=Colour wave", "--color=#00aaFF", "Headset"}, "light",
+                    R"({"device":"headset","index":1,"mode":"Colour wave","colour":"00AAFF"})"},
+        RequestCase{{"light", "pad", "--direction", "first"}, "light",
+                    R"({"device":"pad","index":1,"direction":"first"})"},
+        RequestCase{{"light", "same-mode", "--from", "keyboard"}, "light-same-mode",
+                    R"({"from":"keyboard","index":1})"},
+        RequestCase{{"light", "same-mode", "--from=pad:3"}, "light-same-mode", R"({"from":"pad","index":3})"},
+        // lParam 0x01020304 packs mode 4, brightness 3, speed 2, direction 1.
+        RequestCase{{"game-event", "Game_Kill", "0", "0x01020304"}, "game-event",
+                    R"({"name":"Game_Kill","wParam":0,"lParam":16909060})"},
+        RequestCase{{"game-event", "game_start", "--", "-1", "007"}, "game-event",
+                    R"({"name":"Game_Start","wParam":-1,"lParam":7})"},
+        RequestCase{{"game-event", "Game_Death", "0x1FFFFFFFFFFFFF", "9007199254740992"}, "game-event",
+                    R"({"name":"Game_Death","wParam":9007199254740991,"lParam":9007199254740992})"},
+        RequestCase{{"profile", "list", "headset:2"}, "profile-list", R"({"device":"headset","index":2})"},
+        RequestCase{{"profile", "select", "keyboard", "2"}, "profile-select",
+                    R"({"device":"keyboard","index":1,"profile":2})"},
+        RequestCase{{"profile", "select", "mouse", "Sniper 2"}, "profile-select",
+                    R"({"device":"mouse","index":1,"profile":"Sniper 2"})"}));
+
+TEST(CommandLine, CommonOptionsGoBeforeOrAfterTheCommand) {
+  const Invocation plain = Parse({"list"});
+  EXPECT_FALSE(plain.json);
+  EXPECT_EQ(plain.timeoutMs, 5000);
+
+  for (const QStringList& arguments : {QStringList{"--json", "--timeout", "0.25", "light", "keyboard"},
+                                       QStringList{"light", "keyboard", "--timeout=0.25", "--json"},
+                                       QStringList{"--timeout", "0.25", "light", "--json", "keyboard"}}) {
+    SCOPED_TRACE(arguments.join(' ').toStdString());
+    const Invocation invocation = Parse(arguments);
+    ASSERT_EQ(invocation.action, Invocation::Action::Send) << invocation.text.toStdString();
+    EXPECT_TRUE(invocation.json);
+    EXPECT_EQ(invocation.timeoutMs, 250);
+    EXPECT_EQ(invocation.request.command, "light");
+    EXPECT_EQ(invocation.request.args.value("device").toString(), "keyboard");
+  }
+}
+
+TEST(CommandLine, TheRequestLineCarriesIdCommandAndArgs) {
+  const Invocation invocation = Parse({"profile", "select", "mouse:2", "Sniper"});
+  ASSERT_EQ(invocation.action, Invocation::Action::Send);
+  const QByteArray line = invocation.request.Encode(41);
+  ASSERT_TRUE(line.endsWith('\n'));
+  EXPECT_EQ(line.count('\n'), 1);
+  const QJsonObject object = QJsonDocument::fromJson(line).object();
+  EXPECT_EQ(object.value("message").toString(), "Travix.Control");
+  EXPECT_EQ(object.value("id").toInteger(), 41);
+  EXPECT_EQ(object.value("command").toString(), "profile-select");
+  EXPECT_EQ(Show(object.value("args").toObject()),
+            Show(Json(R"({"device":"mouse","index":2,"profile":"Sniper"})")));
+  // Not a window message: no wParam and lParam beside the members.
+  EXPECT_FALSE(object.contains("wParam"));
+  EXPECT_FALSE(object.contains("lParam"));
+  // The program's own decoder reads it the same way.
+  const auto decoded = platform::SocketMessage::Decode(line.trimmed());
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->name, "Travix.Control");
+  EXPECT_EQ(decoded->fields.value("id").toInteger(), 41);
+}
+
+namespace {
+
+struct RefusalCase {
+  QStringList arguments;
+  const char* says;        // part of the message
+  const char* helpCommand;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.arguments.join(' ').toStdString(); }
+
+class CommandLineRefusals : public ::testing::TestWithParam<RefusalCase> {};
+
+}  // namespace
+
+// Everything that can be checked without Travix is refused before asking it.
+TEST_P(CommandLineRefusals, SayWhatIsWrong) {
+  const RefusalCase& c = GetParam();
+  const Invocation invocation = Parse(c.arguments);
+  ASSERT_EQ(invocation.action, Invocation::Action::Refuse);
+  EXPECT_TRUE(invocation.text.contains(QLatin1String(c.says))) << invocation.text.toStdString();
+  EXPECT_EQ(invocation.helpCommand, c.helpCommand);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLineRefusals,
+    ::testing::Values(
+        RefusalCase{{}, "no command", "travixctl --help"},
+        RefusalCase{{"status"}, "unknown command 'status'", "travixctl --help"},
+        RefusalCase{{"--frobnicate", "list"}, "Unknown option 'frobnicate'", "travixctl --help"},
+        RefusalCase{{"list", "keyboard"}, "unexpected 'keyboard'", "travixctl list --help"},
+        RefusalCase{{"list", "--timeout", "0"}, "--timeout", "travixctl list --help"},
+        RefusalCase{{"list", "--timeout", "soon"}, "--timeout", "travixctl list --help"},
+        RefusalCase{{"list", "--timeout"}, "Missing value", "travixctl list --help"},
+        // Devices.
+        RefusalCase{{"light"}, "needs a DEVICE", "travixctl light --help"},
+        RefusalCase{{"light", "monitor"}, "unknown device 'monitor'", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard:0"}, "counted from 1", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard:"}, "unknown device", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard:x"}, "unknown device", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard:99999999999"}, "counted from 1", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "mouse"}, "unexpected 'mouse'", "travixctl light --help"},
+        RefusalCase{{"profile", "list", "keyboards"}, "unknown device", "travixctl profile list --help"},
+        RefusalCase{{"light", "same-mode"}, "needs --from", "travixctl light same-mode --help"},
+        RefusalCase{{"light", "same-mode", "--from", "screen"}, "unknown device", "travixctl light same-mode --help"},
+        RefusalCase{{"light", "same-mode", "keyboard"}, "unexpected 'keyboard'", "travixctl light same-mode --help"},
+        // Lighting values.
+        RefusalCase{{"light", "keyboard", "--brightness", "5"}, "--brightness takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--brightness", "-1"}, "--brightness takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--speed", "2.5"}, "--speed takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--speed", ""}, "--speed takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--colour", "FF800"}, "--colour takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--colour", "GG8000"}, "--colour takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--colour", "0xFF8000"}, "--colour takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--direction", "left"}, "--direction takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--mode", "-2"}, "--mode takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--mode", " "}, "--mode takes", "travixctl light --help"},
+        RefusalCase{{"light", "keyboard", "--from", "mouse"}, "Unknown option 'from'", "travixctl light --help"},
+        // Game events.
+        RefusalCase{{"game-event", "Game_Kill", "1"}, "needs NAME WPARAM LPARAM", "travixctl game-event --help"},
+        RefusalCase{{"game-event", "Game_Win", "1", "0"}, "unknown game event 'Game_Win'",
+                    "travixctl game-event --help"},
+        RefusalCase{{"game-event", "Game_Kill", "one", "0"}, "WPARAM takes", "travixctl game-event --help"},
+        RefusalCase{{"game-event", "Game_Kill", "1", "0x"}, "LPARAM takes", "travixctl game-event --help"},
+        RefusalCase{{"game-event", "Game_Kill", "1", "0xFG"}, "LPARAM takes", "travixctl game-event --help"},
+        RefusalCase{{"game-event", "Game_Kill", "1", "1e3"}, "LPARAM takes", "travixctl game-event --help"},
+        RefusalCase{{"game-event", "Game_Kill", "1", "9007199254740993"}, "LPARAM takes",
+                    "travixctl game-event --help"},
+        RefusalCase{{"game-event", "Game_Kill", "--", "1", "-0x1"}, "LPARAM takes", "travixctl game-event --help"},
+        // Without "--" a negative number reads as an option; the message says what to do.
+        RefusalCase{{"game-event", "Game_Kill", "-1", "0"}, "after \"--\"", "travixctl game-event --help"},
+        // Profiles.
+        RefusalCase{{"profile"}, "needs list or select", "travixctl profile --help"},
+        RefusalCase{{"profile", "delete", "mouse", "1"}, "list or select, not 'delete'", "travixctl profile --help"},
+        RefusalCase{{"profile", "list"}, "needs a DEVICE", "travixctl profile list --help"},
+        RefusalCase{{"profile", "select", "mouse"}, "needs DEVICE and PROFILE", "travixctl profile select --help"},
+        RefusalCase{{"profile", "select", "mouse", "0"}, "counted from 1", "travixctl profile select --help"},
+        RefusalCase{{"profile", "select", "mouse", "-3"}, "after \"--\"", "travixctl profile select --help"}));
+
+TEST(CommandLineHelp, EveryCommandHasItsOwn) {
+  struct Case {
+    QStringList arguments;
+    const char* usage;
+    QStringList mentions;
+  };
+  const Case cases[] = {
+      {{"--help"}, "Usage: travixctl [options] COMMAND", {"game-event NAME WPARAM LPARAM", "--version", "--json"}},
+      {{"-h"}, "Usage: travixctl [options] COMMAND", {"profile select DEVICE PROFILE"}},
+      {{"list", "--help"}, "Usage: travixctl list [options]", {"--json", "--timeout"}},
+      {{"light", "--help"}, "Usage: travixctl light [options] DEVICE",
+       {"--mode", "--brightness", "--speed", "--colour", "--direction"}},
+      {{"light", "keyboard", "-h"}, "Usage: travixctl light [options] DEVICE", {"--brightness"}},
+      {{"light", "same-mode", "--help"}, "Usage: travixctl light same-mode [options]", {"--from"}},
+      {{"game-event", "--help"}, "Usage: travixctl game-event [options] NAME WPARAM LPARAM", {"Game_Death"}},
+      {{"profile", "--help"}, "Usage: travixctl profile [options] list|select", {"profile select DEVICE"}},
+      {{"profile", "list", "--help"}, "Usage: travixctl profile list [options] DEVICE", {"active"}},
+      {{"profile", "select", "--help"}, "Usage: travixctl profile select [options] DEVICE PROFILE", {"PROFILE"}},
+      // Help wins over arguments that would be refused.
+      {{"light", "keyboard", "--brightness", "9", "--help"}, "Usage: travixctl light", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    const Invocation invocation = Parse(c.arguments);
+    ASSERT_EQ(invocation.action, Invocation::Action::Help) << invocation.text.toStdString();
+    EXPECT_TRUE(invocation.text.startsWith(QLatin1String(c.usage))) << invocation.text.toStdString();
+    for (const QString& mention : c.mentions)
+      EXPECT_TRUE(invocation.text.contains(mention)) << mention.toStdString();
+    // Every help lists the exit statuses.
+    EXPECT_TRUE(invocation.text.contains("Exit status:"));
+    for (const char* status : {"  3  ", "  4  ", "  5  ", "  6  ", "  7  ", "  8  ", "  9  "})
+      EXPECT_TRUE(invocation.text.contains(QLatin1String(status))) << status;
+  }
+  // A command's help shows its own options only.
+  EXPECT_FALSE(Parse({"light", "same-mode", "--help"}).text.contains("--brightness"));
+  EXPECT_FALSE(Parse({"light", "--help"}).text.contains("--from"));
+}
+
+TEST(CommandLineHelp, VersionIsShown) {
+  const Invocation invocation = Parse({"--version"});
+  ASSERT_EQ(invocation.action, Invocation::Action::Version);
+  EXPECT_TRUE(invocation.text.startsWith("travixctl "));
+}

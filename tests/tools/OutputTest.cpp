@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "travixctl/Output.h"
+
+using travixctl::ControlRequest;
+using travixctl::ResultAsJson;
+using travixctl::ResultAsText;
+
+namespace {
+
+QJsonObject Json(const char* text) {
+  QJsonParseError error;
+  const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+  return document.object();
+}
+
+ControlRequest Request(const char* command, const char* args = "{}") { return {command, Json(args)}; }
+
+std::string Text(const ControlRequest& request, const char* result) {
+  return ResultAsText(request, Json(result)).toStdString();
+}
+
+}  // namespace
+
+TEST(OutputText, DevicesOneLineEachInColumns) {
+  EXPECT_EQ(Text(Request("list"), R"({"devices": [
+      {"device": "keyboard", "index": 1, "kind": "keyboard", "connection": "cable", "firmware": "1.02",
+       "battery": null, "online": true},
+      {"device": "mouse", "index": 1, "kind": "mouse", "connection": "receiver", "firmware": "1.00",
+       "battery": 80, "online": true}]})"),
+            "keyboard   cable     firmware 1.02\n"
+            "mouse      receiver  firmware 1.00  battery 80%\n");
+  // The second of a kind is named as it is typed, the column widening for
+  // it. Unknown firmware is left out; a device its receiver cannot reach
+  // says so.
+  EXPECT_EQ(Text(Request("list"), R"({"devices": [
+      {"device": "keyboard", "index": 1, "kind": "keyboard", "connection": "cable", "firmware": "2.10",
+       "battery": null, "online": true},
+      {"device": "keyboard", "index": 2, "kind": "keyboard", "connection": "receiver", "firmware": null,
+       "battery": 5, "online": false}]})"),
+            "keyboard     cable     firmware 2.10\n"
+            "keyboard:2   receiver  battery 5%  offline\n");
+  EXPECT_EQ(Text(Request("list"), R"({"devices": []})"), "no devices attached\n");
+}
+
+TEST(OutputText, LightingReadsAsLabelledLines) {
+  const char* result = R"({"device": "keyboard", "index": 2, "mode": 3, "modeName": "Wave", "brightness": 4,
+                           "speed": 1, "colour": "FF8000", "direction": null, "written": true})";
+  // Shown: no "written" line, and a mode without direction has no such line.
+  EXPECT_EQ(Text(Request("light", R"({"device": "keyboard", "index": 2})"), result),
+            "device      keyboard:2\n"
+            "mode        Wave (3)\n"
+            "brightness  4\n"
+            "speed       1\n"
+            "colour      FF8000\n");
+  // Set: whether the device took it.
+  EXPECT_EQ(Text(Request("light", R"({"device": "keyboard", "index": 2, "speed": 1})"), result),
+            "device      keyboard:2\n"
+            "mode        Wave (3)\n"
+            "brightness  4\n"
+            "speed       1\n"
+            "colour      FF8000\n"
+            "written     yes\n");
+  EXPECT_EQ(Text(Request("light", R"({"device": "pad", "index": 1, "direction": "second"})"),
+                 R"({"device": "pad", "index": 1, "mode": 0, "direction": "second", "written": false})"),
+            "device      pad\n"
+            "mode        0\n"
+            "direction   second\n"
+            "written     no\n");
+}
+
+TEST(OutputText, ProfilesMarkTheActiveOne) {
+  QJsonArray profiles;
+  for (int number = 1; number <= 10; ++number)
+    profiles.append(QJsonObject{{"number", number}, {"name", QStringLiteral("Profile%1").arg(number)},
+                                {"active", number == 2}});
+  const QString text = ResultAsText(Request("profile-list"), QJsonObject{{"profiles", profiles}});
+  const QStringList lines = text.split('\n');
+  ASSERT_EQ(lines.size(), 11);  // and the empty rest after the last newline
+  EXPECT_EQ(lines[0], "   1  Profile1");
+  EXPECT_EQ(lines[1], "*  2  Profile2");
+  EXPECT_EQ(lines[9], "  10  Profile10");
+  EXPECT_EQ(Text(Request("profile-list"), R"({"profiles": []})"), "no profiles\n");
+}
+
+TEST(OutputText, CommandsWithoutAResultSayDone) {
+  for (const char* command : {"game-event", "light-same-mode", "profile-select"}) {
+    EXPECT_EQ(Text(Request(command), "{}"), "done\n") << command;
+    EXPECT_EQ(Text(Request(command), R"({"profile": 2})"), "done\n") << command;
+  }
+}
+
+TEST(OutputJson, IsOneCompactLineThatReadsBackTheSame) {
+  const QJsonObject result = Json(R"({"devices": [{"device": "headset", "index": 1, "kind": "headset",
+      "connection": "receiver", "firmware": null, "battery": 100, "online": true}],
+      "note": "Kopfhörer \"Nr. 1\"\nzweite Zeile"})");
+  const QString line = ResultAsJson(result);
+  EXPECT_FALSE(line.contains('\n'));
+  EXPECT_FALSE(line.contains(QLatin1String(": ")));
+  EXPECT_EQ(QJsonDocument::fromJson(line.toUtf8()).object(), result);
+  // Results that are no object still make one line of JSON.
+  EXPECT_EQ(ResultAsJson(QJsonObject()), "{}");
+  EXPECT_EQ(ResultAsJson(QJsonArray{1, "two"}), R"([1,"two"])");
+  EXPECT_EQ(ResultAsJson(QJsonValue(true)), "true");
+  EXPECT_EQ(ResultAsJson(QJsonValue("a \"b\"")), R"("a \"b\"")");
+}

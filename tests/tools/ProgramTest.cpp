@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "platform/LocalMessageServer.h"
+#include "platform/SocketMessage.h"
+#include "support/EventLoopHelpers.h"
+
+using platform::LocalMessageServer;
+using platform::SocketMessage;
+using testing_support::RunUntil;
+
+namespace {
+
+struct Finished {
+  int status = -1;
+  QString out;
+  QString err;
+};
+
+// The built travixctl, run while this process's event loop goes on (a server
+// of the test's own can answer it meanwhile).
+Finished RunTravixctl(const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral(TRAVIXCTL_PATH), arguments);
+  EXPECT_TRUE(process.waitForStarted(5000));
+  EXPECT_TRUE(RunUntil([&] { return process.state() == QProcess::NotRunning; }, 10000));
+  Finished finished;
+  finished.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  finished.out = QString::fromUtf8(process.readAllStandardOutput());
+  finished.err = QString::fromUtf8(process.readAllStandardError());
+  return finished;
+}
+
+class TravixctlProcess : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(runtime_.isValid());
+    saved_ = qgetenv("XDG_RUNTIME_DIR");
+    // The child inherits it.
+    qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
+  }
+  void TearDown() override { qputenv("XDG_RUNTIME_DIR", saved_); }
+
+  QTemporaryDir runtime_;
+  QByteArray saved_;
+};
+
+}  // namespace
+
+TEST_F(TravixctlProcess, HelpRefusalAndNoProgramGiveTheirStatuses) {
+  const Finished help = RunTravixctl({"light", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.startsWith("Usage: travixctl light [options] DEVICE")) << help.out.toStdString();
+  EXPECT_TRUE(help.err.isEmpty());
+
+  const Finished refused = RunTravixctl({"light", "keyboard", "--direction", "up"});
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_TRUE(refused.out.isEmpty());
+  EXPECT_TRUE(refused.err.startsWith("travixctl: --direction takes first or second")) << refused.err.toStdString();
+
+  const Finished alone = RunTravixctl({"list"});
+  EXPECT_EQ(alone.status, 9);
+  EXPECT_EQ(alone.err, QStringLiteral("travixctl: Travix is not running (no socket at %1/travix.sock)\n")
+                           .arg(runtime_.path()));
+}
+
+TEST_F(TravixctlProcess, AsksTheRunningProgramAndPrintsItsAnswer) {
+  LocalMessageServer server;
+  ASSERT_EQ(server.Start(), LocalMessageServer::StartResult::Listening);
+  QJsonObject seen;
+  server.SetRequestHandler("Travix.Control", [&](const SocketMessage& request, const LocalMessageServer::Reply& reply) {
+    seen = request.fields;
+    reply(SocketMessage::WithFields(
+        "Travix.Control.Reply",
+        {{"id", request.fields.value("id")},
+         {"ok", true},
+         {"result", QJsonObject{{"profiles", QJsonArray{QJsonObject{{"number", 1}, {"name", "Zwei Wörter"},
+                                                                    {"active", true}}}}}}}));
+  });
+  const Finished text = RunTravixctl({"profile", "list", "mouse"});
+  EXPECT_EQ(text.status, 0) << text.err.toStdString();
+  EXPECT_EQ(text.out, QStringLiteral("* 1  Zwei Wörter\n"));
+  EXPECT_EQ(seen.value("command").toString(), "profile-list");
+
+  const Finished json = RunTravixctl({"--json", "profile", "list", "mouse"});
+  EXPECT_EQ(json.status, 0) << json.err.toStdString();
+  EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).object().value("profiles").toArray().at(0)["name"].toString(),
+            QStringLiteral("Zwei Wörter"));
+
+  server.SetRequestHandler("Travix.Control", [&](const SocketMessage& request, const LocalMessageServer::Reply& reply) {
+    reply(SocketMessage::WithFields("Travix.Control.Reply", {{"id", request.fields.value("id")},
+                                                            {"ok", false},
+                                                            {"error", "unknown-device"},
+                                                            {"text", "no mouse:2 attached"}}));
+  });
+  const Finished refused = RunTravixctl({"profile", "list", "mouse:2"});
+  EXPECT_EQ(refused.status, 4);
+  EXPECT_EQ(refused.err, "travixctl: no mouse:2 attached\n");
+}
+
+namespace {
+
+// What the bash completion offers for the line typed so far.
+QStringList Completions(const QString& line) {
+  QProcess bash;
+  bash.start("bash", {"--norc", "--noprofile", "-c",
+                      "source \"$1\" || exit 9; COMP_LINE=$2; COMP_POINT=${#COMP_LINE}; _travixctl; "
+                      "printf '%s\\n' \"${COMPREPLY[@]}\"",
+                      "bash", QStringLiteral(TRAVIXCTL_COMPLETION), line});
+  EXPECT_TRUE(bash.waitForFinished(10000));
+  EXPECT_EQ(bash.exitCode(), 0) << bash.readAllStandardError().toStdString();
+  return QString::fromUtf8(bash.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+TEST(TravixctlCompletion, OffersWhatFitsWhereTheCursorIs) {
+  struct Case {
+    const char* line;
+    QStringList offered;
+  };
+  const QStringList devices{"keyboard", "mouse", "pad", "headset"};
+  const Case cases[] = {
+      {"travixctl ", {"list", "light", "game-event", "profile"}},
+      {"travixctl --json l", {"list", "light"}},
+      {"travixctl --timeout 2 p", {"profile"}},
+      {"travixctl --", {"--help", "--json", "--timeout", "--version"}},
+      {"travixctl light ", QStringList{"same-mode"} + devices},
+      {"travixctl light --json h", {"headset"}},
+      {"travixctl light mouse:2 --b", {"--brightness"}},
+      {"travixctl light mouse --mode 3 --s", {"--speed"}},
+      {"travixctl light mouse --speed ", {"0", "1", "2", "3", "4"}},
+      {"travixctl light mouse --direction s", {"second"}},
+      {"travixctl light mouse --mode ", {}},
+      {"travixctl light mouse ", {}},
+      {"travixctl light same-mode --", {"--from", "--help", "--json", "--timeout"}},
+      {"travixctl light same-mode --from p", {"pad"}},
+      {"travixctl game-event Game_", {"Game_Start", "Game_End", "Game_Kill", "Game_Death"}},
+      {"travixctl game-event Game_Kill ", {}},
+      {"travixctl profile ", {"list", "select"}},
+      {"travixctl profile select k", {"keyboard"}},
+      {"travixctl profile select keyboard ", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(Completions(c.line), c.offered);
+  }
+}

@@ -1,0 +1,498 @@
+#include "travixctl/CommandLine.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <algorithm>
+#include <optional>
+#include <variant>
+
+#ifndef TRAVIXCTL_VERSION
+#define TRAVIXCTL_VERSION "unknown"
+#endif
+
+namespace travixctl {
+
+namespace {
+
+const char* const kDeviceKinds[] = {"keyboard", "mouse", "pad", "headset"};
+const char* const kGameEvents[] = {"Game_Start", "Game_End", "Game_Kill", "Game_Death"};
+constexpr int kMaxLevel = 4;
+// JSON numbers are doubles: whole numbers are exact up to 2^53.
+constexpr qint64 kMaxEventNumber = qint64{1} << 53;
+constexpr double kMaxTimeoutSeconds = 3600;
+
+const char* const kDeviceHelp =
+    "keyboard, mouse, pad or headset; with :N the N-th one of the kind (from 1), "
+    "the first one without.";
+
+const char* const kOverview =
+    "Asks the running Travix to do things, over its local socket.\n"
+    "\n"
+    "Commands:\n"
+    "  list                           the attached devices\n"
+    "  light DEVICE [OPTIONS]         shows or sets the lighting of a device\n"
+    "  light same-mode --from DEVICE  gives the other devices the lighting mode\n"
+    "                                 of DEVICE\n"
+    "  game-event NAME WPARAM LPARAM  sends a game lighting event\n"
+    "  profile list DEVICE            the profiles of a device\n"
+    "  profile select DEVICE PROFILE  makes a profile the active one\n"
+    "\n"
+    "DEVICE is keyboard, mouse, pad or headset, with :N for the N-th device of\n"
+    "the kind (keyboard:2); without it the first one. \"travixctl COMMAND --help\"\n"
+    "tells more about a command.";
+
+// The options every command takes.
+struct CommonOptions {
+  QCommandLineOption help{QStringList{"h", "help"}, "Shows this help."};
+  QCommandLineOption json{"json", "Prints Travix's answer as one line of JSON, for scripts."};
+  QCommandLineOption timeout{"timeout", "Waits at most SECONDS for Travix's answer (default 5).",
+                             "SECONDS"};
+
+  void AddTo(QCommandLineParser& parser) const {
+    parser.addOption(help);
+    parser.addOption(json);
+    parser.addOption(timeout);
+  }
+};
+
+Invocation Refused(const QString& why, const QString& helpCommand) {
+  Invocation invocation;
+  invocation.action = Invocation::Action::Refuse;
+  invocation.text = why;
+  invocation.helpCommand = helpCommand;
+  return invocation;
+}
+
+// The parser's help with the usage line of `commandWords` ("light",
+// "profile select"; empty for the overview) and the exit statuses.
+Invocation Help(const QCommandLineParser& parser, const QString& commandWords) {
+  QString text = parser.helpText();
+  // Qt starts with "Usage: <the path the program was started by> [options]";
+  // the help shows what is typed instead.
+  const qsizetype options = text.indexOf(QLatin1String(" [options]"));
+  const qsizetype lineEnd = text.indexOf('\n');
+  if (text.startsWith(QLatin1String("Usage: ")) && options > 0 && options < lineEnd) {
+    const QString typed = commandWords.isEmpty() ? QStringLiteral("travixctl")
+                                                 : QStringLiteral("travixctl ") + commandWords;
+    text.replace(7, options - 7, typed);
+    text.insert(text.indexOf('\n') + 1, '\n');
+  }
+  Invocation invocation;
+  invocation.action = Invocation::Action::Help;
+  invocation.text = text + '\n' + ExitStatusHelp();
+  return invocation;
+}
+
+QString Quoted(const QString& text) { return '\'' + text + '\''; }
+
+bool IsWholeNumber(const QString& text) {
+  static const QRegularExpression kWhole(QStringLiteral("^[+-]?[0-9]+$"));
+  return kWhole.match(text).hasMatch();
+}
+
+// "keyboard", "mouse:2": the members naming a device in a request, the kind
+// under `kindKey`.
+std::optional<QJsonObject> ReadDevice(const QString& text, const QString& kindKey, QString* why) {
+  static const QRegularExpression kDevice(QStringLiteral("^([A-Za-z]+)(?::([0-9]+))?$"));
+  const QRegularExpressionMatch match = kDevice.match(text);
+  QString kind;
+  if (match.hasMatch()) {
+    for (const char* known : kDeviceKinds) {
+      if (match.captured(1).compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
+        kind = QLatin1String(known);
+    }
+  }
+  if (kind.isEmpty()) {
+    *why = QStringLiteral("unknown device %1: say keyboard, mouse, pad or headset, with :N for the N-th one")
+               .arg(Quoted(text));
+    return std::nullopt;
+  }
+  int index = 1;
+  if (match.hasCaptured(2)) {
+    bool ok = false;
+    index = match.captured(2).toInt(&ok);
+    if (!ok || index < 1) {
+      *why = QStringLiteral("%1: devices of a kind are counted from 1").arg(Quoted(text));
+      return std::nullopt;
+    }
+  }
+  QJsonObject device;
+  device[kindKey] = kind;
+  device["index"] = index;
+  return device;
+}
+
+std::optional<int> ReadLevel(const QString& text, const QString& option, QString* why) {
+  bool ok = false;
+  const int level = IsWholeNumber(text) ? text.toInt(&ok) : 0;
+  if (!ok || level < 0 || level > kMaxLevel) {
+    *why = QStringLiteral("--%1 takes a whole number from 0 to %2, not %3").arg(option).arg(kMaxLevel).arg(Quoted(text));
+    return std::nullopt;
+  }
+  return level;
+}
+
+// "FF8000" or "#ff8000"; sent as six capital hexadecimal digits.
+std::optional<QString> ReadColour(const QString& text, QString* why) {
+  static const QRegularExpression kColour(QStringLiteral("^#?([0-9A-Fa-f]{6})$"));
+  const QRegularExpressionMatch match = kColour.match(text);
+  if (!match.hasMatch()) {
+    *why = QStringLiteral("--colour takes six hexadecimal digits RRGGBB (FF8000), not %1").arg(Quoted(text));
+    return std::nullopt;
+  }
+  return match.captured(1).toUpper();
+}
+
+std::optional<QString> ReadDirection(const QString& text, QString* why) {
+  if (text == QLatin1String("first") || text == QLatin1String("second"))
+    return text;
+  *why = QStringLiteral("--direction takes first or second, not %1").arg(Quoted(text));
+  return std::nullopt;
+}
+
+// A mode's number (its position in the device's mode list) or its name.
+std::optional<QJsonValue> ReadMode(const QString& text, QString* why) {
+  if (IsWholeNumber(text)) {
+    bool ok = false;
+    const int position = text.toInt(&ok);
+    if (!ok || position < 0) {
+      *why = QStringLiteral("--mode takes a mode's name or its number (from 0), not %1").arg(Quoted(text));
+      return std::nullopt;
+    }
+    return QJsonValue(position);
+  }
+  if (text.trimmed().isEmpty()) {
+    *why = QStringLiteral("--mode takes a mode's name or its number");
+    return std::nullopt;
+  }
+  return QJsonValue(text);
+}
+
+// A profile's number (from 1) or its name.
+std::optional<QJsonValue> ReadProfile(const QString& text, QString* why) {
+  if (IsWholeNumber(text)) {
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < 1) {
+      *why = QStringLiteral("profiles are counted from 1, not %1").arg(Quoted(text));
+      return std::nullopt;
+    }
+    return QJsonValue(number);
+  }
+  if (text.trimmed().isEmpty()) {
+    *why = QStringLiteral("PROFILE is a profile's number or its name");
+    return std::nullopt;
+  }
+  return QJsonValue(text);
+}
+
+std::optional<QString> ReadGameEvent(const QString& text, QString* why) {
+  for (const char* known : kGameEvents) {
+    if (text.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
+      return QString::fromLatin1(known);
+  }
+  *why = QStringLiteral("unknown game event %1: say Game_Start, Game_End, Game_Kill or Game_Death")
+             .arg(Quoted(text));
+  return std::nullopt;
+}
+
+// Decimal, or hexadecimal after 0x; a minus sign for decimals only.
+std::optional<qint64> ReadEventNumber(const QString& text, const QString& name, QString* why) {
+  static const QRegularExpression kDecimal(QStringLiteral("^-?[0-9]{1,16}$"));
+  static const QRegularExpression kHex(QStringLiteral("^0[xX]([0-9A-Fa-f]{1,14})$"));
+  bool ok = false;
+  qint64 value = 0;
+  if (kDecimal.match(text).hasMatch()) {
+    value = text.toLongLong(&ok, 10);
+  } else if (const QRegularExpressionMatch hex = kHex.match(text); hex.hasMatch()) {
+    value = hex.captured(1).toLongLong(&ok, 16);
+  }
+  if (!ok || value > kMaxEventNumber || value < -kMaxEventNumber) {
+    *why = QStringLiteral("%1 takes a whole number (decimal, or hexadecimal after 0x) within +-2^53, not %2")
+               .arg(name, Quoted(text));
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<int> ReadTimeout(const QString& text, QString* why) {
+  bool ok = false;
+  const double seconds = text.toDouble(&ok);
+  if (!ok || !(seconds > 0) || seconds > kMaxTimeoutSeconds) {
+    *why = QStringLiteral("--timeout takes a number of seconds above 0 and up to %1, not %2")
+               .arg(kMaxTimeoutSeconds)
+               .arg(Quoted(text));
+    return std::nullopt;
+  }
+  return std::max(1, static_cast<int>(seconds * 1000 + 0.5));
+}
+
+// One command's parser: the common options, then the command's own.
+class CommandParser {
+ public:
+  // `commandWords`: "light", "profile select", ...
+  CommandParser(const CommonOptions& common, const QString& commandWords, const QString& description)
+      : common_(common),
+        commandWords_(commandWords),
+        helpCommand_(QStringLiteral("travixctl %1 --help").arg(commandWords)) {
+    parser_.setApplicationDescription(description);
+    common_.AddTo(parser_);
+  }
+
+  QCommandLineParser& parser() { return parser_; }
+  const QString& helpCommand() const { return helpCommand_; }
+
+  // Parses `arguments`; the invocation when that already decides it (help,
+  // bad options or the wrong number of words), else the `count` words after
+  // the command words.
+  std::variant<Invocation, QStringList> Words(const QStringList& arguments, int count, const QString& missing) {
+    if (!parser_.parse(arguments)) {
+      QString why = parser_.errorText();
+      static const QRegularExpression kNegative(QStringLiteral("^-[0-9]"));
+      if (!arguments.filter(kNegative).isEmpty())
+        why += QStringLiteral(" (a negative number goes after \"--\")");
+      return Refused(why, helpCommand_);
+    }
+    if (parser_.isSet(common_.help))
+      return Help(parser_, commandWords_);
+    const QStringList words = parser_.positionalArguments().mid(commandWords_.count(' ') + 1);
+    if (words.size() < count)
+      return Refused(missing, helpCommand_);
+    if (words.size() > count)
+      return Refused(QStringLiteral("unexpected %1").arg(Quoted(words.at(count))), helpCommand_);
+    return words;
+  }
+
+  // A request to send, with the common options read.
+  Invocation Request(const QString& command, const QJsonObject& args) {
+    Invocation invocation;
+    if (parser_.isSet(common_.timeout)) {
+      QString why;
+      const auto timeout = ReadTimeout(parser_.value(common_.timeout), &why);
+      if (!timeout)
+        return Refused(why, helpCommand_);
+      invocation.timeoutMs = *timeout;
+    }
+    invocation.action = Invocation::Action::Send;
+    invocation.json = parser_.isSet(common_.json);
+    invocation.request.command = command;
+    invocation.request.args = args;
+    return invocation;
+  }
+
+ private:
+  const CommonOptions& common_;
+  QString commandWords_;
+  QString helpCommand_;
+  QCommandLineParser parser_;
+};
+
+Invocation ParseList(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "list", "Lists the devices attached to Travix.");
+  auto words = command.Words(arguments, 0, {});
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  return command.Request("list", {});
+}
+
+Invocation ParseLight(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "light",
+                        "Shows the lighting of DEVICE; with options, sets those parts of it.");
+  QCommandLineParser& parser = command.parser();
+  parser.addPositionalArgument("DEVICE", kDeviceHelp);
+  const QCommandLineOption mode("mode", "The lighting mode, by name or by its number in the mode list.",
+                                "NAME|NUMBER");
+  const QCommandLineOption brightness("brightness", "The brightness, 0 (darkest) to 4.", "0-4");
+  const QCommandLineOption speed("speed", "The speed of the effect, 0 (slowest) to 4.", "0-4");
+  const QCommandLineOption colour(QStringList{"colour", "color"}, "The colour as hexadecimal RRGGBB (FF8000).",
+                                  "RRGGBB");
+  const QCommandLineOption direction("direction", "The direction of the effect: first or second.",
+                                     "first|second");
+  for (const QCommandLineOption* option : {&mode, &brightness, &speed, &colour, &direction})
+    parser.addOption(*option);
+
+  auto words = command.Words(arguments, 1, QStringLiteral("light needs a DEVICE"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  QString why;
+  auto args = ReadDevice(std::get<QStringList>(words).at(0), "device", &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  if (parser.isSet(mode)) {
+    const auto value = ReadMode(parser.value(mode), &why);
+    if (!value)
+      return Refused(why, command.helpCommand());
+    args->insert("mode", *value);
+  }
+  for (const QCommandLineOption* level : {&brightness, &speed}) {
+    if (!parser.isSet(*level))
+      continue;
+    const QString name = level->names().constFirst();
+    const auto value = ReadLevel(parser.value(*level), name, &why);
+    if (!value)
+      return Refused(why, command.helpCommand());
+    args->insert(name, *value);
+  }
+  if (parser.isSet(colour)) {
+    const auto value = ReadColour(parser.value(colour), &why);
+    if (!value)
+      return Refused(why, command.helpCommand());
+    args->insert("colour", *value);
+  }
+  if (parser.isSet(direction)) {
+    const auto value = ReadDirection(parser.value(direction), &why);
+    if (!value)
+      return Refused(why, command.helpCommand());
+    args->insert("direction", *value);
+  }
+  return command.Request("light", *args);
+}
+
+Invocation ParseSameMode(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "light same-mode",
+                        "Gives the other devices the lighting mode of the device --from names.");
+  QCommandLineParser& parser = command.parser();
+  const QCommandLineOption from("from", QStringLiteral("The device whose mode the others take: ") + kDeviceHelp,
+                                "DEVICE");
+  parser.addOption(from);
+  auto words = command.Words(arguments, 0, {});
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  if (!parser.isSet(from))
+    return Refused(QStringLiteral("light same-mode needs --from DEVICE"), command.helpCommand());
+  QString why;
+  const auto args = ReadDevice(parser.value(from), "from", &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  return command.Request("light-same-mode", *args);
+}
+
+Invocation ParseGameEvent(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "game-event",
+                        "Sends a game lighting event, as a game does: the lighting of the device\n"
+                        "shown in Travix flashes. A negative number goes after \"--\".");
+  QCommandLineParser& parser = command.parser();
+  parser.addPositionalArgument("NAME", "Game_Start, Game_End, Game_Kill or Game_Death.");
+  parser.addPositionalArgument("WPARAM", "0: LPARAM packs a whole effect; 1 or 2: LPARAM is the mode.");
+  parser.addPositionalArgument("LPARAM",
+                               "mode | brightness << 8 | speed << 16 | direction << 24; decimal or 0x hex.");
+  auto words = command.Words(arguments, 3, QStringLiteral("game-event needs NAME WPARAM LPARAM"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  const QStringList& given = std::get<QStringList>(words);
+  QString why;
+  const auto name = ReadGameEvent(given.at(0), &why);
+  if (!name)
+    return Refused(why, command.helpCommand());
+  const auto wParam = ReadEventNumber(given.at(1), "WPARAM", &why);
+  if (!wParam)
+    return Refused(why, command.helpCommand());
+  const auto lParam = ReadEventNumber(given.at(2), "LPARAM", &why);
+  if (!lParam)
+    return Refused(why, command.helpCommand());
+  QJsonObject args;
+  args["name"] = *name;
+  args["wParam"] = *wParam;
+  args["lParam"] = *lParam;
+  return command.Request("game-event", args);
+}
+
+Invocation ParseProfileList(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "profile list",
+                        "Lists the profiles of DEVICE; * marks the active one.");
+  command.parser().addPositionalArgument("DEVICE", kDeviceHelp);
+  auto words = command.Words(arguments, 1, QStringLiteral("profile list needs a DEVICE"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  QString why;
+  const auto args = ReadDevice(std::get<QStringList>(words).at(0), "device", &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  return command.Request("profile-list", *args);
+}
+
+Invocation ParseProfileSelect(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "profile select", "Makes a profile of DEVICE the active one.");
+  command.parser().addPositionalArgument("DEVICE", kDeviceHelp);
+  command.parser().addPositionalArgument("PROFILE", "The profile's number (from 1) or its name.");
+  auto words = command.Words(arguments, 2, QStringLiteral("profile select needs DEVICE and PROFILE"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  const QStringList& given = std::get<QStringList>(words);
+  QString why;
+  auto args = ReadDevice(given.at(0), "device", &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  const auto profile = ReadProfile(given.at(1), &why);
+  if (!profile)
+    return Refused(why, command.helpCommand());
+  args->insert("profile", *profile);
+  return command.Request("profile-select", *args);
+}
+
+// "travixctl profile" without list or select: its help, or a refusal.
+Invocation ParseProfile(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "profile",
+                        "The profiles of a device:\n"
+                        "  profile list DEVICE            lists them, * marking the active one\n"
+                        "  profile select DEVICE PROFILE  makes one the active one");
+  command.parser().addPositionalArgument("list|select", "See \"travixctl profile list --help\" and "
+                                                        "\"travixctl profile select --help\".");
+  auto words = command.Words(arguments, 0, {});
+  if (auto* decided = std::get_if<Invocation>(&words); decided && decided->action == Invocation::Action::Help)
+    return *decided;
+  const QStringList given = command.parser().positionalArguments().mid(1);
+  return Refused(given.isEmpty() ? QStringLiteral("profile needs list or select")
+                                 : QStringLiteral("profile takes list or select, not %1").arg(Quoted(given.first())),
+                 command.helpCommand());
+}
+
+}  // namespace
+
+Invocation ParseCommandLine(const QStringList& arguments) {
+  const CommonOptions common;
+  const QCommandLineOption version("version", "Shows the version of travixctl.");
+  QCommandLineParser top;
+  top.setApplicationDescription(kOverview);
+  common.AddTo(top);
+  top.addOption(version);
+  top.addPositionalArgument("COMMAND", "list, light, game-event or profile.", "COMMAND [ARGUMENTS]");
+  // Only the options before the command word count here; the command's
+  // parser reads the whole line again.
+  top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+  const QString topHelp = QStringLiteral("travixctl --help");
+  if (!top.parse(arguments))
+    return Refused(top.errorText(), topHelp);
+  const QStringList words = top.positionalArguments();
+  if (words.isEmpty()) {
+    if (top.isSet(common.help))
+      return Help(top, {});
+    if (top.isSet(version)) {
+      Invocation invocation;
+      invocation.action = Invocation::Action::Version;
+      invocation.text = QStringLiteral("travixctl " TRAVIXCTL_VERSION "\n");
+      return invocation;
+    }
+    return Refused(QStringLiteral("no command given"), topHelp);
+  }
+  const QString& command = words.at(0);
+  const QString second = words.value(1);
+  if (command == QLatin1String("list"))
+    return ParseList(arguments, common);
+  if (command == QLatin1String("light"))
+    return second == QLatin1String("same-mode") ? ParseSameMode(arguments, common) : ParseLight(arguments, common);
+  if (command == QLatin1String("game-event"))
+    return ParseGameEvent(arguments, common);
+  if (command == QLatin1String("profile")) {
+    if (second == QLatin1String("list"))
+      return ParseProfileList(arguments, common);
+    if (second == QLatin1String("select"))
+      return ParseProfileSelect(arguments, common);
+    return ParseProfile(arguments, common);
+  }
+  return Refused(QStringLiteral("unknown command %1").arg(Quoted(command)), topHelp);
+}
+
+}  // namespace travixctl

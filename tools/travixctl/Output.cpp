@@ -1,0 +1,129 @@
+#include "travixctl/Output.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <algorithm>
+
+namespace travixctl {
+
+namespace {
+
+// "keyboard", or "keyboard:2" for the second one: the way DEVICE is typed.
+QString DeviceWord(const QJsonObject& object) {
+  const QString kind = object.value("device").toString();
+  const int index = object.value("index").toInt(1);
+  return index > 1 ? QStringLiteral("%1:%2").arg(kind).arg(index) : kind;
+}
+
+// A member that may be a number or a text, as text; empty when missing.
+QString Plain(const QJsonValue& value) {
+  if (value.isString())
+    return value.toString();
+  if (value.isDouble())
+    return QString::number(value.toDouble(), 'g', 15);
+  if (value.isBool())
+    return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+  return {};
+}
+
+QString DeviceList(const QJsonObject& result) {
+  const QJsonArray devices = result.value("devices").toArray();
+  if (devices.isEmpty())
+    return QStringLiteral("no devices attached\n");
+  qsizetype nameWidth = 8;
+  for (const QJsonValue& device : devices)
+    nameWidth = std::max(nameWidth, DeviceWord(device.toObject()).size());
+  QString text;
+  for (const QJsonValue& value : devices) {
+    const QJsonObject device = value.toObject();
+    QStringList parts;
+    parts << DeviceWord(device).leftJustified(nameWidth + 1);
+    parts << device.value("connection").toString().leftJustified(8);
+    if (const QString firmware = Plain(device.value("firmware")); !firmware.isEmpty())
+      parts << QStringLiteral("firmware ") + firmware;
+    if (device.value("battery").isDouble())
+      parts << QStringLiteral("battery %1%").arg(device.value("battery").toInt());
+    if (device.value("online").isBool() && !device.value("online").toBool())
+      parts << QStringLiteral("offline");
+    const QString kind = device.value("kind").toString();
+    if (!kind.isEmpty() && kind != device.value("device").toString())
+      parts << QStringLiteral("(%1)").arg(kind);
+    text += parts.join(QStringLiteral("  ")).trimmed() + '\n';
+  }
+  return text;
+}
+
+bool ChangesLighting(const QJsonObject& args) {
+  for (const char* key : {"mode", "brightness", "speed", "colour", "direction"}) {
+    if (args.contains(QLatin1String(key)))
+      return true;
+  }
+  return false;
+}
+
+QString Lighting(const ControlRequest& request, const QJsonObject& result) {
+  QString text;
+  auto line = [&text](const char* label, const QString& value) {
+    if (!value.isEmpty())
+      text += QString::fromLatin1(label).leftJustified(12) + value + '\n';
+  };
+  line("device", result.contains("device") ? DeviceWord(result) : QString());
+  QString mode = Plain(result.value("mode"));
+  if (const QString name = result.value("modeName").toString(); !name.isEmpty())
+    mode = mode.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, mode);
+  line("mode", mode);
+  line("brightness", Plain(result.value("brightness")));
+  line("speed", Plain(result.value("speed")));
+  line("colour", Plain(result.value("colour")));
+  line("direction", Plain(result.value("direction")));
+  // Whether the device took it matters only when something was set.
+  if (ChangesLighting(request.args))
+    line("written", Plain(result.value("written")));
+  return text;
+}
+
+QString ProfileList(const QJsonObject& result) {
+  const QJsonArray profiles = result.value("profiles").toArray();
+  if (profiles.isEmpty())
+    return QStringLiteral("no profiles\n");
+  qsizetype numberWidth = 1;
+  for (const QJsonValue& profile : profiles)
+    numberWidth = std::max(numberWidth, Plain(profile.toObject().value("number")).size());
+  QString text;
+  for (const QJsonValue& value : profiles) {
+    const QJsonObject profile = value.toObject();
+    text += (profile.value("active").toBool() ? QStringLiteral("* ") : QStringLiteral("  ")) +
+            Plain(profile.value("number")).rightJustified(numberWidth) + QStringLiteral("  ") +
+            profile.value("name").toString() + '\n';
+  }
+  return text;
+}
+
+}  // namespace
+
+QString ResultAsJson(const QJsonValue& result) {
+  if (result.isObject())
+    return QString::fromUtf8(QJsonDocument(result.toObject()).toJson(QJsonDocument::Compact));
+  if (result.isArray())
+    return QString::fromUtf8(QJsonDocument(result.toArray()).toJson(QJsonDocument::Compact));
+  if (result.isUndefined())
+    return QStringLiteral("{}");
+  // A bare value: written inside an array, the brackets taken off.
+  const QByteArray inArray = QJsonDocument(QJsonArray{result}).toJson(QJsonDocument::Compact);
+  return QString::fromUtf8(inArray.mid(1, inArray.size() - 2));
+}
+
+QString ResultAsText(const ControlRequest& request, const QJsonValue& result) {
+  const QJsonObject object = result.toObject();
+  if (request.command == QLatin1String("list"))
+    return DeviceList(object);
+  if (request.command == QLatin1String("light"))
+    return Lighting(request, object);
+  if (request.command == QLatin1String("profile-list"))
+    return ProfileList(object);
+  return QStringLiteral("done\n");
+}
+
+}  // namespace travixctl

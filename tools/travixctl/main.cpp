@@ -1,0 +1,16 @@
+// travixctl: asks the running Travix to do things over its local socket
+// (list the devices, show or set the lighting, send game events, list and
+// select profiles). "travixctl --help" lists the commands and exit statuses.
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "travixctl/Program.h"
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("travixctl"));
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  return travixctl::Run(QCoreApplication::arguments(), out, err);
+}
