@@ -385,18 +385,27 @@ void ControlRequests::GameEvent(const QJsonObject& args, const Result& done, con
   done(QJsonObject{});
 }
 
-void ControlRequests::ProfileList(const QJsonObject& args, const Result& done, const Fail& fail) {
+CDeviceProfileUI* ControlRequests::ProfilesOf(const QJsonObject& args, CVarnisUSBDevice*& device,
+                                              const Fail& fail) const {
   Failure failure;
-  CVarnisUSBDevice* device = Find(args, failure);
+  device = Find(args, failure);
   if (device == nullptr) {
     fail(failure);
-    return;
+    return nullptr;
   }
   CDeviceProfileUI* panel = device->ProfilePanel();
   if (panel == nullptr || panel->List() == nullptr) {
     fail({QStringLiteral("unknown-device"), QStringLiteral("this device keeps no profiles")});
-    return;
+    return nullptr;
   }
+  return panel;
+}
+
+void ControlRequests::ProfileList(const QJsonObject& args, const Result& done, const Fail& fail) {
+  CVarnisUSBDevice* device = nullptr;
+  CDeviceProfileUI* panel = ProfilesOf(args, device, fail);
+  if (panel == nullptr)
+    return;
   QJsonArray profiles;
   const auto& entries = panel->List()->Entries();
   for (size_t i = 0; i < entries.size(); ++i)
@@ -407,17 +416,10 @@ void ControlRequests::ProfileList(const QJsonObject& args, const Result& done, c
 }
 
 void ControlRequests::ProfileSelect(const QJsonObject& args, const Result& done, const Fail& fail) {
-  Failure failure;
-  CVarnisUSBDevice* device = Find(args, failure);
-  if (device == nullptr) {
-    fail(failure);
+  CVarnisUSBDevice* device = nullptr;
+  CDeviceProfileUI* panel = ProfilesOf(args, device, fail);
+  if (panel == nullptr)
     return;
-  }
-  CDeviceProfileUI* panel = device->ProfilePanel();
-  if (panel == nullptr || panel->List() == nullptr) {
-    fail({QStringLiteral("unknown-device"), QStringLiteral("this device keeps no profiles")});
-    return;
-  }
   const auto& entries = panel->List()->Entries();
   const QJsonValue wanted = args.value(QLatin1String("profile"));
   int index = -1;

@@ -7,6 +7,7 @@
 
 #include "app/FeatureHost.h"
 
+class CDeviceProfileUI;
 class CVarnisUSBDevice;
 class LightingCommands;
 class ProfileCommands;
@@ -67,6 +68,10 @@ class ControlRequests {
   // The page named by "device" (keyboard, mouse, pad, headset) and
   // "index" (1-based); null with the failure set.
   CVarnisUSBDevice* Find(const QJsonObject& args, Failure& failure) const;
+  // The profile panel of the device the request names; null (and `fail`
+  // told) when there is none.
+  CDeviceProfileUI* ProfilesOf(const QJsonObject& args, CVarnisUSBDevice*& device,
+                               const Fail& fail) const;
   QJsonObject LightState(CVarnisUSBDevice* device, const QJsonObject& args) const;
 
   FeatureHost& window_;

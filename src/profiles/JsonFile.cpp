@@ -75,9 +75,14 @@ Json::Value Parse(const QString& path, bool followLinks) {
     platform::DebugOutput(path.toStdString());
     return Json::Value();
   }
+  return JsonFile::ParseText(text);
+}
+
+}  // namespace
+
+Json::Value JsonFile::ParseText(std::string_view text) {
   if (text.empty())
     return Json::Value();
-
   Json::CharReaderBuilder builder;  // the library's default features
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   Json::Value root;
@@ -91,8 +96,6 @@ Json::Value Parse(const QString& path, bool followLinks) {
   }
   return root;
 }
-
-}  // namespace
 
 Json::Value JsonFile::ReadJson(const QString& path) const { return Parse(path, false); }
 

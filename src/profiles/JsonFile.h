@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string_view>
 #include <json/value.h>
 
 // Reads and writes the program's JSON files. Stateless; every user of JSON
@@ -25,6 +26,10 @@ class JsonFile {
   // text is not written, and a link at `path` is replaced, never written
   // through. 0 on success, -1 on failure (the old file is then untouched).
   int WriteJson(const QString& path, const Json::Value& value) const;
+
+  // A text already read (bytes of a file the user picked, checked before
+  // they are copied), parsed as the files are; null when it does not parse.
+  static Json::Value ParseText(std::string_view text);
 
   // Files larger than this are not the program's: the largest it writes are
   // a few hundred kilobytes, and a parsed JSON value takes tens of times its

@@ -12,6 +12,7 @@
 
 #include "macros/MacroImage.h"
 #include "platform/AtomicFileWriter.h"
+#include "profiles/JsonFile.h"
 #include "platform/DebugChannel.h"
 
 namespace recoil {
@@ -69,19 +70,7 @@ std::optional<std::string> ReadBytes(const QString& path, bool followLinks) {
 }
 
 // Parsed as JsonFile parses a file; null when the text does not parse.
-Json::Value Parse(const std::string& text) {
-  Json::CharReaderBuilder builder;
-  const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value root;
-  std::string errors;
-  try {
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors))
-      return Json::Value();
-  } catch (const std::exception&) {
-    return Json::Value();
-  }
-  return root;
-}
+Json::Value Parse(const std::string& text) { return JsonFile::ParseText(text); }
 
 bool WriteBytes(const QString& path, const std::string& bytes,
                 const platform::AtomicFileWriter& writer = platform::AtomicFileWriter()) {
