@@ -13,7 +13,9 @@
 #include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
 #include "devices/CMpDevicePowerUI.h"
+#include "devices/CVarnisMouseDevice.h"
 #include "devices/CVarnisUSBDevice.h"
+#include "mouse/DpiSteps.h"
 #include "lighting/LightInfoWords.h"
 #include "lighting/LightingBytes.h"
 #include "platform/LocalMessageServer.h"
@@ -145,6 +147,8 @@ void ControlRequests::Handle(const QJsonObject& request, const Reply& reply) {
     ProfileList(args, done, fail);
   else if (command == QLatin1String("profile-select"))
     ProfileSelect(args, done, fail);
+  else if (command == QLatin1String("dpi"))
+    Dpi(args, done, fail);
   else
     fail({QStringLiteral("bad-request"), QStringLiteral("unknown command \"%1\"").arg(command)});
 }
@@ -441,4 +445,154 @@ void ControlRequests::ProfileSelect(const QJsonObject& args, const Result& done,
   panel->SelectProfile(index, false);
   profiles_.SwitchProfile(device);
   done(QJsonObject{{QLatin1String("profile"), entries[static_cast<size_t>(index)].name}});
+}
+
+// --- DPI stages --------------------------------------------------------------------
+
+namespace {
+
+// The stages as the mouse keeps them (numbered from 1).
+QJsonObject DpiState(CVarnisMouseDevice& mouse, const QJsonObject& args) {
+  MouseCore& core = mouse.Mouse();
+  const mouse::SensorParameters sensor = core.Sensor();
+  QJsonArray stages;
+  for (int n = 0; n < mouse::kStages; ++n) {
+    const DpiStage& stage = core.Stage(n);
+    stages.append(QJsonObject{{QLatin1String("stage"), n + 1},
+                              {QLatin1String("dpi"), mouse::StepsToDpi(sensor, stage.StageDPIX)},
+                              {QLatin1String("enabled"), stage.StageActive != 0}});
+  }
+  return QJsonObject{{QLatin1String("device"), QStringLiteral("mouse")},
+                     {QLatin1String("index"), args.contains(QLatin1String("index"))
+                                                  ? args.value(QLatin1String("index"))
+                                                  : QJsonValue(1)},
+                     {QLatin1String("activeStage"), core.ActiveStage() + 1},
+                     {QLatin1String("reportRate"), core.ReportRate()},
+                     {QLatin1String("stages"), stages}};
+}
+
+// A stage number of a request (1..5) as an index, or -1.
+int StageIndex(const QJsonValue& value) {
+  const auto number = Whole(value);
+  return number && *number >= 1 && *number <= mouse::kStages ? static_cast<int>(*number - 1) : -1;
+}
+
+}  // namespace
+
+void ControlRequests::Dpi(const QJsonObject& args, const Result& done, const Fail& fail) {
+  Failure failure;
+  CVarnisUSBDevice* device = Find(args, failure);
+  if (device == nullptr) {
+    fail(failure);
+    return;
+  }
+  auto* mouse = qobject_cast<CVarnisMouseDevice*>(device);
+  if (mouse == nullptr) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("only a mouse has DPI stages")});
+    return;
+  }
+  const mouse::SensorParameters sensor = mouse->Mouse().Sensor();
+  if (!sensor.Valid()) {
+    fail({QStringLiteral("not-answering"), QStringLiteral("the mouse's sensor has not been read yet")});
+    return;
+  }
+  auto outOfRange = [&](const QString& text) { fail({QStringLiteral("out-of-range"), text}); };
+
+  // Everything is checked before anything changes.
+  struct Setting {
+    int stage;
+    int steps;
+  };
+  std::vector<Setting> settings;
+  for (const QJsonValue& entry : args.value(QLatin1String("set")).toArray()) {
+    const QJsonObject set = entry.toObject();
+    const int stage = StageIndex(set.value(QLatin1String("stage")));
+    const auto dpi = Whole(set.value(QLatin1String("dpi")));
+    if (stage < 0)
+      return outOfRange(QStringLiteral("stages are 1 to %1").arg(mouse::kStages));
+    const int lowest = mouse::StepsToDpi(sensor, 0);
+    const int highest = mouse::MaxDpi(sensor);
+    if (!dpi || *dpi < lowest || *dpi > highest)
+      return outOfRange(QStringLiteral("the mouse takes %1 to %2 DPI").arg(lowest).arg(highest));
+    settings.push_back({stage, mouse::DpiToSteps(sensor, QString::number(*dpi))});
+  }
+  std::array<bool, mouse::kStages> enabled{};
+  for (int n = 0; n < mouse::kStages; ++n)
+    enabled[static_cast<size_t>(n)] = mouse->Mouse().Stage(n).StageActive != 0;
+  std::vector<std::pair<int, bool>> switches;
+  for (const auto& [key, on] : {std::pair{"enable", true}, std::pair{"disable", false}})
+    for (const QJsonValue& entry : args.value(QLatin1String(key)).toArray()) {
+      const int stage = StageIndex(entry);
+      if (stage < 0)
+        return outOfRange(QStringLiteral("stages are 1 to %1").arg(mouse::kStages));
+      switches.emplace_back(stage, on);
+      enabled[static_cast<size_t>(stage)] = on;
+    }
+  int active = mouse->Mouse().ActiveStage();
+  if (args.contains(QLatin1String("stage"))) {
+    active = StageIndex(args.value(QLatin1String("stage")));
+    if (active < 0)
+      return outOfRange(QStringLiteral("stages are 1 to %1").arg(mouse::kStages));
+  }
+  if (!enabled[static_cast<size_t>(active)])
+    return outOfRange(QStringLiteral("the active stage (%1) stays on").arg(active + 1));
+  int reportRate = -1;
+  if (args.contains(QLatin1String("reportRate"))) {
+    const auto rate = Whole(args.value(QLatin1String("reportRate")));
+    if (!rate || *rate < 0 || *rate >= MouseCore::kReportRates)
+      return outOfRange(QStringLiteral("the report rate is 0 to %1").arg(MouseCore::kReportRates - 1));
+    reportRate = static_cast<int>(*rate);
+  }
+  if (settings.empty() && switches.empty() && !args.contains(QLatin1String("stage")) && reportRate < 0) {
+    done(DpiState(*mouse, args));
+    return;
+  }
+
+  // The controls' own sequence, change by change; the last one's write
+  // answers the request (the writes go out in order).
+  std::vector<std::function<void(CVarnisUSBDevice::Done)>> steps;
+  for (const Setting& setting : settings)
+    steps.push_back([mouse, setting](CVarnisUSBDevice::Done written) {
+      mouse->SetStageDpi(setting.stage, setting.steps);
+      mouse->OnStageEditLeft(setting.stage, std::move(written));
+    });
+  // Switches on first, so that switching another off never meets the
+  // "last stage on" lock on the way.
+  std::stable_sort(switches.begin(), switches.end(),
+                   [](const auto& a, const auto& b) { return a.second && !b.second; });
+  if (args.contains(QLatin1String("stage")))
+    steps.push_back([mouse, active](CVarnisUSBDevice::Done written) {
+      if (!mouse->Mouse().Stage(active).StageActive) {
+        mouse->SetStageEnabled(active, true);
+        mouse->OnStageEnableChanged(active);
+      }
+      mouse->SelectStage(active);
+      mouse->OnStageSelected(active, std::move(written));
+    });
+  for (const auto& [stage, on] : switches)
+    steps.push_back([mouse, stage = stage, on = on](CVarnisUSBDevice::Done written) {
+      mouse->SetStageEnabled(stage, on);
+      mouse->OnStageEnableChanged(stage, std::move(written));
+    });
+  if (reportRate >= 0)
+    steps.push_back([mouse, reportRate](CVarnisUSBDevice::Done written) {
+      mouse->OnReportRateChosen(reportRate, std::move(written));
+    });
+
+  QPointer<CVarnisMouseDevice> page(mouse);
+  auto finish = std::make_shared<std::function<void(int)>>([page, args, done, fail](int written) {
+    if (written == 1 && page != nullptr) {
+      QJsonObject state = DpiState(*page, args);
+      state.insert(QLatin1String("written"), true);
+      done(state);
+      return;
+    }
+    fail({QStringLiteral("not-answering"),
+          QStringLiteral("the mouse did not take the change; its profile keeps it for the next time "
+                         "it answers")});
+  });
+  QTimer::singleShot(kWriteAnswerMs, [finish] { (*finish)(0); });
+  for (size_t i = 0; i < steps.size(); ++i)
+    steps[i](i + 1 == steps.size() ? CVarnisUSBDevice::Done([finish](int written) { (*finish)(written); })
+                                   : CVarnisUSBDevice::Done());
 }

@@ -25,7 +25,7 @@ class LocalMessageServer;
 //    "error": CODE, "text": "..."}
 //
 // Commands: "list", "light", "light-same-mode", "game-event",
-// "profile-list", "profile-select". CODE: "bad-request", "unknown-device",
+// "profile-list", "profile-select", "dpi". CODE: "bad-request", "unknown-device",
 // "out-of-range", "not-answering", "busy". A reply goes to the requesting
 // client only; a device write is answered once the device took it (or did
 // not: "not-answering", the profile keeping the new value).
@@ -64,6 +64,7 @@ class ControlRequests {
   void GameEvent(const QJsonObject& args, const Result& done, const Fail& fail);
   void ProfileList(const QJsonObject& args, const Result& done, const Fail& fail);
   void ProfileSelect(const QJsonObject& args, const Result& done, const Fail& fail);
+  void Dpi(const QJsonObject& args, const Result& done, const Fail& fail);
 
   // The page named by "device" (keyboard, mouse, pad, headset) and
   // "index" (1-based); null with the failure set.

@@ -515,23 +515,26 @@ void CVarnisMouseDevice::SetReportRate(int index) {
       option->Selected(i == index, false);
 }
 
-void CVarnisMouseDevice::StoreAndWrite() {
+void CVarnisMouseDevice::StoreAndWrite(Done done) {
   Mouse().StoreStages();
   Mouse().SaveProfile();
-  WriteCurrentSettings();
+  // A mouse that is not open takes nothing, and says so.
+  const Done told = done;
+  if (WriteCurrentSettings(std::move(done)) == 0 && told)
+    told(0);
 }
 
-void CVarnisMouseDevice::OnStageEnableChanged(int n) {
+void CVarnisMouseDevice::OnStageEnableChanged(int n, Done done) {
   if (n < 0 || n >= kStages)
     return;
   const bool on = GetStageEnabled(n);
   SetStageEnabled(n, on);
   Mouse().Stage(n).StageActive = on ? 1 : 0;
   UpdateStageLocks();
-  StoreAndWrite();
+  StoreAndWrite(std::move(done));
 }
 
-void CVarnisMouseDevice::OnStageSelected(int n) {
+void CVarnisMouseDevice::OnStageSelected(int n, Done done) {
   if (n < 0 || n >= kStages)
     return;
   SelectStage(n);
@@ -541,7 +544,7 @@ void CVarnisMouseDevice::OnStageSelected(int n) {
     Mouse().Stage(i).StageDPIX = static_cast<uint16_t>(steps);
   }
   UpdateStageLocks();
-  StoreAndWrite();
+  StoreAndWrite(std::move(done));
 }
 
 void CVarnisMouseDevice::OnStageSliderReleased(int n) {
@@ -559,14 +562,14 @@ void CVarnisMouseDevice::OnStageSliderMoving(int n) {
     SetStageDpi(n, GetStageSteps(n));
 }
 
-void CVarnisMouseDevice::OnStageEditLeft(int n) {
+void CVarnisMouseDevice::OnStageEditLeft(int n, Done done) {
   if (n < 0 || n >= kStages || !Mouse().Sensor().Valid())
     return;
   const int steps = GetStageEditSteps(n);
   SetStageDpi(n, steps);
   Mouse().Stage(n).StageDPIX = static_cast<uint16_t>(steps);
   UpdateStageLocks();
-  StoreAndWrite();
+  StoreAndWrite(std::move(done));
 }
 
 void CVarnisMouseDevice::OnStageColourChosen(int n, uint32_t argb) {
@@ -580,10 +583,10 @@ void CVarnisMouseDevice::OnStageColourChosen(int n, uint32_t argb) {
   StoreAndWrite();
 }
 
-void CVarnisMouseDevice::OnReportRateChosen(int n) {
+void CVarnisMouseDevice::OnReportRateChosen(int n, Done done) {
   SetReportRate(n);
   Mouse().SetReportRate(n);
-  StoreAndWrite();
+  StoreAndWrite(std::move(done));
 }
 
 // --- Pointer settings -------------------------------------------------------------------

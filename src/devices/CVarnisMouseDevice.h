@@ -86,14 +86,14 @@ class CVarnisMouseDevice : public CVarnisUSBDevice {
   void UpdateStageLocks();
 
   // What the settings controls do (each ends with the profile saved and the
-  // block written).
-  void OnStageEnableChanged(int n);
-  void OnStageSelected(int n);
+  // block written; `done`, when given, hears whether the mouse took it).
+  void OnStageEnableChanged(int n, Done done = {});
+  void OnStageSelected(int n, Done done = {});
   void OnStageSliderReleased(int n);
   void OnStageSliderMoving(int n);
-  void OnStageEditLeft(int n);
+  void OnStageEditLeft(int n, Done done = {});
   void OnStageColourChosen(int n, uint32_t argb);
-  void OnReportRateChosen(int n);
+  void OnReportRateChosen(int n, Done done = {});
 
   // Pointer settings: stored in the profile only.
   enum class SystemControl { PointerSpeed, DoubleClick, Precision, ScrollPage, ScrollLines };
@@ -116,7 +116,7 @@ class CVarnisMouseDevice : public CVarnisUSBDevice {
   void ShowKeyInfoRow(int button, const QString& title, const QString& text, bool shown);
   // Stages and settings into the profile, the profile saved, the block
   // written.
-  void StoreAndWrite();
+  void StoreAndWrite(Done done = {});
 
   std::vector<CDeviceKeyButtonUI*> ledButtons_;
   CDeviceKeyButtonUI* logoButton_ = nullptr;

@@ -3,9 +3,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <QTextStream>
 
 #include "platform/SocketMessage.h"
 #include "travixctl/CommandLine.h"
+#include "travixctl/Program.h"
 
 using travixctl::Invocation;
 using travixctl::ParseCommandLine;
@@ -56,6 +58,22 @@ INSTANTIATE_TEST_SUITE_P(
                     R"({"device":"headset","index":1,"mode":"Colour wave","colour":"00AAFF"})"},
         RequestCase{{"light", "pad", "--direction", "first"}, "light",
                     R"({"device":"pad","index":1,"direction":"first"})"},
+        // DPI: without options the stages are shown; the options repeat.
+        RequestCase{{"dpi", "mouse"}, "dpi", R"({"device":"mouse","index":1})"},
+        RequestCase{{"dpi", "mouse:2", "--stage", "2", "--set", "1=800", "--set", "2=1600", "--enable", "3",
+                     "--enable", "5", "--disable", "4", "--report-rate", "1"},
+                    "dpi",
+                    R"({"device":"mouse","index":2,"stage":2,"set":[{"stage":1,"dpi":800},{"stage":2,"dpi":1600}],
+                        "enable":[3,5],"disable":[4],"reportRate":1})"},
+        // The bounds, "=" forms, options before DEVICE in capitals; a stage
+        // enabled twice is sent once.
+        RequestCase{{"dpi", "--set=5=65535", "--set", "4=1", "--disable=1", "MOUSE", "--enable", "2", "--enable", "2",
+                     "--report-rate=0"},
+                    "dpi",
+                    R"({"device":"mouse","index":1,"set":[{"stage":5,"dpi":65535},{"stage":4,"dpi":1}],
+                        "enable":[2],"disable":[1],"reportRate":0})"},
+        RequestCase{{"dpi", "mouse", "--report-rate", "4", "--stage", "5"}, "dpi",
+                    R"({"device":"mouse","index":1,"stage":5,"reportRate":4})"},
         RequestCase{{"light", "same-mode", "--from", "keyboard"}, "light-same-mode",
                     R"({"from":"keyboard","index":1})"},
         RequestCase{{"light", "same-mode", "--from=pad:3"}, "light-same-mode", R"({"from":"pad","index":3})"},
@@ -126,13 +144,24 @@ class CommandLineRefusals : public ::testing::TestWithParam<RefusalCase> {};
 
 }  // namespace
 
-// Everything that can be checked without Travix is refused before asking it.
+// Everything that can be checked without Travix is refused before asking it,
+// with exit status 3.
 TEST_P(CommandLineRefusals, SayWhatIsWrong) {
   const RefusalCase& c = GetParam();
   const Invocation invocation = Parse(c.arguments);
   ASSERT_EQ(invocation.action, Invocation::Action::Refuse);
   EXPECT_TRUE(invocation.text.contains(QLatin1String(c.says))) << invocation.text.toStdString();
   EXPECT_EQ(invocation.helpCommand, c.helpCommand);
+
+  QString out;
+  QString err;
+  QTextStream outStream(&out);
+  QTextStream errStream(&err);
+  EXPECT_EQ(travixctl::Run(QStringList{"travixctl"} + c.arguments, outStream, errStream), 3);
+  errStream.flush();
+  outStream.flush();
+  EXPECT_TRUE(out.isEmpty());
+  EXPECT_EQ(err, QStringLiteral("travixctl: %1\nTry \"%2\".\n").arg(invocation.text, invocation.helpCommand));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,6 +198,44 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{{"light", "keyboard", "--mode", "-2"}, "--mode takes", "travixctl light --help"},
         RefusalCase{{"light", "keyboard", "--mode", " "}, "--mode takes", "travixctl light --help"},
         RefusalCase{{"light", "keyboard", "--from", "mouse"}, "Unknown option 'from'", "travixctl light --help"},
+        // DPI stages.
+        RefusalCase{{"dpi"}, "needs a DEVICE", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "keyboard"}, "only a mouse has DPI stages", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "headset:2", "--stage", "1"}, "only a mouse has DPI stages", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "trackball"}, "unknown device 'trackball'", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse:0"}, "counted from 1", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "mouse:2"}, "unexpected 'mouse:2'", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--stage", "0"}, "--stage takes a stage number from 1 to 5, not '0'",
+                    "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--stage", "6"}, "--stage takes", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--stage", "1.5"}, "--stage takes", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--stage", "1", "--stage", "2"}, "--stage is given once", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "1600"}, "--set takes STAGE=DPI", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "6=800"}, "--set takes a stage number from 1 to 5, not '6'",
+                    "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "=800"}, "--set takes a stage number", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "1=0"}, "--set takes a DPI from 1 to 65535, not '0'",
+                    "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "1=65536"}, "--set takes a DPI", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "1=-800"}, "--set takes a DPI", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "1="}, "--set takes a DPI", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "1=800dpi"}, "--set takes a DPI", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "1=800=1600"}, "--set takes a DPI", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set", "1=800", "--set", "2=800", "--set", "1=1600"}, "stage 1 is set twice",
+                    "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--enable", "0"}, "--enable takes a stage number", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--disable", "six"}, "--disable takes a stage number", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--enable", "3", "--disable", "3"}, "stage 3 cannot be both enabled and disabled",
+                    "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--disable", "2", "--enable", "4", "--enable", "2"},
+                    "stage 2 cannot be both enabled and disabled", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--report-rate", "5"}, "--report-rate takes", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--report-rate", "-1"}, "--report-rate takes", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--report-rate", "1000"}, "--report-rate takes", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--report-rate", "1", "--report-rate", "1"}, "--report-rate is given once",
+                    "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--set"}, "Missing value", "travixctl dpi --help"},
+        RefusalCase{{"dpi", "mouse", "--brightness", "2"}, "Unknown option 'brightness'", "travixctl dpi --help"},
         // Game events.
         RefusalCase{{"game-event", "Game_Kill", "1"}, "needs NAME WPARAM LPARAM", "travixctl game-event --help"},
         RefusalCase{{"game-event", "Game_Win", "1", "0"}, "unknown game event 'Game_Win'",
@@ -198,12 +265,15 @@ TEST(CommandLineHelp, EveryCommandHasItsOwn) {
   };
   const Case cases[] = {
       {{"--help"}, "Usage: travixctl [options] COMMAND", {"game-event NAME WPARAM LPARAM", "--version", "--json"}},
-      {{"-h"}, "Usage: travixctl [options] COMMAND", {"profile select DEVICE PROFILE"}},
+      {{"-h"}, "Usage: travixctl [options] COMMAND", {"profile select DEVICE PROFILE", "dpi mouse"}},
       {{"list", "--help"}, "Usage: travixctl list [options]", {"--json", "--timeout"}},
       {{"light", "--help"}, "Usage: travixctl light [options] DEVICE",
        {"--mode", "--brightness", "--speed", "--colour", "--direction"}},
       {{"light", "keyboard", "-h"}, "Usage: travixctl light [options] DEVICE", {"--brightness"}},
       {{"light", "same-mode", "--help"}, "Usage: travixctl light same-mode [options]", {"--from"}},
+      {{"dpi", "--help"}, "Usage: travixctl dpi [options] DEVICE",
+       {"--stage <N>", "--set <N=DPI>", "--enable <N>", "--disable <N>", "--report-rate <INDEX>", "0-4"}},
+      {{"dpi", "keyboard", "--stage", "9", "--help"}, "Usage: travixctl dpi [options] DEVICE", {}},
       {{"game-event", "--help"}, "Usage: travixctl game-event [options] NAME WPARAM LPARAM", {"Game_Death"}},
       {{"profile", "--help"}, "Usage: travixctl profile [options] list|select", {"profile select DEVICE"}},
       {{"profile", "list", "--help"}, "Usage: travixctl profile list [options] DEVICE", {"active"}},
@@ -226,6 +296,8 @@ TEST(CommandLineHelp, EveryCommandHasItsOwn) {
   // A command's help shows its own options only.
   EXPECT_FALSE(Parse({"light", "same-mode", "--help"}).text.contains("--brightness"));
   EXPECT_FALSE(Parse({"light", "--help"}).text.contains("--from"));
+  EXPECT_FALSE(Parse({"dpi", "--help"}).text.contains("--brightness"));
+  EXPECT_FALSE(Parse({"light", "--help"}).text.contains("--stage"));
 }
 
 TEST(CommandLineHelp, VersionIsShown) {

@@ -142,6 +142,38 @@ TEST_F(FakeTravix, TheArgumentsReachTheProgramAsGiven) {
                          {"speed", 3}}));
 }
 
+TEST_F(FakeTravix, DpiStagesGoOutAndComeBack) {
+  QJsonArray stages;
+  for (int stage = 1; stage <= 5; ++stage)
+    stages.append(QJsonObject{{"stage", stage}, {"dpi", 400 * stage}, {"enabled", stage != 4}});
+  const QJsonObject result{{"device", "mouse"}, {"index", 1},      {"activeStage", 3},
+                           {"reportRate", 2},   {"stages", stages}, {"written", true}};
+  ListenAndAnswer(result);
+  const Outcome text = Travixctl({"dpi", "mouse", "--set", "2=800", "--disable", "4", "--stage", "3"});
+  EXPECT_EQ(text.status, 0) << text.err.toStdString();
+  EXPECT_EQ(text.out,
+            "stage 1   400 dpi  on\n"
+            "stage 2   800 dpi  on\n"
+            "stage 3  1200 dpi  on   (active)\n"
+            "stage 4  1600 dpi  off\n"
+            "stage 5  2000 dpi  on\n"
+            "report rate  2\n"
+            "written      yes\n");
+  const Outcome json = Travixctl({"dpi", "mouse", "--json"});
+  EXPECT_EQ(json.status, 0) << json.err.toStdString();
+  EXPECT_EQ(json.out.count('\n'), 1);
+  EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).object(), result);
+  ASSERT_EQ(requests_.size(), 2u);
+  EXPECT_EQ(requests_[0].value("command").toString(), "dpi");
+  EXPECT_EQ(requests_[0].value("args").toObject(),
+            (QJsonObject{{"device", "mouse"},
+                         {"index", 1},
+                         {"set", QJsonArray{QJsonObject{{"stage", 2}, {"dpi", 800}}}},
+                         {"disable", QJsonArray{4}},
+                         {"stage", 3}}));
+  EXPECT_EQ(requests_[1].value("args").toObject(), (QJsonObject{{"device", "mouse"}, {"index", 1}}));
+}
+
 TEST_F(FakeTravix, CommandsWithoutResultSayDone) {
   ListenAndAnswer({});
   EXPECT_EQ(Travixctl({"game-event", "Game_Kill", "1", "0x2"}).out, "done\n");
@@ -250,6 +282,9 @@ TEST_F(FakeTravix, RefusedArgumentsNeverReachTheProgram) {
   EXPECT_EQ(outcome.status, 3);
   EXPECT_TRUE(outcome.err.startsWith("travixctl: --brightness takes")) << outcome.err.toStdString();
   EXPECT_TRUE(outcome.err.contains("travixctl light --help"));
+  const Outcome keyboard = Travixctl({"dpi", "keyboard", "--set", "1=800"});
+  EXPECT_EQ(keyboard.status, 3);
+  EXPECT_EQ(keyboard.err, "travixctl: only a mouse has DPI stages\nTry \"travixctl dpi --help\".\n");
   EXPECT_TRUE(requests_.empty());
 }
 

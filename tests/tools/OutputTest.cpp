@@ -88,6 +88,42 @@ TEST(OutputText, ProfilesMarkTheActiveOne) {
   EXPECT_EQ(Text(Request("profile-list"), R"({"profiles": []})"), "no profiles\n");
 }
 
+TEST(OutputText, DpiStagesOneLineEachTheActiveOneMarked) {
+  const char* result = R"({"device": "mouse", "index": 1, "activeStage": 2, "reportRate": 1, "stages": [
+      {"stage": 1, "dpi": 800, "enabled": true}, {"stage": 2, "dpi": 1600, "enabled": true},
+      {"stage": 3, "dpi": 3200, "enabled": false}, {"stage": 4, "dpi": 400, "enabled": true},
+      {"stage": 5, "dpi": 6400, "enabled": false}], "written": true})";
+  const char* stages =
+      "stage 1   800 dpi  on\n"
+      "stage 2  1600 dpi  on   (active)\n"
+      "stage 3  3200 dpi  off\n"
+      "stage 4   400 dpi  on\n"
+      "stage 5  6400 dpi  off\n"
+      "report rate  1\n";
+  // Shown: no "written" line.
+  EXPECT_EQ(Text(Request("dpi", R"({"device": "mouse", "index": 1})"), result), stages);
+  // Set, by any of the options: whether the mouse took it.
+  for (const char* args : {R"({"device": "mouse", "index": 1, "stage": 2})",
+                           R"({"device": "mouse", "index": 1, "set": [{"stage": 4, "dpi": 400}]})",
+                           R"({"device": "mouse", "index": 1, "enable": [1]})",
+                           R"({"device": "mouse", "index": 1, "disable": [3]})",
+                           R"({"device": "mouse", "index": 1, "reportRate": 1})"}) {
+    SCOPED_TRACE(args);
+    EXPECT_EQ(Text(Request("dpi", args), result), std::string(stages) + "written      yes\n");
+  }
+  // The DPI column widens for five digits; the last stage may be the active one.
+  EXPECT_EQ(Text(Request("dpi"), R"({"activeStage": 5, "reportRate": 4, "stages": [
+                     {"stage": 1, "dpi": 100, "enabled": true}, {"stage": 2, "dpi": 26000, "enabled": true},
+                     {"stage": 3, "dpi": 50, "enabled": false}, {"stage": 4, "dpi": 2000, "enabled": false},
+                     {"stage": 5, "dpi": 12000, "enabled": true}]})"),
+            "stage 1    100 dpi  on\n"
+            "stage 2  26000 dpi  on\n"
+            "stage 3     50 dpi  off\n"
+            "stage 4   2000 dpi  off\n"
+            "stage 5  12000 dpi  on   (active)\n"
+            "report rate  4\n");
+}
+
 TEST(OutputText, CommandsWithoutAResultSayDone) {
   for (const char* command : {"game-event", "light-same-mode", "profile-select"}) {
     EXPECT_EQ(Text(Request(command), "{}"), "done\n") << command;

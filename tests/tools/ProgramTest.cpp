@@ -126,7 +126,8 @@ TEST(TravixctlCompletion, OffersWhatFitsWhereTheCursorIs) {
   };
   const QStringList devices{"keyboard", "mouse", "pad", "headset"};
   const Case cases[] = {
-      {"travixctl ", {"list", "light", "game-event", "profile"}},
+      {"travixctl ", {"list", "light", "dpi", "game-event", "profile"}},
+      {"travixctl d", {"dpi"}},
       {"travixctl --json l", {"list", "light"}},
       {"travixctl --timeout 2 p", {"profile"}},
       {"travixctl --", {"--help", "--json", "--timeout", "--version"}},
@@ -140,6 +141,18 @@ TEST(TravixctlCompletion, OffersWhatFitsWhereTheCursorIs) {
       {"travixctl light mouse ", {}},
       {"travixctl light same-mode --", {"--from", "--help", "--json", "--timeout"}},
       {"travixctl light same-mode --from p", {"pad"}},
+      {"travixctl dpi ", {"mouse"}},
+      {"travixctl dpi --json m", {"mouse"}},
+      {"travixctl dpi mouse ", {}},
+      {"travixctl dpi mouse --", {"--stage", "--set", "--enable", "--disable", "--report-rate", "--help", "--json",
+                                  "--timeout"}},
+      {"travixctl dpi mouse --stage ", {"1", "2", "3", "4", "5"}},
+      {"travixctl dpi mouse --enable 2 --disable ", {"1", "2", "3", "4", "5"}},
+      {"travixctl dpi mouse --report-rate ", {"0", "1", "2", "3", "4"}},
+      {"travixctl dpi mouse --set ", {}},
+      {"travixctl dpi mouse --set=", {}},
+      {"travixctl dpi --set 1=800 --enable 3 ", {"mouse"}},
+      {"travixctl dpi mouse --enable 3 --r", {"--report-rate"}},
       {"travixctl game-event Game_", {"Game_Start", "Game_End", "Game_Kill", "Game_Death"}},
       {"travixctl game-event Game_Kill ", {}},
       {"travixctl profile ", {"list", "select"}},

@@ -2,6 +2,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <algorithm>
@@ -19,6 +20,9 @@ namespace {
 const char* const kDeviceKinds[] = {"keyboard", "mouse", "pad", "headset"};
 const char* const kGameEvents[] = {"Game_Start", "Game_End", "Game_Kill", "Game_Death"};
 constexpr int kMaxLevel = 4;
+constexpr int kStages = 5;
+constexpr int kMaxDpi = 65535;
+constexpr int kMaxReportRate = 4;
 // JSON numbers are doubles: whole numbers are exact up to 2^53.
 constexpr qint64 kMaxEventNumber = qint64{1} << 53;
 constexpr double kMaxTimeoutSeconds = 3600;
@@ -35,6 +39,7 @@ const char* const kOverview =
     "  light DEVICE [OPTIONS]         shows or sets the lighting of a device\n"
     "  light same-mode --from DEVICE  gives the other devices the lighting mode\n"
     "                                 of DEVICE\n"
+    "  dpi mouse [OPTIONS]            shows or sets the DPI stages of a mouse\n"
     "  game-event NAME WPARAM LPARAM  sends a game lighting event\n"
     "  profile list DEVICE            the profiles of a device\n"
     "  profile select DEVICE PROFILE  makes a profile the active one\n"
@@ -186,6 +191,37 @@ std::optional<QJsonValue> ReadProfile(const QString& text, QString* why) {
     return std::nullopt;
   }
   return QJsonValue(text);
+}
+
+// A stage number as typed, 1-5.
+std::optional<int> ReadStage(const QString& text, const QString& option, QString* why) {
+  bool ok = false;
+  const int stage = IsWholeNumber(text) ? text.toInt(&ok) : 0;
+  if (!ok || stage < 1 || stage > kStages) {
+    *why = QStringLiteral("--%1 takes a stage number from 1 to %2, not %3").arg(option).arg(kStages).arg(Quoted(text));
+    return std::nullopt;
+  }
+  return stage;
+}
+
+// --set's "STAGE=DPI", as the request's {"stage": STAGE, "dpi": DPI}.
+std::optional<QJsonObject> ReadStageDpi(const QString& text, QString* why) {
+  const qsizetype equals = text.indexOf('=');
+  if (equals < 0) {
+    *why = QStringLiteral("--set takes STAGE=DPI (2=1600), not %1").arg(Quoted(text));
+    return std::nullopt;
+  }
+  const auto stage = ReadStage(text.left(equals), QStringLiteral("set"), why);
+  if (!stage)
+    return std::nullopt;
+  const QString dpiText = text.mid(equals + 1);
+  bool ok = false;
+  const int dpi = IsWholeNumber(dpiText) ? dpiText.toInt(&ok) : 0;
+  if (!ok || dpi < 1 || dpi > kMaxDpi) {
+    *why = QStringLiteral("--set takes a DPI from 1 to %1, not %2").arg(kMaxDpi).arg(Quoted(dpiText));
+    return std::nullopt;
+  }
+  return QJsonObject{{"stage", *stage}, {"dpi", dpi}};
 }
 
 std::optional<QString> ReadGameEvent(const QString& text, QString* why) {
@@ -350,6 +386,96 @@ Invocation ParseLight(const QStringList& arguments, const CommonOptions& common)
   return command.Request("light", *args);
 }
 
+Invocation ParseDpi(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "dpi",
+                        "Shows the DPI stages of a mouse; with options, sets them. Stages are\n"
+                        "numbered 1 to 5.");
+  QCommandLineParser& parser = command.parser();
+  parser.addPositionalArgument("DEVICE", "mouse; with :N the N-th mouse (from 1), the first one without.");
+  const QCommandLineOption stage("stage", "Makes stage N the active one.", "N");
+  const QCommandLineOption set("set",
+                               "Gives stage N the DPI, a whole number (the mouse's sensor sets the range); "
+                               "may be repeated.",
+                               "N=DPI");
+  const QCommandLineOption enable("enable", "Turns stage N on; may be repeated.", "N");
+  const QCommandLineOption disable("disable", "Turns stage N off; may be repeated.", "N");
+  const QCommandLineOption reportRate("report-rate", "The report rate by its position in the mouse's list, 0-4.",
+                                      "INDEX");
+  for (const QCommandLineOption* option : {&stage, &set, &enable, &disable, &reportRate})
+    parser.addOption(*option);
+
+  auto words = command.Words(arguments, 1, QStringLiteral("dpi needs a DEVICE (mouse)"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  QString why;
+  auto args = ReadDevice(std::get<QStringList>(words).at(0), "device", &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  if (args->value("device").toString() != QLatin1String("mouse"))
+    return Refused(QStringLiteral("only a mouse has DPI stages"), command.helpCommand());
+
+  // A single choice is refused when given twice rather than the last one taken.
+  for (const QCommandLineOption* once : {&stage, &reportRate}) {
+    if (parser.values(*once).size() > 1)
+      return Refused(QStringLiteral("--%1 is given once").arg(once->names().constFirst()), command.helpCommand());
+  }
+  if (parser.isSet(stage)) {
+    const auto value = ReadStage(parser.value(stage), "stage", &why);
+    if (!value)
+      return Refused(why, command.helpCommand());
+    args->insert("stage", *value);
+  }
+  if (parser.isSet(set)) {
+    QJsonArray settings;
+    QList<int> setStages;
+    for (const QString& text : parser.values(set)) {
+      const auto setting = ReadStageDpi(text, &why);
+      if (!setting)
+        return Refused(why, command.helpCommand());
+      const int number = setting->value("stage").toInt();
+      if (setStages.contains(number))
+        return Refused(QStringLiteral("stage %1 is set twice").arg(number), command.helpCommand());
+      setStages << number;
+      settings.append(*setting);
+    }
+    args->insert("set", settings);
+  }
+  QList<int> switched[2];  // enabled, disabled
+  const QCommandLineOption* switches[2] = {&enable, &disable};
+  for (int i = 0; i < 2; ++i) {
+    const QString name = switches[i]->names().constFirst();
+    for (const QString& text : parser.values(*switches[i])) {
+      const auto value = ReadStage(text, name, &why);
+      if (!value)
+        return Refused(why, command.helpCommand());
+      if (switched[1 - i].contains(*value))
+        return Refused(QStringLiteral("stage %1 cannot be both enabled and disabled").arg(*value),
+                       command.helpCommand());
+      // The same stage twice says the same thing once.
+      if (!switched[i].contains(*value))
+        switched[i] << *value;
+    }
+    if (!switched[i].isEmpty()) {
+      QJsonArray stages;
+      for (int number : switched[i])
+        stages.append(number);
+      args->insert(name, stages);
+    }
+  }
+  if (parser.isSet(reportRate)) {
+    bool ok = false;
+    const QString text = parser.value(reportRate);
+    const int index = IsWholeNumber(text) ? text.toInt(&ok) : -1;
+    if (!ok || index < 0 || index > kMaxReportRate)
+      return Refused(QStringLiteral("--report-rate takes a position in the mouse's list from 0 to %1, not %2")
+                         .arg(kMaxReportRate)
+                         .arg(Quoted(text)),
+                     command.helpCommand());
+    args->insert("reportRate", index);
+  }
+  return command.Request("dpi", *args);
+}
+
 Invocation ParseSameMode(const QStringList& arguments, const CommonOptions& common) {
   CommandParser command(common, "light same-mode",
                         "Gives the other devices the lighting mode of the device --from names.");
@@ -458,7 +584,7 @@ Invocation ParseCommandLine(const QStringList& arguments) {
   top.setApplicationDescription(kOverview);
   common.AddTo(top);
   top.addOption(version);
-  top.addPositionalArgument("COMMAND", "list, light, game-event or profile.", "COMMAND [ARGUMENTS]");
+  top.addPositionalArgument("COMMAND", "list, light, dpi, game-event or profile.", "COMMAND [ARGUMENTS]");
   // Only the options before the command word count here; the command's
   // parser reads the whole line again.
   top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -483,6 +609,8 @@ Invocation ParseCommandLine(const QStringList& arguments) {
     return ParseList(arguments, common);
   if (command == QLatin1String("light"))
     return second == QLatin1String("same-mode") ? ParseSameMode(arguments, common) : ParseLight(arguments, common);
+  if (command == QLatin1String("dpi"))
+    return ParseDpi(arguments, common);
   if (command == QLatin1String("game-event"))
     return ParseGameEvent(arguments, common);
   if (command == QLatin1String("profile")) {

@@ -14,7 +14,7 @@ struct ControlRequest {
   static constexpr const char* kMessage = "Travix.Control";
   static constexpr const char* kReplyMessage = "Travix.Control.Reply";
 
-  QString command;  // "list", "light", "light-same-mode", "game-event", ...
+  QString command;  // "list", "light", "light-same-mode", "dpi", ...
   QJsonObject args;
 
   // The line written to the socket:

@@ -84,6 +84,47 @@ QString Lighting(const ControlRequest& request, const QJsonObject& result) {
   return text;
 }
 
+bool ChangesDpi(const QJsonObject& args) {
+  for (const char* key : {"stage", "set", "enable", "disable", "reportRate"}) {
+    if (args.contains(QLatin1String(key)))
+      return true;
+  }
+  return false;
+}
+
+// One line a stage, the DPI in a column, then the report rate.
+QString DpiStages(const ControlRequest& request, const QJsonObject& result) {
+  const QJsonArray stages = result.value("stages").toArray();
+  qsizetype numberWidth = 1;
+  qsizetype dpiWidth = 1;
+  for (const QJsonValue& stage : stages) {
+    numberWidth = std::max(numberWidth, Plain(stage.toObject().value("stage")).size());
+    dpiWidth = std::max(dpiWidth, Plain(stage.toObject().value("dpi")).size());
+  }
+  const QJsonValue active = result.value("activeStage");
+  QString text = stages.isEmpty() ? QStringLiteral("no DPI stages\n") : QString();
+  for (const QJsonValue& value : stages) {
+    const QJsonObject stage = value.toObject();
+    QString line = QStringLiteral("stage ") + Plain(stage.value("stage")).leftJustified(numberWidth) +
+                   QStringLiteral("  ") + Plain(stage.value("dpi")).rightJustified(dpiWidth) + QStringLiteral(" dpi  ");
+    if (stage.value("enabled").isBool())
+      line += stage.value("enabled").toBool() ? QStringLiteral("on ") : QStringLiteral("off");
+    else
+      line += QStringLiteral("   ");
+    if (active.isDouble() && stage.value("stage") == active)
+      line += QStringLiteral("  (active)");
+    text += line.trimmed() + '\n';
+  }
+  auto labelled = [&text](const char* label, const QString& value) {
+    if (!value.isEmpty())
+      text += QString::fromLatin1(label).leftJustified(13) + value + '\n';
+  };
+  labelled("report rate", Plain(result.value("reportRate")));
+  if (ChangesDpi(request.args))
+    labelled("written", Plain(result.value("written")));
+  return text;
+}
+
 QString ProfileList(const QJsonObject& result) {
   const QJsonArray profiles = result.value("profiles").toArray();
   if (profiles.isEmpty())
@@ -121,6 +162,8 @@ QString ResultAsText(const ControlRequest& request, const QJsonValue& result) {
     return DeviceList(object);
   if (request.command == QLatin1String("light"))
     return Lighting(request, object);
+  if (request.command == QLatin1String("dpi"))
+    return DpiStages(request, object);
   if (request.command == QLatin1String("profile-list"))
     return ProfileList(object);
   return QStringLiteral("done\n");

@@ -1,6 +1,6 @@
 // travixctl: asks the running Travix to do things over its local socket
-// (list the devices, show or set the lighting, send game events, list and
-// select profiles). "travixctl --help" lists the commands and exit statuses.
+// (list the devices, show or set the lighting and a mouse's DPI stages, send
+// game events, list and select profiles). "travixctl --help" lists the commands and exit statuses.
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
