@@ -129,14 +129,25 @@ std::optional<QJsonObject> ReadDevice(const QString& text, const QString& kindKe
   return device;
 }
 
-std::optional<int> ReadLevel(const QString& text, const QString& option, QString* why) {
+// A whole number from `lowest` to `highest` given to --`option`; `what`
+// names it in the refusal ("a whole number", "a stage number").
+std::optional<int> ReadBounded(const QString& text, const QString& option, int lowest, int highest,
+                               const char* what, QString* why) {
   bool ok = false;
-  const int level = IsWholeNumber(text) ? text.toInt(&ok) : 0;
-  if (!ok || level < 0 || level > kMaxLevel) {
-    *why = QStringLiteral("--%1 takes a whole number from 0 to %2, not %3").arg(option).arg(kMaxLevel).arg(Quoted(text));
+  const int value = IsWholeNumber(text) ? text.toInt(&ok) : 0;
+  if (!ok || value < lowest || value > highest) {
+    *why = QStringLiteral("--%1 takes %2 from %3 to %4, not %5")
+               .arg(option, QLatin1String(what))
+               .arg(lowest)
+               .arg(highest)
+               .arg(Quoted(text));
     return std::nullopt;
   }
-  return level;
+  return value;
+}
+
+std::optional<int> ReadLevel(const QString& text, const QString& option, QString* why) {
+  return ReadBounded(text, option, 0, kMaxLevel, "a whole number", why);
 }
 
 // "FF8000" or "#ff8000"; sent as six capital hexadecimal digits.
@@ -195,13 +206,7 @@ std::optional<QJsonValue> ReadProfile(const QString& text, QString* why) {
 
 // A stage number as typed, 1-5.
 std::optional<int> ReadStage(const QString& text, const QString& option, QString* why) {
-  bool ok = false;
-  const int stage = IsWholeNumber(text) ? text.toInt(&ok) : 0;
-  if (!ok || stage < 1 || stage > kStages) {
-    *why = QStringLiteral("--%1 takes a stage number from 1 to %2, not %3").arg(option).arg(kStages).arg(Quoted(text));
-    return std::nullopt;
-  }
-  return stage;
+  return ReadBounded(text, option, 1, kStages, "a stage number", why);
 }
 
 // --set's "STAGE=DPI", as the request's {"stage": STAGE, "dpi": DPI}.
