@@ -1,6 +1,9 @@
 #include "app/ControlRequests.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTimer>
 #include <algorithm>
 #include <array>
@@ -20,6 +23,7 @@
 #include "lighting/LightingBytes.h"
 #include "platform/LocalMessageServer.h"
 #include "platform/WindowMessages.h"
+#include "profiles/JsonFile.h"
 #include "profiles/ProfileList.h"
 #include "toolkit/CResourceManager.h"
 #include "ui/CDeviceProfileUI.h"
@@ -129,7 +133,8 @@ void ControlRequests::Handle(const QJsonObject& request, const Reply& reply) {
   }
   const QJsonObject args = argsValue.toObject();
   const QString command = request.value(QLatin1String("command")).toString();
-  const bool changes = command != QLatin1String("list") && command != QLatin1String("profile-list");
+  const bool changes = command != QLatin1String("list") && command != QLatin1String("profile-list") &&
+                       command != QLatin1String("profile-show");
   if (changes && busy_ && busy_()) {
     fail({QStringLiteral("busy"),
           QStringLiteral("Travix is busy (a dialog is open or keys are being recorded); try again")});
@@ -149,6 +154,14 @@ void ControlRequests::Handle(const QJsonObject& request, const Reply& reply) {
     ProfileSelect(args, done, fail);
   else if (command == QLatin1String("dpi"))
     Dpi(args, done, fail);
+  else if (command == QLatin1String("profile-show"))
+    ProfileShow(args, done, fail);
+  else if (command == QLatin1String("profile-export"))
+    ProfileExport(args, done, fail);
+  else if (command == QLatin1String("profile-import"))
+    ProfileImport(args, done, fail);
+  else if (command == QLatin1String("profile-reset"))
+    ProfileReset(args, done, fail);
   else
     fail({QStringLiteral("bad-request"), QStringLiteral("unknown command \"%1\"").arg(command)});
 }
@@ -419,32 +432,113 @@ void ControlRequests::ProfileList(const QJsonObject& args, const Result& done, c
   done(QJsonObject{{QLatin1String("profiles"), profiles}});
 }
 
+int ControlRequests::ProfileIndex(const QJsonObject& args, CVarnisUSBDevice* device,
+                                  CDeviceProfileUI* panel, const Fail& fail) const {
+  const auto& entries = panel->List()->Entries();
+  const QJsonValue wanted = args.value(QLatin1String("profile"));
+  if (wanted.isUndefined()) {
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (entries[i].id == device->GetProfileId())
+        return static_cast<int>(i);
+  } else if (const auto number = Whole(wanted)) {
+    if (*number >= 1 && *number <= static_cast<int64_t>(entries.size()))
+      return static_cast<int>(*number - 1);
+  } else if (wanted.isString()) {
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (entries[i].name == wanted.toString())
+        return static_cast<int>(i);
+  }
+  fail({QStringLiteral("out-of-range"), QStringLiteral("no such profile (%1 profiles)").arg(entries.size())});
+  return -1;
+}
+
 void ControlRequests::ProfileSelect(const QJsonObject& args, const Result& done, const Fail& fail) {
   CVarnisUSBDevice* device = nullptr;
   CDeviceProfileUI* panel = ProfilesOf(args, device, fail);
   if (panel == nullptr)
     return;
-  const auto& entries = panel->List()->Entries();
-  const QJsonValue wanted = args.value(QLatin1String("profile"));
-  int index = -1;
-  if (const auto number = Whole(wanted)) {
-    if (*number >= 1 && *number <= static_cast<int64_t>(entries.size()))
-      index = static_cast<int>(*number - 1);
-  } else if (wanted.isString()) {
-    for (size_t i = 0; i < entries.size() && index < 0; ++i)
-      if (entries[i].name == wanted.toString())
-        index = static_cast<int>(i);
-  }
-  if (index < 0) {
-    fail({QStringLiteral("out-of-range"),
-          QStringLiteral("no such profile (%1 profiles)").arg(entries.size())});
+  if (!args.contains(QLatin1String("profile"))) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("which profile? a number from 1 or a name")});
     return;
   }
+  const int index = ProfileIndex(args, device, panel, fail);
+  if (index < 0)
+    return;
   // As the user's choice in the combo: the panel's selection, then the
   // window's switch.
   panel->SelectProfile(index, false);
   profiles_.SwitchProfile(device);
-  done(QJsonObject{{QLatin1String("profile"), entries[static_cast<size_t>(index)].name}});
+  done(QJsonObject{{QLatin1String("profile"), panel->List()->Entries()[static_cast<size_t>(index)].name}});
+}
+
+void ControlRequests::ProfileShow(const QJsonObject& args, const Result& done, const Fail& fail) {
+  CVarnisUSBDevice* device = nullptr;
+  CDeviceProfileUI* panel = ProfilesOf(args, device, fail);
+  if (panel == nullptr)
+    return;
+  const int index = ProfileIndex(args, device, panel, fail);
+  if (index < 0)
+    return;
+  const QByteArray text = [&] {
+    QFile file(panel->GetProfilePathAt(index));
+    return file.open(QIODevice::ReadOnly) ? file.read(JsonFile::kMaxFileSize) : QByteArray();
+  }();
+  const QJsonDocument document = QJsonDocument::fromJson(text);
+  done(QJsonObject{{QLatin1String("name"), panel->List()->Entries()[static_cast<size_t>(index)].name},
+                   {QLatin1String("number"), index + 1},
+                   {QLatin1String("settings"), document.isObject() ? QJsonValue(document.object())
+                                                                   : QJsonValue()}});
+}
+
+void ControlRequests::ProfileExport(const QJsonObject& args, const Result& done, const Fail& fail) {
+  CVarnisUSBDevice* device = nullptr;
+  CDeviceProfileUI* panel = ProfilesOf(args, device, fail);
+  if (panel == nullptr)
+    return;
+  const QString file = args.value(QLatin1String("file")).toString();
+  if (file.isEmpty() || !QFileInfo(file).isAbsolute()) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("\"file\" is an absolute path")});
+    return;
+  }
+  const int index = ProfileIndex(args, device, panel, fail);
+  if (index < 0)
+    return;
+  if (!panel->List()->Export(index, file)) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("%1 could not be written").arg(file)});
+    return;
+  }
+  done(QJsonObject{{QLatin1String("file"), file}});
+}
+
+void ControlRequests::ProfileImport(const QJsonObject& args, const Result& done, const Fail& fail) {
+  CVarnisUSBDevice* device = nullptr;
+  CDeviceProfileUI* panel = ProfilesOf(args, device, fail);
+  if (panel == nullptr)
+    return;
+  const QString file = args.value(QLatin1String("file")).toString();
+  if (file.isEmpty() || !QFileInfo(file).isAbsolute()) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("\"file\" is an absolute path")});
+    return;
+  }
+  const size_t before = panel->List()->Entries().size();
+  if (!panel->ImportProfile(file) || panel->List()->Entries().size() <= before) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("%1 is not a profile that can be added").arg(file)});
+    return;
+  }
+  const size_t added = panel->List()->Entries().size() - 1;
+  done(QJsonObject{{QLatin1String("name"), panel->List()->Entries()[added].name},
+                   {QLatin1String("number"), static_cast<int>(added + 1)}});
+}
+
+void ControlRequests::ProfileReset(const QJsonObject& args, const Result& done, const Fail& fail) {
+  CVarnisUSBDevice* device = nullptr;
+  if (ProfilesOf(args, device, fail) == nullptr)
+    return;
+  if (!profiles_.ResetCurrentProfile(device)) {
+    fail({QStringLiteral("not-answering"), QStringLiteral("the profile could not be reset")});
+    return;
+  }
+  done(QJsonObject{});
 }
 
 // --- DPI stages --------------------------------------------------------------------

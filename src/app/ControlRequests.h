@@ -25,7 +25,8 @@ class LocalMessageServer;
 //    "error": CODE, "text": "..."}
 //
 // Commands: "list", "light", "light-same-mode", "game-event",
-// "profile-list", "profile-select", "dpi". CODE: "bad-request", "unknown-device",
+// "profile-list", "profile-select", "profile-show", "profile-export",
+// "profile-import", "profile-reset", "dpi". CODE: "bad-request", "unknown-device",
 // "out-of-range", "not-answering", "busy". A reply goes to the requesting
 // client only; a device write is answered once the device took it (or did
 // not: "not-answering", the profile keeping the new value).
@@ -65,6 +66,14 @@ class ControlRequests {
   void ProfileList(const QJsonObject& args, const Result& done, const Fail& fail);
   void ProfileSelect(const QJsonObject& args, const Result& done, const Fail& fail);
   void Dpi(const QJsonObject& args, const Result& done, const Fail& fail);
+  void ProfileShow(const QJsonObject& args, const Result& done, const Fail& fail);
+  void ProfileExport(const QJsonObject& args, const Result& done, const Fail& fail);
+  void ProfileImport(const QJsonObject& args, const Result& done, const Fail& fail);
+  void ProfileReset(const QJsonObject& args, const Result& done, const Fail& fail);
+  // The profile "profile" names (a number from 1 or a name), else the
+  // active one; -1 (and `fail` told) when there is no such profile.
+  int ProfileIndex(const QJsonObject& args, CVarnisUSBDevice* device, CDeviceProfileUI* panel,
+                   const Fail& fail) const;
 
   // The page named by "device" (keyboard, mouse, pad, headset) and
   // "index" (1-based); null with the failure set.

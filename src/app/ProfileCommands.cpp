@@ -115,12 +115,8 @@ void ProfileCommands::OnClick(const QString& name) {
     if (!path.isEmpty())
       panel->ExportProfile(path);
   } else if (is("device_reset_btn")) {
-    if (!Confirm("message_text_22"))
-      return;
-    // The stored colour choices go with the factory settings, once confirmed.
-    QFile::remove(platform::DataFolders::UserDataDir() + kPaletteFile);
-    if (panel->ResetProfile())
-      AfterProfileLoaded(device, true);
+    if (Confirm("message_text_22"))
+      ResetCurrentProfile(device);
   } else if (is("default_btn")) {
     if (!Confirm("message_text_22"))
       return;
@@ -137,6 +133,18 @@ void ProfileCommands::SwitchProfile(CVarnisUSBDevice* device) {
   panel->SelectProfile(panel->GetSelectedIndex(), false);
   device->SetProfileId(panel->GetSelectedId());
   AfterProfileLoaded(device, true);
+}
+
+bool ProfileCommands::ResetCurrentProfile(CVarnisUSBDevice* device) {
+  CDeviceProfileUI* panel = PanelOf(device);
+  if (panel == nullptr)
+    return false;
+  // The stored colour choices go with the factory settings.
+  QFile::remove(platform::DataFolders::UserDataDir() + kPaletteFile);
+  if (!panel->ResetProfile())
+    return false;
+  AfterProfileLoaded(device, true);
+  return true;
 }
 
 void ProfileCommands::AfterProfileLoaded(CVarnisUSBDevice* device, bool keysAndMacros) {

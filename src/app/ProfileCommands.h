@@ -33,6 +33,10 @@ class ProfileCommands {
   void OnTab(const RouteCall& call);
   // Makes the combo's profile the device's current one and writes it.
   void SwitchProfile(CVarnisUSBDevice* device);
+  // The panel's actions without their questions (the command line asks
+  // for them outright). The current profile back to the factory settings,
+  // written to the device; false when it could not be reset.
+  bool ResetCurrentProfile(CVarnisUSBDevice* device);
 
  private:
   void OnClick(const QString& name);

@@ -316,9 +316,9 @@ void CVarnisKeyboardDevice::ResyncFromDevice() {
     RepaintKeyButtons();
     KeyboardCore::ClearPendingReset();
   }
-  // Events in a burst read the block once: a read on its way covers them.
-  if (Commands.IsOpen)
-    Keyboard().ReadParameterBlock([this](bool) { RefreshView(); }, "resync");
+  // Events in a burst read the block once more after the read on its way.
+  if (Commands.IsOpen && !Keyboard().ReadParameterBlock([this](bool) { RefreshView(); }, "resync"))
+    ResyncAfterTheReadOnItsWay();
 }
 
 void CVarnisKeyboardDevice::OnDeviceEvent(uint16_t code, bool /*receiver*/) {

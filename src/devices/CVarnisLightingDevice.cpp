@@ -78,15 +78,16 @@ void CVarnisLightingDevice::InitialRead() {
 }
 
 void CVarnisLightingDevice::ResyncFromDevice() {
-  if (Commands.IsOpen)
-    Pad().SyncFromDevice(
-        [this](int slot) {
-          if (slot >= 0)
-            ShowResync(slot);
-          else
-            RefreshView();
-        },
-        "resync");
+  // Events in a burst read the block once more after the read on its way.
+  if (Commands.IsOpen && !Pad().SyncFromDevice(
+                             [this](int slot) {
+                               if (slot >= 0)
+                                 ShowResync(slot);
+                               else
+                                 RefreshView();
+                             },
+                             "resync"))
+    ResyncAfterTheReadOnItsWay();
 }
 
 void CVarnisLightingDevice::ShowResync(int slot) {

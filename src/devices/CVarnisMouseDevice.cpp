@@ -234,8 +234,9 @@ void CVarnisMouseDevice::InitialRead() {
 }
 
 void CVarnisMouseDevice::ResyncFromDevice() {
-  if (Commands.IsOpen)
-    Mouse().SyncFromDevice([this](bool) { RefreshView(); }, "resync");
+  // Events in a burst read the block once more after the read on its way.
+  if (Commands.IsOpen && !Mouse().SyncFromDevice([this](bool) { RefreshView(); }, "resync"))
+    ResyncAfterTheReadOnItsWay();
 }
 
 int CVarnisMouseDevice::WriteParameterBlock(int slot, int byte0, int byte59, int width, int height,

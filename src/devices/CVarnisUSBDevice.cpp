@@ -340,6 +340,11 @@ std::optional<AudioLightInfo> CVarnisUSBDevice::GetAudioLightInfo(bool readPanel
   return lightPanel_->ReadAudioLightInfo(audioLightInfo_, true);
 }
 
+void CVarnisUSBDevice::ResyncAfterTheReadOnItsWay() {
+  if (GetSelector() != nullptr)
+    GetSelector()->StartTimer(CDeviceOptionUI::kTimerResync, kResyncRetryMs);
+}
+
 void CVarnisUSBDevice::SendToOwner(uint32_t message, platform::WParam wParam,
                                    platform::LParam lParam) const {
   if (ownerWindow_ != 0)

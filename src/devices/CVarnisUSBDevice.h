@@ -166,6 +166,10 @@ class CVarnisUSBDevice : public toolkit::CHorizontalLayoutUI, public toolkit::CN
   // shown from the completion.
   virtual void InitialRead() {}
   virtual void ResyncFromDevice() {}
+  // A device event asked for a read while one was on its way: that read may
+  // have been taken before the device changed, so read once more after it.
+  void ResyncAfterTheReadOnItsWay();
+  static constexpr int kResyncRetryMs = 50;
   // The power status of a device behind its receiver, shown in the power
   // panel and told to the owner window.
   virtual void PollPowerStatus();

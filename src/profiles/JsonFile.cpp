@@ -102,11 +102,20 @@ Json::Value JsonFile::ReadJson(const QString& path) const { return Parse(path, f
 Json::Value JsonFile::ReadJsonFollowingLinks(const QString& path) const { return Parse(path, true); }
 
 int JsonFile::WriteJson(const QString& path, const Json::Value& value) const {
+  return Write(path, value, platform::AtomicFileWriter());
+}
+
+int JsonFile::WriteUsersFile(const QString& path, const Json::Value& value) const {
+  return Write(path, value, platform::AtomicFileWriter::ForUsersFile());
+}
+
+int JsonFile::Write(const QString& path, const Json::Value& value,
+                    const platform::AtomicFileWriter& writer) const {
   if (!UsablePath(path))
     return -1;
-  Json::StyledWriter writer;
-  std::string text = writer.write(value);
+  Json::StyledWriter styled;
+  std::string text = styled.write(value);
   if (text.empty() || text.back() != '\n')
     text += '\n';
-  return platform::AtomicFileWriter().Write(QFile::encodeName(path).toStdString(), text) ? 0 : -1;
+  return writer.Write(QFile::encodeName(path).toStdString(), text) ? 0 : -1;
 }

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <json/value.h>
 
+#include "platform/AtomicFileWriter.h"
+
 // Reads and writes the program's JSON files. Stateless; every user of JSON
 // files holds one.
 class JsonFile {
@@ -26,6 +28,9 @@ class JsonFile {
   // text is not written, and a link at `path` is replaced, never written
   // through. 0 on success, -1 on failure (the old file is then untouched).
   int WriteJson(const QString& path, const Json::Value& value) const;
+  // The same for a file the user named himself (an export): its failure is
+  // the caller's to tell, not a settings file that could not be saved.
+  int WriteUsersFile(const QString& path, const Json::Value& value) const;
 
   // A text already read (bytes of a file the user picked, checked before
   // they are copied), parsed as the files are; null when it does not parse.
@@ -35,4 +40,7 @@ class JsonFile {
   // a few hundred kilobytes, and a parsed JSON value takes tens of times its
   // text. Reading one is refused rather than taking the memory.
   static constexpr qint64 kMaxFileSize = 8 * 1024 * 1024;
+ private:
+  int Write(const QString& path, const Json::Value& value,
+            const platform::AtomicFileWriter& writer) const;
 };

@@ -318,7 +318,7 @@ bool ProfileList::Export(int index, const QString& path) {
   const Json::Value document = json_.ReadJson(source);
   if (document.isNull())
     return false;
-  return json_.WriteJson(path, document) == 0;
+  return json_.WriteUsersFile(path, document) == 0;
 }
 
 bool ProfileList::Reset(int index) {

@@ -2,7 +2,9 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QFile>
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include <optional>
 
 #include "app/ControlRequests.h"
@@ -176,6 +178,41 @@ TEST_F(ControlRequestsTest, GameEventsAndProfilesGoTheWindowsWay) {
   const QJsonObject selected =
       Ask("profile-select", {{"device", "keyboard"}, {"profile", profiles[0].toObject().value("name")}});
   EXPECT_TRUE(selected.value("ok").toBool());
+}
+
+// A profile goes out to a file and comes back as a new one; its settings
+// can be read; a reset brings the factory settings back.
+TEST_F(ControlRequestsTest, ProfilesAreShownExportedImportedAndReset) {
+  Start();
+  ASSERT_TRUE(Ask("light", {{"device", "keyboard"}, {"mode", 6}, {"colour", "123456"}}).value("ok").toBool());
+  const QJsonObject shown = Ask("profile-show", {{"device", "keyboard"}}).value("result").toObject();
+  EXPECT_EQ(shown.value("number").toInt(), 1);
+  const QJsonObject settings = shown.value("settings").toObject();
+  EXPECT_EQ(settings.value("Device").toArray()[0].toObject().value("LightInfo").toObject().value("Red").toInt(),
+            0x12);
+
+  QTemporaryDir folder;
+  const QString file = folder.filePath("mine.json");
+  const QJsonObject exported = Ask("profile-export", {{"device", "keyboard"}, {"file", file}});
+  ASSERT_TRUE(exported.value("ok").toBool()) << QJsonDocument(exported).toJson().toStdString();
+  EXPECT_TRUE(QFile::exists(file));
+  EXPECT_EQ(Error(Ask("profile-export", {{"device", "keyboard"}, {"file", "relative.json"}})), "bad-request");
+  EXPECT_EQ(Error(Ask("profile-export", {{"device", "keyboard"}, {"file", folder.filePath("no/such/dir.json")}})),
+            "bad-request");
+
+  const QJsonObject imported = Ask("profile-import", {{"device", "keyboard"}, {"file", file}});
+  ASSERT_TRUE(imported.value("ok").toBool()) << QJsonDocument(imported).toJson().toStdString();
+  EXPECT_EQ(imported.value("result").toObject().value("number").toInt(), 2);
+  const QJsonArray profiles =
+      Ask("profile-list", {{"device", "keyboard"}}).value("result").toObject().value("profiles").toArray();
+  EXPECT_EQ(profiles.size(), 2);
+  const QJsonObject second = Ask("profile-show", {{"device", "keyboard"}, {"profile", 2}}).value("result").toObject();
+  EXPECT_EQ(second.value("settings").toObject().value("Device").toArray()[0].toObject().value("LightInfo").toObject().value("Red").toInt(),
+            0x12);
+
+  ASSERT_TRUE(Ask("profile-reset", {{"device", "keyboard"}}).value("ok").toBool());
+  EXPECT_NE(Light().Red, 0x12) << "the factory colour is back";
+  EXPECT_EQ(ProfileSection()["LightInfo"]["Red"].asInt(), Light().Red);
 }
 
 // Over the socket: two clients at once each get their own answer, matched

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include "platform/SocketMessage.h"
@@ -88,7 +91,90 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{{"profile", "select", "keyboard", "2"}, "profile-select",
                     R"({"device":"keyboard","index":1,"profile":2})"},
         RequestCase{{"profile", "select", "mouse", "Sniper 2"}, "profile-select",
-                    R"({"device":"mouse","index":1,"profile":"Sniper 2"})"}));
+                    R"({"device":"mouse","index":1,"profile":"Sniper 2"})"},
+        // Without PROFILE the active one: no "profile" member.
+        RequestCase{{"profile", "show", "mouse"}, "profile-show", R"({"device":"mouse","index":1})"},
+        RequestCase{{"profile", "show", "keyboard:2", "3"}, "profile-show",
+                    R"({"device":"keyboard","index":2,"profile":3})"},
+        RequestCase{{"profile", "show", "--json", "pad", "Sniper 2"}, "profile-show",
+                    R"({"device":"pad","index":1,"profile":"Sniper 2"})"},
+        // With two words the second is FILE, with three PROFILE and FILE.
+        RequestCase{{"profile", "export", "mouse", "/tmp/2"}, "profile-export",
+                    R"({"device":"mouse","index":1,"file":"/tmp/2"})"},
+        RequestCase{{"profile", "export", "mouse:2", "2", "/tmp/out.json"}, "profile-export",
+                    R"({"device":"mouse","index":2,"profile":2,"file":"/tmp/out.json"})"},
+        RequestCase{{"profile", "export", "headset", "Sniper 2", "/tmp/a b.json"}, "profile-export",
+                    R"({"device":"headset","index":1,"profile":"Sniper 2","file":"/tmp/a b.json"})"},
+        RequestCase{{"profile", "reset", "keyboard:3"}, "profile-reset", R"({"device":"keyboard","index":3})"}));
+
+namespace {
+
+// Runs in a new empty folder, the one before coming back after.
+class InTemporaryFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder_.isValid());
+    ASSERT_TRUE(QDir::setCurrent(folder_.path()));
+    // The path as the current folder reports it (symbolic links resolved).
+    here_ = QDir::currentPath();
+  }
+  void TearDown() override { QDir::setCurrent(before_); }
+
+  void Write(const QString& name) {
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{}");
+  }
+
+  QString before_ = QDir::currentPath();
+  QTemporaryDir folder_;
+  QString here_;
+};
+
+}  // namespace
+
+// Travix does not run in travixctl's folder: FILE goes as an absolute path.
+TEST_F(InTemporaryFolder, RelativeFilesAreSentAbsolute) {
+  const Invocation exported = Parse({"profile", "export", "mouse", "2", "out.json"});
+  ASSERT_EQ(exported.action, Invocation::Action::Send) << exported.text.toStdString();
+  EXPECT_EQ(exported.request.args.value("file").toString(), here_ + "/out.json");
+  EXPECT_EQ(exported.request.args.value("profile").toInt(), 2);
+
+  const Invocation inFolder = Parse({"profile", "export", "mouse", "saved/out.json"});
+  ASSERT_EQ(inFolder.action, Invocation::Action::Send) << inFolder.text.toStdString();
+  EXPECT_EQ(inFolder.request.args.value("file").toString(), here_ + "/saved/out.json");
+  EXPECT_FALSE(inFolder.request.args.contains("profile"));
+
+  Write("in.json");
+  const Invocation imported = Parse({"profile", "import", "keyboard:2", "in.json"});
+  ASSERT_EQ(imported.action, Invocation::Action::Send) << imported.text.toStdString();
+  EXPECT_EQ(imported.request.command, "profile-import");
+  EXPECT_EQ(Show(imported.request.args),
+            Show(QJsonObject{{"device", "keyboard"}, {"index", 2}, {"file", here_ + "/in.json"}}));
+  const Invocation absolute = Parse({"profile", "import", "mouse", here_ + "/in.json"});
+  ASSERT_EQ(absolute.action, Invocation::Action::Send) << absolute.text.toStdString();
+  EXPECT_EQ(absolute.request.args.value("file").toString(), here_ + "/in.json");
+}
+
+TEST_F(InTemporaryFolder, AFileToImportMustBeReadable) {
+  const Invocation missing = Parse({"profile", "import", "mouse", "in.json"});
+  ASSERT_EQ(missing.action, Invocation::Action::Refuse);
+  EXPECT_EQ(missing.text, "cannot read in.json");
+  EXPECT_EQ(missing.helpCommand, "travixctl profile import --help");
+
+  ASSERT_TRUE(QDir().mkdir("folder.json"));
+  const Invocation folder = Parse({"profile", "import", "mouse", "folder.json"});
+  ASSERT_EQ(folder.action, Invocation::Action::Refuse);
+  EXPECT_EQ(folder.text, "cannot read folder.json");
+
+  Write("locked.json");
+  ASSERT_TRUE(QFile::setPermissions("locked.json", QFile::WriteOwner));
+  if (QFile locked("locked.json"); locked.open(QIODevice::ReadOnly))
+    GTEST_SKIP() << "this user reads files without read permission";
+  const Invocation locked = Parse({"profile", "import", "mouse", "locked.json"});
+  ASSERT_EQ(locked.action, Invocation::Action::Refuse);
+  EXPECT_EQ(locked.text, "cannot read locked.json");
+}
 
 TEST(CommandLine, CommonOptionsGoBeforeOrAfterTheCommand) {
   const Invocation plain = Parse({"list"});
@@ -250,12 +336,40 @@ INSTANTIATE_TEST_SUITE_P(
         // Without "--" a negative number reads as an option; the message says what to do.
         RefusalCase{{"game-event", "Game_Kill", "-1", "0"}, "after \"--\"", "travixctl game-event --help"},
         // Profiles.
-        RefusalCase{{"profile"}, "needs list or select", "travixctl profile --help"},
-        RefusalCase{{"profile", "delete", "mouse", "1"}, "list or select, not 'delete'", "travixctl profile --help"},
+        RefusalCase{{"profile"}, "needs list, select, show, export, import or reset", "travixctl profile --help"},
+        RefusalCase{{"profile", "delete", "mouse", "1"}, "or reset, not 'delete'", "travixctl profile --help"},
         RefusalCase{{"profile", "list"}, "needs a DEVICE", "travixctl profile list --help"},
         RefusalCase{{"profile", "select", "mouse"}, "needs DEVICE and PROFILE", "travixctl profile select --help"},
         RefusalCase{{"profile", "select", "mouse", "0"}, "counted from 1", "travixctl profile select --help"},
-        RefusalCase{{"profile", "select", "mouse", "-3"}, "after \"--\"", "travixctl profile select --help"}));
+        RefusalCase{{"profile", "select", "mouse", "-3"}, "after \"--\"", "travixctl profile select --help"},
+        RefusalCase{{"profile", "show"}, "needs a DEVICE", "travixctl profile show --help"},
+        RefusalCase{{"profile", "show", "screen"}, "unknown device 'screen'", "travixctl profile show --help"},
+        RefusalCase{{"profile", "show", "mouse", "0"}, "counted from 1", "travixctl profile show --help"},
+        RefusalCase{{"profile", "show", "mouse", ""}, "PROFILE is", "travixctl profile show --help"},
+        RefusalCase{{"profile", "show", "mouse", "1", "2"}, "unexpected '2'", "travixctl profile show --help"},
+        RefusalCase{{"profile", "export", "mouse"}, "needs DEVICE and FILE", "travixctl profile export --help"},
+        RefusalCase{{"profile", "export", "mouse", ""}, "FILE is the name of a file",
+                    "travixctl profile export --help"},
+        RefusalCase{{"profile", "export", "mouse", "1", ""}, "FILE is the name of a file",
+                    "travixctl profile export --help"},
+        RefusalCase{{"profile", "export", "mouse", "0", "/tmp/out.json"}, "counted from 1",
+                    "travixctl profile export --help"},
+        RefusalCase{{"profile", "export", "mouse:0", "/tmp/out.json"}, "counted from 1",
+                    "travixctl profile export --help"},
+        RefusalCase{{"profile", "export", "mouse", "1", "/tmp/a.json", "/tmp/b.json"}, "unexpected '/tmp/b.json'",
+                    "travixctl profile export --help"},
+        RefusalCase{{"profile", "import", "mouse"}, "needs DEVICE and FILE", "travixctl profile import --help"},
+        RefusalCase{{"profile", "import", "mouse", ""}, "FILE is the name of a file",
+                    "travixctl profile import --help"},
+        RefusalCase{{"profile", "import", "mouse", "/nonexistent/in.json"}, "cannot read /nonexistent/in.json",
+                    "travixctl profile import --help"},
+        RefusalCase{{"profile", "import", "mouse", "/"}, "cannot read /", "travixctl profile import --help"},
+        RefusalCase{{"profile", "import", "trackball", "/"}, "unknown device", "travixctl profile import --help"},
+        RefusalCase{{"profile", "import", "mouse", "2", "/tmp/in.json"}, "unexpected '/tmp/in.json'",
+                    "travixctl profile import --help"},
+        RefusalCase{{"profile", "reset"}, "needs a DEVICE", "travixctl profile reset --help"},
+        RefusalCase{{"profile", "reset", "mouse", "1"}, "unexpected '1'", "travixctl profile reset --help"},
+        RefusalCase{{"profile", "reset", "mouse", "--yes"}, "Unknown option 'yes'", "travixctl profile reset --help"}));
 
 TEST(CommandLineHelp, EveryCommandHasItsOwn) {
   struct Case {
@@ -275,9 +389,18 @@ TEST(CommandLineHelp, EveryCommandHasItsOwn) {
        {"--stage <N>", "--set <N=DPI>", "--enable <N>", "--disable <N>", "--report-rate <INDEX>", "0-4"}},
       {{"dpi", "keyboard", "--stage", "9", "--help"}, "Usage: travixctl dpi [options] DEVICE", {}},
       {{"game-event", "--help"}, "Usage: travixctl game-event [options] NAME WPARAM LPARAM", {"Game_Death"}},
-      {{"profile", "--help"}, "Usage: travixctl profile [options] list|select", {"profile select DEVICE"}},
+      {{"profile", "--help"}, "Usage: travixctl profile [options] list|select|show|export|import|reset",
+       {"profile select DEVICE", "profile export DEVICE [PROFILE] FILE", "profile reset DEVICE"}},
+      {{"-h"}, "Usage: travixctl [options] COMMAND", {"profile show DEVICE [PROFILE]", "profile import DEVICE FILE"}},
       {{"profile", "list", "--help"}, "Usage: travixctl profile list [options] DEVICE", {"active"}},
       {{"profile", "select", "--help"}, "Usage: travixctl profile select [options] DEVICE PROFILE", {"PROFILE"}},
+      {{"profile", "show", "--help"}, "Usage: travixctl profile show [options] DEVICE [PROFILE]", {"active"}},
+      {{"profile", "export", "--help"}, "Usage: travixctl profile export [options] DEVICE [PROFILE] FILE",
+       {"current folder"}},
+      // Help before the file is looked at.
+      {{"profile", "import", "mouse", "/nonexistent", "--help"}, "Usage: travixctl profile import [options] DEVICE FILE",
+       {"new profile"}},
+      {{"profile", "reset", "-h"}, "Usage: travixctl profile reset [options] DEVICE", {"factory"}},
       // Help wins over arguments that would be refused.
       {{"light", "keyboard", "--brightness", "9", "--help"}, "Usage: travixctl light", {}},
   };

@@ -186,6 +186,37 @@ TEST_F(FakeTravix, CommandsWithoutResultSayDone) {
   EXPECT_EQ(requests_[2].value("command").toString(), "profile-select");
 }
 
+TEST_F(FakeTravix, AProfileComesBackWithItsSettings) {
+  const QJsonObject settings{{"lighting", QJsonObject{{"mode", 3}, {"colour", "FF8000"}}},
+                             {"dpi", QJsonArray{800, 1600}}};
+  const QJsonObject result{{"name", "Sniper 2"}, {"number", 2}, {"settings", settings}};
+  ListenAndAnswer(result);
+  const Outcome json = Travixctl({"profile", "show", "mouse:2", "Sniper 2", "--json"});
+  EXPECT_EQ(json.status, 0) << json.err.toStdString();
+  EXPECT_EQ(json.out.count('\n'), 1);
+  EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).object(), result);
+  const Outcome text = Travixctl({"profile", "show", "mouse"});
+  EXPECT_EQ(text.status, 0) << text.err.toStdString();
+  EXPECT_TRUE(text.out.startsWith("name  Sniper 2\n{\n")) << text.out.toStdString();
+  EXPECT_EQ(QJsonDocument::fromJson(text.out.section('\n', 1).toUtf8()).object(), settings);
+  ASSERT_EQ(requests_.size(), 2u);
+  EXPECT_EQ(requests_[0].value("command").toString(), "profile-show");
+  EXPECT_EQ(requests_[0].value("args").toObject(),
+            (QJsonObject{{"device", "mouse"}, {"index", 2}, {"profile", "Sniper 2"}}));
+  EXPECT_EQ(requests_[1].value("args").toObject(), (QJsonObject{{"device", "mouse"}, {"index", 1}}));
+}
+
+TEST_F(FakeTravix, AResetTheDeviceDoesNotTakeIsNotAnswering) {
+  Listen([](const QJsonObject& request, const LocalMessageServer::Reply& reply) {
+    reply(Error(IdOf(request), "not-answering", "the keyboard did not answer"));
+  });
+  const Outcome outcome = Travixctl({"profile", "reset", "keyboard"});
+  EXPECT_EQ(outcome.status, 6);
+  EXPECT_EQ(outcome.err, "travixctl: the keyboard did not answer\n");
+  ASSERT_EQ(requests_.size(), 1u);
+  EXPECT_EQ(requests_[0].value("command").toString(), "profile-reset");
+}
+
 TEST_F(FakeTravix, AnErrorReplyGivesItsExitStatusAndText) {
   struct Case {
     const char* code;

@@ -124,8 +124,40 @@ TEST(OutputText, DpiStagesOneLineEachTheActiveOneMarked) {
             "report rate  4\n");
 }
 
+TEST(OutputText, ProfileSettingsAreItsNameThenIndentedJson) {
+  const char* settings = R"({"lighting": {"mode": 3, "colour": "FF8000"}, "keys": [1, 2], "name": "Zwei Wörter"})";
+  const QJsonObject result{{"name", "Zwei Wörter"}, {"number", 2}, {"settings", Json(settings)}};
+  const QString text = ResultAsText(Request("profile-show", R"({"device": "mouse", "index": 1})"), result);
+  EXPECT_EQ(text,
+            "name  Zwei Wörter\n"
+            "{\n"
+            "    \"keys\": [\n"
+            "        1,\n"
+            "        2\n"
+            "    ],\n"
+            "    \"lighting\": {\n"
+            "        \"colour\": \"FF8000\",\n"
+            "        \"mode\": 3\n"
+            "    },\n"
+            "    \"name\": \"Zwei Wörter\"\n"
+            "}\n");
+  // Everything after the name line reads back as the settings.
+  EXPECT_EQ(QJsonDocument::fromJson(text.section('\n', 1).toUtf8()).object(), Json(settings));
+  EXPECT_EQ(Text(Request("profile-show"), R"({"name": "P", "number": 1, "settings": {}})"), "name  P\n{\n}\n");
+}
+
+TEST(OutputText, ExportAndImportNameTheirFileAndProfile) {
+  const ControlRequest exported = Request("profile-export", R"({"device": "mouse", "index": 1, "file": "/a/b.json"})");
+  // The file Travix names wins over the one asked for.
+  EXPECT_EQ(Text(exported, R"({"file": "/a/c.json"})"), "exported to /a/c.json\n");
+  EXPECT_EQ(Text(exported, "{}"), "exported to /a/b.json\n");
+  const ControlRequest imported = Request("profile-import", R"({"device": "mouse", "index": 1, "file": "/a/b.json"})");
+  EXPECT_EQ(Text(imported, R"({"name": "Profile2", "number": 2})"), "imported as Profile2\n");
+  EXPECT_EQ(Text(imported, R"({"number": 7})"), "imported as 7\n");
+}
+
 TEST(OutputText, CommandsWithoutAResultSayDone) {
-  for (const char* command : {"game-event", "light-same-mode", "profile-select"}) {
+  for (const char* command : {"game-event", "light-same-mode", "profile-select", "profile-reset"}) {
     EXPECT_EQ(Text(Request(command), "{}"), "done\n") << command;
     EXPECT_EQ(Text(Request(command), R"({"profile": 2})"), "done\n") << command;
   }

@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -155,12 +157,51 @@ TEST(TravixctlCompletion, OffersWhatFitsWhereTheCursorIs) {
       {"travixctl dpi mouse --enable 3 --r", {"--report-rate"}},
       {"travixctl game-event Game_", {"Game_Start", "Game_End", "Game_Kill", "Game_Death"}},
       {"travixctl game-event Game_Kill ", {}},
-      {"travixctl profile ", {"list", "select"}},
+      {"travixctl profile ", {"list", "select", "show", "export", "import", "reset"}},
+      {"travixctl profile s", {"select", "show"}},
       {"travixctl profile select k", {"keyboard"}},
       {"travixctl profile select keyboard ", {}},
+      {"travixctl profile show --json m", {"mouse"}},
+      {"travixctl profile show mouse ", {}},
+      {"travixctl profile show mouse 2 ", {}},
+      {"travixctl profile import ", devices},
+      {"travixctl profile export h", {"headset"}},
+      {"travixctl profile reset ", devices},
+      {"travixctl profile reset mouse ", {}},
+      {"travixctl profile reset mouse --", {"--help", "--json", "--timeout"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     EXPECT_EQ(Completions(c.line), c.offered);
+  }
+}
+
+TEST(TravixctlCompletion, OffersFilesWhereAProfileFileGoes) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  for (const char* name : {"profile.json", "profile2.json", "other.txt"}) {
+    QFile file(folder.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  ASSERT_TRUE(QDir(folder.path()).mkdir("profiles"));
+  const QString start = folder.path() + "/pro";
+  const QStringList profiles{start + "file.json", start + "file2.json", start + "files"};
+  // FILE of import; of export with and without PROFILE before it.
+  for (const QString& line : {"travixctl profile import mouse " + start,
+                              "travixctl profile export mouse " + start,
+                              "travixctl profile export mouse:2 3 " + start,
+                              "travixctl profile export --json mouse 3 " + start}) {
+    SCOPED_TRACE(line.toStdString());
+    QStringList offered = Completions(line);
+    offered.sort();
+    EXPECT_EQ(offered, profiles);
+  }
+  // Nowhere else.
+  for (const QString& line : {"travixctl profile import mouse " + start + "file.json " + start,
+                              "travixctl profile show mouse " + start,
+                              "travixctl profile reset mouse " + start,
+                              "travixctl profile select mouse " + start}) {
+    SCOPED_TRACE(line.toStdString());
+    EXPECT_EQ(Completions(line), QStringList());
   }
 }

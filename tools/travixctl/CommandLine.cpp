@@ -2,6 +2,8 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -43,6 +45,12 @@ const char* const kOverview =
     "  game-event NAME WPARAM LPARAM  sends a game lighting event\n"
     "  profile list DEVICE            the profiles of a device\n"
     "  profile select DEVICE PROFILE  makes a profile the active one\n"
+    "  profile show DEVICE [PROFILE]  the settings of a profile\n"
+    "  profile export DEVICE [PROFILE] FILE\n"
+    "                                 writes a profile to FILE\n"
+    "  profile import DEVICE FILE     adds FILE as a new profile\n"
+    "  profile reset DEVICE           the active profile back to the factory\n"
+    "                                 settings\n"
     "\n"
     "DEVICE is keyboard, mouse, pad or headset, with :N for the N-th device of\n"
     "the kind (keyboard:2); without it the first one. \"travixctl COMMAND --help\"\n"
@@ -289,6 +297,12 @@ class CommandParser {
   // bad options or the wrong number of words), else the `count` words after
   // the command words.
   std::variant<Invocation, QStringList> Words(const QStringList& arguments, int count, const QString& missing) {
+    return Words(arguments, count, count, missing);
+  }
+
+  // The same for `fewest` to `most` words.
+  std::variant<Invocation, QStringList> Words(const QStringList& arguments, int fewest, int most,
+                                              const QString& missing) {
     if (!parser_.parse(arguments)) {
       QString why = parser_.errorText();
       static const QRegularExpression kNegative(QStringLiteral("^-[0-9]"));
@@ -299,10 +313,10 @@ class CommandParser {
     if (parser_.isSet(common_.help))
       return Help(parser_, commandWords_);
     const QStringList words = parser_.positionalArguments().mid(commandWords_.count(' ') + 1);
-    if (words.size() < count)
+    if (words.size() < fewest)
       return Refused(missing, helpCommand_);
-    if (words.size() > count)
-      return Refused(QStringLiteral("unexpected %1").arg(Quoted(words.at(count))), helpCommand_);
+    if (words.size() > most)
+      return Refused(QStringLiteral("unexpected %1").arg(Quoted(words.at(most))), helpCommand_);
     return words;
   }
 
@@ -563,20 +577,126 @@ Invocation ParseProfileSelect(const QStringList& arguments, const CommonOptions&
   return command.Request("profile-select", *args);
 }
 
-// "travixctl profile" without list or select: its help, or a refusal.
+const char* const kProfileHelp = "The profile's number (from 1) or its name; the active profile without it.";
+const char* const kFileHelp = "The profile file; a relative name is taken from the current folder.";
+
+// FILE as typed, as the absolute path sent: Travix runs in a folder of its own.
+std::optional<QString> ReadFile(const QString& text, QString* why) {
+  if (text.isEmpty()) {
+    *why = QStringLiteral("FILE is the name of a file, not empty");
+    return std::nullopt;
+  }
+  return QFileInfo(text).absoluteFilePath();
+}
+
+// A device and, when given, a profile of it.
+std::optional<QJsonObject> ReadDeviceAndProfile(const QString& device, const QString* profile, QString* why) {
+  auto args = ReadDevice(device, "device", why);
+  if (!args || !profile)
+    return args;
+  const auto value = ReadProfile(*profile, why);
+  if (!value)
+    return std::nullopt;
+  args->insert("profile", *value);
+  return args;
+}
+
+Invocation ParseProfileShow(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "profile show",
+                        "Shows the settings of a profile of DEVICE as Travix keeps them: its name,\n"
+                        "then the content of its profile file as JSON.");
+  command.parser().addPositionalArgument("DEVICE", kDeviceHelp);
+  command.parser().addPositionalArgument("PROFILE", kProfileHelp, "[PROFILE]");
+  auto words = command.Words(arguments, 1, 2, QStringLiteral("profile show needs a DEVICE"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  const QStringList& given = std::get<QStringList>(words);
+  QString why;
+  const auto args = ReadDeviceAndProfile(given.at(0), given.size() > 1 ? &given.at(1) : nullptr, &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  return command.Request("profile-show", *args);
+}
+
+Invocation ParseProfileExport(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "profile export", "Writes a profile of DEVICE to FILE.");
+  command.parser().addPositionalArgument("DEVICE", kDeviceHelp);
+  command.parser().addPositionalArgument("PROFILE", kProfileHelp, "[PROFILE]");
+  command.parser().addPositionalArgument("FILE", kFileHelp);
+  auto words = command.Words(arguments, 2, 3, QStringLiteral("profile export needs DEVICE and FILE"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  const QStringList& given = std::get<QStringList>(words);
+  QString why;
+  auto args = ReadDeviceAndProfile(given.at(0), given.size() > 2 ? &given.at(1) : nullptr, &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  const auto file = ReadFile(given.last(), &why);
+  if (!file)
+    return Refused(why, command.helpCommand());
+  args->insert("file", *file);
+  return command.Request("profile-export", *args);
+}
+
+Invocation ParseProfileImport(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "profile import", "Adds the profile in FILE to DEVICE as a new profile.");
+  command.parser().addPositionalArgument("DEVICE", kDeviceHelp);
+  command.parser().addPositionalArgument("FILE", kFileHelp);
+  auto words = command.Words(arguments, 2, QStringLiteral("profile import needs DEVICE and FILE"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  const QStringList& given = std::get<QStringList>(words);
+  QString why;
+  auto args = ReadDevice(given.at(0), "device", &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  const auto file = ReadFile(given.at(1), &why);
+  if (!file)
+    return Refused(why, command.helpCommand());
+  // Travix reads it, as the same user: what cannot be read here fails there.
+  QFile readable(*file);
+  if (!QFileInfo(*file).isFile() || !readable.open(QIODevice::ReadOnly))
+    return Refused(QStringLiteral("cannot read %1").arg(given.at(1)), command.helpCommand());
+  args->insert("file", *file);
+  return command.Request("profile-import", *args);
+}
+
+Invocation ParseProfileReset(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "profile reset",
+                        "Gives the active profile of DEVICE the factory settings and writes them to\n"
+                        "the device. Nothing asks first.");
+  command.parser().addPositionalArgument("DEVICE", kDeviceHelp);
+  auto words = command.Words(arguments, 1, QStringLiteral("profile reset needs a DEVICE"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  QString why;
+  const auto args = ReadDevice(std::get<QStringList>(words).at(0), "device", &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  return command.Request("profile-reset", *args);
+}
+
+// "travixctl profile" without a word after it that it knows: its help, or a refusal.
 Invocation ParseProfile(const QStringList& arguments, const CommonOptions& common) {
   CommandParser command(common, "profile",
                         "The profiles of a device:\n"
-                        "  profile list DEVICE            lists them, * marking the active one\n"
-                        "  profile select DEVICE PROFILE  makes one the active one");
-  command.parser().addPositionalArgument("list|select", "See \"travixctl profile list --help\" and "
-                                                        "\"travixctl profile select --help\".");
+                        "  profile list DEVICE                   lists them, * marking the active one\n"
+                        "  profile select DEVICE PROFILE         makes one the active one\n"
+                        "  profile show DEVICE [PROFILE]         shows its settings\n"
+                        "  profile export DEVICE [PROFILE] FILE  writes it to FILE\n"
+                        "  profile import DEVICE FILE            adds FILE as a new profile\n"
+                        "  profile reset DEVICE                  gives the active one the factory\n"
+                        "                                        settings");
+  command.parser().addPositionalArgument("list|select|show|export|import|reset",
+                                         "See \"travixctl profile WORD --help\" (\"travixctl profile show "
+                                         "--help\").");
   auto words = command.Words(arguments, 0, {});
   if (auto* decided = std::get_if<Invocation>(&words); decided && decided->action == Invocation::Action::Help)
     return *decided;
   const QStringList given = command.parser().positionalArguments().mid(1);
-  return Refused(given.isEmpty() ? QStringLiteral("profile needs list or select")
-                                 : QStringLiteral("profile takes list or select, not %1").arg(Quoted(given.first())),
+  const QString known = QStringLiteral("list, select, show, export, import or reset");
+  return Refused(given.isEmpty() ? QStringLiteral("profile needs %1").arg(known)
+                                 : QStringLiteral("profile takes %1, not %2").arg(known, Quoted(given.first())),
                  command.helpCommand());
 }
 
@@ -623,6 +743,14 @@ Invocation ParseCommandLine(const QStringList& arguments) {
       return ParseProfileList(arguments, common);
     if (second == QLatin1String("select"))
       return ParseProfileSelect(arguments, common);
+    if (second == QLatin1String("show"))
+      return ParseProfileShow(arguments, common);
+    if (second == QLatin1String("export"))
+      return ParseProfileExport(arguments, common);
+    if (second == QLatin1String("import"))
+      return ParseProfileImport(arguments, common);
+    if (second == QLatin1String("reset"))
+      return ParseProfileReset(arguments, common);
     return ParseProfile(arguments, common);
   }
   return Refused(QStringLiteral("unknown command %1").arg(Quoted(command)), topHelp);

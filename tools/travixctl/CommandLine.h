@@ -24,7 +24,9 @@ struct Invocation {
 // Reads travixctl's arguments (the first one is the program's name) into a
 // request. What can be checked without Travix is checked here: device words
 // and their numbers, levels 0-4, colours, directions, DPI stages and values,
-// report rate positions, game event names and numbers. The arguments go through Qt's QCommandLineParser: once for the
+// report rate positions, game event names and numbers, profile numbers, a
+// file to import being readable; FILE is sent as an absolute path. The
+// arguments go through Qt's QCommandLineParser: once for the
 // options before the command word, once more with the command's own options.
 Invocation ParseCommandLine(const QStringList& arguments);
 

@@ -142,6 +142,35 @@ QString ProfileList(const QJsonObject& result) {
   return text;
 }
 
+// The name, then the settings as indented JSON.
+QString ProfileSettings(const QJsonObject& result) {
+  QString text;
+  if (const QString name = result.value("name").toString(); !name.isEmpty())
+    text += QStringLiteral("name  ") + name + '\n';
+  const QJsonValue settings = result.value("settings");
+  if (settings.isObject())
+    text += QString::fromUtf8(QJsonDocument(settings.toObject()).toJson(QJsonDocument::Indented));
+  else if (settings.isArray())
+    text += QString::fromUtf8(QJsonDocument(settings.toArray()).toJson(QJsonDocument::Indented));
+  return text;
+}
+
+// The file Travix wrote, else the one asked for.
+QString Exported(const ControlRequest& request, const QJsonObject& result) {
+  QString file = result.value("file").toString();
+  if (file.isEmpty())
+    file = request.args.value("file").toString();
+  return QStringLiteral("exported to %1\n").arg(file);
+}
+
+// The new profile's name, else its number.
+QString Imported(const QJsonObject& result) {
+  QString name = result.value("name").toString();
+  if (name.isEmpty())
+    name = Plain(result.value("number"));
+  return name.isEmpty() ? QStringLiteral("imported\n") : QStringLiteral("imported as %1\n").arg(name);
+}
+
 }  // namespace
 
 QString ResultAsJson(const QJsonValue& result) {
@@ -166,6 +195,12 @@ QString ResultAsText(const ControlRequest& request, const QJsonValue& result) {
     return DpiStages(request, object);
   if (request.command == QLatin1String("profile-list"))
     return ProfileList(object);
+  if (request.command == QLatin1String("profile-show"))
+    return ProfileSettings(object);
+  if (request.command == QLatin1String("profile-export"))
+    return Exported(request, object);
+  if (request.command == QLatin1String("profile-import"))
+    return Imported(object);
   return QStringLiteral("done\n");
 }
 
