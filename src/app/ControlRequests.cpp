@@ -490,16 +490,25 @@ void ControlRequests::ProfileShow(const QJsonObject& args, const Result& done, c
                                                                    : QJsonValue()}});
 }
 
+// The request's "file"; empty (and `fail` told) unless it is an absolute
+// path: the program does not know the asking program's folder.
+QString ControlRequests::AbsoluteFile(const QJsonObject& args, const Fail& fail) {
+  const QString file = args.value(QLatin1String("file")).toString();
+  if (file.isEmpty() || !QFileInfo(file).isAbsolute()) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("\"file\" is an absolute path")});
+    return {};
+  }
+  return file;
+}
+
 void ControlRequests::ProfileExport(const QJsonObject& args, const Result& done, const Fail& fail) {
   CVarnisUSBDevice* device = nullptr;
   CDeviceProfileUI* panel = ProfilesOf(args, device, fail);
   if (panel == nullptr)
     return;
-  const QString file = args.value(QLatin1String("file")).toString();
-  if (file.isEmpty() || !QFileInfo(file).isAbsolute()) {
-    fail({QStringLiteral("bad-request"), QStringLiteral("\"file\" is an absolute path")});
+  const QString file = AbsoluteFile(args, fail);
+  if (file.isEmpty())
     return;
-  }
   const int index = ProfileIndex(args, device, panel, fail);
   if (index < 0)
     return;
@@ -515,11 +524,9 @@ void ControlRequests::ProfileImport(const QJsonObject& args, const Result& done,
   CDeviceProfileUI* panel = ProfilesOf(args, device, fail);
   if (panel == nullptr)
     return;
-  const QString file = args.value(QLatin1String("file")).toString();
-  if (file.isEmpty() || !QFileInfo(file).isAbsolute()) {
-    fail({QStringLiteral("bad-request"), QStringLiteral("\"file\" is an absolute path")});
+  const QString file = AbsoluteFile(args, fail);
+  if (file.isEmpty())
     return;
-  }
   const size_t before = panel->List()->Entries().size();
   if (!panel->ImportProfile(file) || panel->List()->Entries().size() <= before) {
     fail({QStringLiteral("bad-request"), QStringLiteral("%1 is not a profile that can be added").arg(file)});

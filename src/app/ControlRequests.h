@@ -82,6 +82,7 @@ class ControlRequests {
   // told) when there is none.
   CDeviceProfileUI* ProfilesOf(const QJsonObject& args, CVarnisUSBDevice*& device,
                                const Fail& fail) const;
+  static QString AbsoluteFile(const QJsonObject& args, const Fail& fail);
   QJsonObject LightState(CVarnisUSBDevice* device, const QJsonObject& args) const;
 
   FeatureHost& window_;
