@@ -1,9 +1,9 @@
 #include "app/MacroCommands.h"
 
 #include <QCursor>
-#include <QFileDialog>
 #include <QFileInfo>
 
+#include "app/UserFileDialog.h"
 #include "devices/CVarnisUSBDevice.h"
 #include "macros/MacroLibrary.h"
 #include "platform/DebugChannel.h"
@@ -82,8 +82,8 @@ constexpr int kAppendMode = 4;
 MacroCommands::MacroCommands(FeatureHost& window) : window_(window) {
   chooser_ = [this](bool save) {
     const QString filter = QString::fromLatin1(kFileFilter);
-    return save ? QFileDialog::getSaveFileName(&window_.DialogOwner(), {}, {}, filter)
-                : QFileDialog::getOpenFileName(&window_.DialogOwner(), {}, {}, filter);
+    return save ? user_file_dialog::ChooseFileToWrite(&window_.DialogOwner(), filter, QStringLiteral("mac"))
+                : user_file_dialog::ChooseFileToRead(&window_.DialogOwner(), filter);
   };
   window_.SetRouteHandler(RouteOwner::Macros, [this](const RouteCall& call) { OnRoute(call); });
 }

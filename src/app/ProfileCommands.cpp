@@ -1,10 +1,10 @@
 #include "app/ProfileCommands.h"
 
 #include <QFile>
-#include <QFileDialog>
 
 #include "app/DevicePageSet.h"
 #include "app/ShellState.h"
+#include "app/UserFileDialog.h"
 #include "devices/CVarnisUSBDevice.h"
 #include "platform/DataFolders.h"
 #include "toolkit/CResourceManager.h"
@@ -22,8 +22,8 @@ constexpr const char* kTabs[] = {"deng_Op_tab",   "key_Op_tab",        "macro_Op
 ProfileCommands::ProfileCommands(FeatureHost& window) : window_(window) {
   chooser_ = [this](bool save) {
     const QString filter = QString::fromLatin1(kFileFilter);
-    return save ? QFileDialog::getSaveFileName(&window_.DialogOwner(), {}, {}, filter)
-                : QFileDialog::getOpenFileName(&window_.DialogOwner(), {}, {}, filter);
+    return save ? user_file_dialog::ChooseFileToWrite(&window_.DialogOwner(), filter, QStringLiteral("json"))
+                : user_file_dialog::ChooseFileToRead(&window_.DialogOwner(), filter);
   };
   window_.SetRouteHandler(RouteOwner::Profiles,
                           [this](const RouteCall& call) { OnRoute(call); });

@@ -1,9 +1,6 @@
 #include "app/RecoilCommands.h"
 
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-
+#include "app/UserFileDialog.h"
 #include "devices/CVarnisMouseDevice.h"
 #include "ui/CMsgWnd.h"
 #include "ui/CShootControlUI.h"
@@ -23,13 +20,8 @@ bool Starts(const QString& name, const char* prefix) {
 RecoilCommands::RecoilCommands(FeatureHost& window) : window_(window) {
   chooser_ = [this](bool save) {
     const QString filter = QString::fromLatin1(kFileFilter);
-    if (!save)
-      return QFileDialog::getOpenFileName(&window_.DialogOwner(), {}, QDir::homePath(), filter);
-    QString path = QFileDialog::getSaveFileName(&window_.DialogOwner(), {}, QDir::homePath(), filter);
-    // A name typed without an extension gets the patterns' own.
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
-      path += QLatin1String(".Shoot");
-    return path;
+    return save ? user_file_dialog::ChooseFileToWrite(&window_.DialogOwner(), filter, QStringLiteral("Shoot"))
+                : user_file_dialog::ChooseFileToRead(&window_.DialogOwner(), filter);
   };
   window_.SetRouteHandler(RouteOwner::Recoil, [this](const RouteCall& call) { OnRoute(call); });
 }
