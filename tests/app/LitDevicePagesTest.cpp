@@ -154,7 +154,9 @@ TEST_F(LitPages, ThePadsEventSelectsItsOwnProfile) {
   EXPECT_EQ(keyboard->GetProfileId(), keyboardProfile);
   EXPECT_EQ(window_->CurrentDevice(), keyboard);
 
-  // Slot 5 has no profile: the selection stays.
+  // Slot 5 has no profile: the selection stays. (The profile switch above
+  // writes the pad's block first; that write must not land after the poke.)
+  ASSERT_TRUE(RunUntil([&] { return pad->Core().IsIdle(); }));
   const uint8_t beyond = 5;
   ASSERT_TRUE(firmware.Poke("parameters", protocol::kActiveProfileAddress, std::span(&beyond, 1)));
   ASSERT_TRUE(simulator_->SendEvent(sim::DeviceKind::Pad, 0x0401));
