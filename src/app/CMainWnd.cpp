@@ -254,6 +254,7 @@ void CMainWnd::ShowScreenAvailability() {
   // Where the screen cannot be read the screen mode says so instead of
   // painting the keys black.
   const bool unavailable = CAudioRecorImpl::Get().IsScreenUnavailable();
+  screenUnavailableShown_ = unavailable;
   for (CVarnisUSBDevice* keyboard : pages_->Devices(DevicePageSet::Keyboard))
     if (CLightControlUI* panel = keyboard->LightPanel())
       panel->ShowScreenUnavailable(unavailable && keyboard->WantsScreenColour());

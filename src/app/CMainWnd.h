@@ -276,6 +276,8 @@ class CMainWnd : public toolkit::WindowImplBase,
   int selectedMouse_ = 0;
   std::vector<uint8_t> spectrum_;
   std::array<int, 6> screenColour_{};
+  // What the screen mode's note last said of the screen.
+  bool screenUnavailableShown_ = false;
   toolkit::CControlUI* closeButton_ = nullptr;
   toolkit::CControlUI* maxButton_ = nullptr;
   toolkit::CControlUI* restoreButton_ = nullptr;

@@ -475,7 +475,10 @@ bool CMainWnd::HandleRoutedMessage(uint32_t message, platform::WParam wParam,
   if (message == CAudioRecorImpl::kResultsMessage) {
     CAudioRecorImpl::Get().TakeResults(
         [this](const platform::CopyDataRecord& record) { OnCopyData(record); });
-    ShowScreenAvailability();
+    // The sampler's verdict comes with the results; the note follows it
+    // when it changes, not with every spectrum.
+    if (CAudioRecorImpl::Get().IsScreenUnavailable() != screenUnavailableShown_)
+      ShowScreenAvailability();
     return true;
   }
   return false;

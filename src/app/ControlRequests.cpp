@@ -140,30 +140,26 @@ void ControlRequests::Handle(const QJsonObject& request, const Reply& reply) {
           QStringLiteral("Travix is busy (a dialog is open or keys are being recorded); try again")});
     return;
   }
-  if (command == QLatin1String("list"))
-    List(done);
-  else if (command == QLatin1String("light"))
-    Light(args, done, fail);
-  else if (command == QLatin1String("light-same-mode"))
-    SameMode(args, done, fail);
-  else if (command == QLatin1String("game-event"))
-    GameEvent(args, done, fail);
-  else if (command == QLatin1String("profile-list"))
-    ProfileList(args, done, fail);
-  else if (command == QLatin1String("profile-select"))
-    ProfileSelect(args, done, fail);
-  else if (command == QLatin1String("dpi"))
-    Dpi(args, done, fail);
-  else if (command == QLatin1String("profile-show"))
-    ProfileShow(args, done, fail);
-  else if (command == QLatin1String("profile-export"))
-    ProfileExport(args, done, fail);
-  else if (command == QLatin1String("profile-import"))
-    ProfileImport(args, done, fail);
-  else if (command == QLatin1String("profile-reset"))
-    ProfileReset(args, done, fail);
-  else
-    fail({QStringLiteral("bad-request"), QStringLiteral("unknown command \"%1\"").arg(command)});
+  using Command = void (ControlRequests::*)(const QJsonObject&, const Result&, const Fail&);
+  static const std::array<std::pair<const char*, Command>, 11> kCommands = {{
+      {"list", &ControlRequests::List},
+      {"light", &ControlRequests::Light},
+      {"light-same-mode", &ControlRequests::SameMode},
+      {"game-event", &ControlRequests::GameEvent},
+      {"profile-list", &ControlRequests::ProfileList},
+      {"profile-select", &ControlRequests::ProfileSelect},
+      {"profile-show", &ControlRequests::ProfileShow},
+      {"profile-export", &ControlRequests::ProfileExport},
+      {"profile-import", &ControlRequests::ProfileImport},
+      {"profile-reset", &ControlRequests::ProfileReset},
+      {"dpi", &ControlRequests::Dpi},
+  }};
+  for (const auto& [name, handler] : kCommands)
+    if (command == QLatin1String(name)) {
+      (this->*handler)(args, done, fail);
+      return;
+    }
+  fail({QStringLiteral("bad-request"), QStringLiteral("unknown command \"%1\"").arg(command)});
 }
 
 CVarnisUSBDevice* ControlRequests::Find(const QJsonObject& args, Failure& failure) const {
@@ -200,7 +196,7 @@ CVarnisUSBDevice* ControlRequests::Find(const QJsonObject& args, Failure& failur
 
 // --- Commands ----------------------------------------------------------------------
 
-void ControlRequests::List(const Result& done) const {
+void ControlRequests::List(const QJsonObject& /*args*/, const Result& done, const Fail& /*fail*/) {
   QJsonArray devices;
   for (const KindName& kind : kKinds) {
     const std::vector<CVarnisUSBDevice*> pages = Attached(window_.Pages(), kind.kind);

@@ -59,7 +59,7 @@ class ControlRequests {
   using Result = std::function<void(const QJsonObject& result)>;
   using Fail = std::function<void(const Failure& failure)>;
 
-  void List(const Result& done) const;
+  void List(const QJsonObject& args, const Result& done, const Fail& fail);
   void Light(const QJsonObject& args, const Result& done, const Fail& fail);
   void SameMode(const QJsonObject& args, const Result& done, const Fail& fail);
   void GameEvent(const QJsonObject& args, const Result& done, const Fail& fail);

@@ -23,6 +23,7 @@
 #include "toolkit/CVerticalLayoutUI.h"
 #include "ui/CLightControlUI.h"
 #include "ui/UiControls.h"
+#include "ShippedPanelFixture.h"
 
 using namespace toolkit;
 
@@ -30,37 +31,11 @@ namespace {
 
 const char kPanelFile[] = "XML\\CustomControlXML\\LightControl.xml";
 
-class LightPanel : public ::testing::Test, public INotifyUI {
+class LightPanel : public testing_support::ShippedPanelTest<CLightControlUI> {
  protected:
-  void SetUp() override {
-    CPaintManagerUI::SetResourcePath(TRAVIX_SOURCE_DIR "/skin");
-    auto* resources = CResourceManager::GetInstance();
-    resources->Release();
-    ASSERT_TRUE(resources->LoadResource("res.xml"));
-    ASSERT_TRUE(resources->LoadLanguage("lan_en.xml"));
-    RegisterUiControls();
-    pm_.AddNotifier(this);
-    host_ = std::make_unique<CVerticalLayoutUI>();
-    panel_ = AddPanel();
-    ASSERT_NE(panel_, nullptr);
-    pm_.AttachDialog(host_.get());
-  }
-  void TearDown() override {
-    host_.reset();
-    CResourceManager::GetInstance()->Release();
-    CControlFactory::GetInstance()->Clear();
-  }
-  void Notify(TNotifyUI& msg) override { seen_.push_back(msg.sType); }
+  LightPanel() : ShippedPanelTest(kPanelFile) {}
 
-  // Another panel in the same window, built as a device page builds its own.
-  CLightControlUI* AddPanel() {
-    CDialogBuilder builder;
-    auto* panel = qobject_cast<CLightControlUI*>(builder.Create(kPanelFile, {}, nullptr, &pm_));
-    EXPECT_TRUE(builder.Errors().isEmpty()) << builder.Errors().join("\n").toStdString();
-    if (panel != nullptr)
-      host_->Add(panel);
-    return panel;
-  }
+  void Notify(TNotifyUI& msg) override { seen_.push_back(msg.sType); }
 
   template <typename T = CControlUI>
   T* Part(const char* name, CLightControlUI* panel = nullptr) {
@@ -78,10 +53,6 @@ class LightPanel : public ::testing::Test, public INotifyUI {
     panel_->FillModeList(names, visible, 4, 4);
   }
 
-  CPaintManagerUI pm_;
-  std::unique_ptr<CVerticalLayoutUI> host_;
-  CLightControlUI* panel_ = nullptr;
-  std::vector<QString> seen_;
 };
 
 }  // namespace

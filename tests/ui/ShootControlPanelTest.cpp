@@ -27,6 +27,7 @@
 #include "toolkit/CVerticalLayoutUI.h"
 #include "ui/CShootControlUI.h"
 #include "ui/UiControls.h"
+#include "ShippedPanelFixture.h"
 
 using namespace toolkit;
 using ImportResult = recoil::RecoilPatternFiles::ImportResult;
@@ -71,39 +72,17 @@ std::vector<std::string> BulletEvents(const QString& path, int bullet) {
   return out;
 }
 
-class ShootPanel : public ::testing::Test, public INotifyUI {
+class ShootPanel : public testing_support::ShippedPanelTest<CShootControlUI> {
  protected:
+  ShootPanel() : ShippedPanelTest(kPanelFile) {}
+
   void SetUp() override {
     ASSERT_TRUE(folder_.isValid());
     deviceFolder_ = folder_.path() + "/mouse/";
     ASSERT_TRUE(QDir().mkpath(deviceFolder_));
-    CPaintManagerUI::SetResourcePath(TRAVIX_SOURCE_DIR "/skin");
-    auto* resources = CResourceManager::GetInstance();
-    resources->Release();
-    ASSERT_TRUE(resources->LoadResource("res.xml"));
-    ASSERT_TRUE(resources->LoadLanguage("lan_en.xml"));
-    RegisterUiControls();
-    pm_.AddNotifier(this);
-    host_ = std::make_unique<CVerticalLayoutUI>();
-    panel_ = AddPanel();
-    ASSERT_NE(panel_, nullptr);
-    pm_.AttachDialog(host_.get());
-  }
-  void TearDown() override {
-    host_.reset();
-    CResourceManager::GetInstance()->Release();
-    CControlFactory::GetInstance()->Clear();
+    ShippedPanelTest::SetUp();
   }
   void Notify(TNotifyUI& msg) override { seen_.push_back(msg.sType + ":" + msg.pSender->GetName()); }
-
-  CShootControlUI* AddPanel() {
-    CDialogBuilder builder;
-    auto* panel = qobject_cast<CShootControlUI*>(builder.Create(kPanelFile, {}, nullptr, &pm_));
-    EXPECT_TRUE(builder.Errors().isEmpty()) << builder.Errors().join("\n").toStdString();
-    if (panel != nullptr)
-      host_->Add(panel);
-    return panel;
-  }
 
   void Init() { panel_->InitRecoilPanel(deviceFolder_, kFactoryFolder); }
 
@@ -146,10 +125,6 @@ class ShootPanel : public ::testing::Test, public INotifyUI {
 
   QTemporaryDir folder_;
   QString deviceFolder_;
-  CPaintManagerUI pm_;
-  std::unique_ptr<CVerticalLayoutUI> host_;
-  CShootControlUI* panel_ = nullptr;
-  std::vector<QString> seen_;
 };
 
 }  // namespace

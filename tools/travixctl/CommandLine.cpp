@@ -176,40 +176,37 @@ std::optional<QString> ReadDirection(const QString& text, QString* why) {
   return std::nullopt;
 }
 
-// A mode's number (its position in the device's mode list) or its name.
-std::optional<QJsonValue> ReadMode(const QString& text, QString* why) {
-  if (IsWholeNumber(text)) {
-    bool ok = false;
-    const int position = text.toInt(&ok);
-    if (!ok || position < 0) {
-      *why = QStringLiteral("--mode takes a mode's name or its number (from 0), not %1").arg(Quoted(text));
-      return std::nullopt;
-    }
-    return QJsonValue(position);
-  }
-  if (text.trimmed().isEmpty()) {
-    *why = QStringLiteral("--mode takes a mode's name or its number");
-    return std::nullopt;
-  }
-  return QJsonValue(text);
-}
-
-// A profile's number (from 1) or its name.
-std::optional<QJsonValue> ReadProfile(const QString& text, QString* why) {
+// A number (at least `lowest`) or a name; `badNumber` (with the text) and
+// `empty` are the refusals.
+std::optional<QJsonValue> ReadNumberOrName(const QString& text, int lowest, const QString& badNumber,
+                                           const QString& empty, QString* why) {
   if (IsWholeNumber(text)) {
     bool ok = false;
     const int number = text.toInt(&ok);
-    if (!ok || number < 1) {
-      *why = QStringLiteral("profiles are counted from 1, not %1").arg(Quoted(text));
+    if (!ok || number < lowest) {
+      *why = badNumber.arg(Quoted(text));
       return std::nullopt;
     }
     return QJsonValue(number);
   }
   if (text.trimmed().isEmpty()) {
-    *why = QStringLiteral("PROFILE is a profile's number or its name");
+    *why = empty;
     return std::nullopt;
   }
   return QJsonValue(text);
+}
+
+// A mode's number (its position in the device's mode list) or its name.
+std::optional<QJsonValue> ReadMode(const QString& text, QString* why) {
+  return ReadNumberOrName(text, 0,
+                          QStringLiteral("--mode takes a mode's name or its number (from 0), not %1"),
+                          QStringLiteral("--mode takes a mode's name or its number"), why);
+}
+
+// A profile's number (from 1) or its name.
+std::optional<QJsonValue> ReadProfile(const QString& text, QString* why) {
+  return ReadNumberOrName(text, 1, QStringLiteral("profiles are counted from 1, not %1"),
+                          QStringLiteral("PROFILE is a profile's number or its name"), why);
 }
 
 // A stage number as typed, 1-5.
