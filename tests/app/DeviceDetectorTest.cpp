@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "app/DeviceDetector.h"
@@ -103,8 +104,10 @@ TEST_F(Detection, DevicesArriveAndLeaveWithinAPass) {
 
   ASSERT_TRUE(simulator_->Plug("mouse-receiver"));
   ASSERT_TRUE(RunUntil([&] { return Arrived().size() == 4; }, 5000));
-  EXPECT_EQ(Arrived()[2], 7);
-  EXPECT_EQ(Arrived()[3], 6);
+  // The receiver's nodes appear one by one; a pass may fall between them,
+  // so only the slots are certain here, not their order.
+  const std::vector<int> arrived = Arrived();
+  EXPECT_EQ(std::multiset<int>(arrived.begin() + 2, arrived.end()), (std::multiset<int>{6, 7}));
   EXPECT_FALSE(registry_.PartnerAttached(6)) << "the mouse's cable is not attached";
 
   ASSERT_TRUE(simulator_->Unplug("keyboard"));
