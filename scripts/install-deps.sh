@@ -38,6 +38,11 @@ TEST_PACKAGES=(
   openbox            # the key-capture tests run once more under a window manager
   pulseaudio         # a private sound server with null devices for the headset audio library's tests
   pulseaudio-utils   # pactl: those tests read the server's volumes and mutes as a desktop tool shows them
+  clang              # libFuzzer: scripts/fuzz.sh builds the fuzz targets of every parser fed from outside
+  libclang-rt-14-dev # the fuzzer, address and undefined-behaviour runtimes clang links into those targets
+  desktop-file-utils # desktop-file-validate: the installed .desktop and autostart entries are checked
+  appstream          # appstreamcli validate: the installed metainfo file is checked
+  dpkg-dev           # dpkg-shlibdeps: the Debian package's run-time dependencies; dpkg-deb unpacks it in a test
 )
 
 # Running the program on a desktop.

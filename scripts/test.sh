@@ -6,4 +6,5 @@ cd "$(dirname "$0")/.."
 preset="${1:-default}"
 scripts/install-deps.sh test
 scripts/build.sh "$preset"
-ctest --preset "$preset" -j "$(nproc)"
+# The storms (label "storm") take minutes and run apart: scripts/storm.sh.
+ctest --preset "$preset" -j "$(nproc)" -LE storm
