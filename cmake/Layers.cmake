@@ -21,15 +21,16 @@ set(TRAVIX_LAYER_recoil "recoil;macros;keys;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_settings "settings;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_toolkit "toolkit;platform")
 set(TRAVIX_LAYER_devicecore "devicecore;headset;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
+set(TRAVIX_LAYER_control "control;mouse;lighting;keys;profiles;protocol;platform-core")
 set(TRAVIX_LAYER_ui "ui;recoil;headset;settings;toolkit;lighting;macros;mouse;keys;profiles;protocol;platform")
 set(TRAVIX_LAYER_devices "devices;devicecore;recoil;headset;ui;toolkit;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
-set(TRAVIX_LAYER_app "app;settings;devices;devicecore;recoil;headset;ui;toolkit;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
+set(TRAVIX_LAYER_app "app;control;settings;devices;devicecore;recoil;headset;ui;toolkit;hid;lighting;macros;mouse;keys;profiles;protocol;platform")
 set(TRAVIX_LAYER_sim "sim;hid;keys;profiles;protocol;platform-core")
 
 # The logic libraries: no window, so no Qt Widgets, however indirectly.
 set(TRAVIX_LOGIC_LIBRARIES travix_recoil travix_protocol travix_platform_core travix_hid travix_profiles
     travix_keys travix_lighting travix_macros travix_mouse travix_headset travix_devicecore travix_settings
-    travix_sim)
+    travix_sim travix_control)
 
 # Fails the configure step when `target` links Qt Widgets through any of our
 # own libraries.

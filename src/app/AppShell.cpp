@@ -14,6 +14,7 @@
 #include "app/TestUiHook.h"
 #include "platform/DataFolders.h"
 #include "platform/DebugChannel.h"
+#include "platform/DeviceLock.h"
 #include "platform/LocalMessageServer.h"
 #include "platform/TerminationSignals.h"
 #include "platform/WindowMessages.h"
@@ -23,6 +24,9 @@
 using namespace toolkit;
 
 namespace {
+
+// How long a start waits for travixctl to finish with the devices.
+constexpr int kDeviceLockWaitMs = 30000;
 
 constexpr std::array<const char*, 4> kPrivateFonts = {
     "Font/Simplified_Chinese.ttf",
@@ -45,6 +49,10 @@ int RunTravix(int argc, char** argv) {
   platform::MarkUiThread();
   QApplication::setApplicationName("travix");
   QApplication::setQuitOnLastWindowClosed(false);
+  // --hidden (the autostart entry's): start in the notification area with
+  // the window hidden; where the desktop has no notification area the
+  // window shows anyway.
+  const bool startHidden = QCoreApplication::arguments().contains(QStringLiteral("--hidden"));
 
   // Private fonts, released last.
   std::array<FontResource, kPrivateFonts.size()> fonts;
@@ -57,6 +65,9 @@ int RunTravix(int argc, char** argv) {
   platform::LocalMessageServer server;
   switch (server.Start()) {
     case platform::LocalMessageServer::StartResult::OtherInstance:
+      // A start at login finds the program already running: nothing to do.
+      if (startHidden)
+        return 0;
       // Wake the running instance and leave without showing anything.
       if (!platform::LocalMessageServer::SendToRunningInstance(platform::SocketMessage::Registered(
               ShellMessages::kInstanceName, 0, 1)))
@@ -71,6 +82,18 @@ int RunTravix(int argc, char** argv) {
       // no socket, another instance may be in the middle of one.
       platform::DataFolders::RemoveLeftoverTemporaryFiles();
       break;
+  }
+  // The devices are this program's alone while it runs. travixctl holds the
+  // lock for the few seconds a change takes when Travix is not running.
+  platform::DeviceLock deviceLock;
+  if (!deviceLock.LockWithin(kDeviceLockWaitMs)) {
+    if (deviceLock.Error().isEmpty()) {
+      const QString holder = deviceLock.Holder();
+      std::fprintf(stderr, "travix: the devices are in use by %s; start Travix again when it is done\n",
+                   holder.isEmpty() ? "another program" : holder.toLocal8Bit().constData());
+      return 1;
+    }
+    platform::DebugOutput(("device lock unavailable: " + deviceLock.Error()).toStdString());
   }
   server.SetHandler(ShellState::DeliverFromOtherProgram);
   ShellState::SetMessageServer(&server);
@@ -87,6 +110,7 @@ int RunTravix(int argc, char** argv) {
 
   {
     auto window = std::make_unique<CMainWnd>();
+    window->SetStartHidden(startHidden);
     // Created hidden: the window appears once the first device scan is done.
     if (window->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle & ~WS_VISIBLE, 0, 0, 0,
                        CMainWnd::kCreateWidth, CMainWnd::kCreateHeight)) {

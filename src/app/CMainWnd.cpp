@@ -2,12 +2,15 @@
 
 #include "app/CDeviceHook.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QScreen>
+#include <cstring>
+#include <utility>
 
 #include "app/CMainPage.h"
 #include "app/DeviceDetector.h"
@@ -40,6 +43,7 @@
 #include "platform/SleepMonitor.h"
 #include "platform/SocketMessage.h"
 #include "platform/WindowMessages.h"
+#include "settings/AutostartEntry.h"
 #include "toolkit/COptionUI.h"
 #include "toolkit/CContainerUI.h"
 #include "toolkit/CControlUI.h"
@@ -158,8 +162,12 @@ void CMainWnd::InitWindow() {
   SetIcon(kIconResource);
   if (CTrayIcon::IsSystemTrayAvailable()) {
     desktopTrayMenu_ = CMenuWnd::BuildMenu(kTrayMenu, GetHWND());
-    if (desktopTrayMenu_)
-      tray_.SetContextMenu(desktopTrayMenu_->Menu());
+    if (desktopTrayMenu_) {
+      QMenu* menu = desktopTrayMenu_->Menu();
+      PrepareTrayMenu(menu);
+      QObject::connect(menu, &QMenu::aboutToShow, this, [this, menu] { PrepareTrayMenu(menu); });
+      tray_.SetContextMenu(menu);
+    }
   }
   tray_.CreateTrayIcon(GetHWND(), kIconResource, kTitle, 0);
   WatchScreens();
@@ -516,6 +524,16 @@ void CMainWnd::OnInstanceMessage() {
     return;
   }
   showWaitedMs_ = 0;
+  if (std::exchange(startHidden_, false)) {
+    if (CTrayIcon::IsSystemTrayAvailable() && tray_.IsCreated()) {
+      firstScanDone_ = true;
+      UpdateNoDeviceLink();
+      SetDevicesTrayHidden(true);
+      DebugOutput("instance message: started hidden, the window stays in the tray");
+      return;
+    }
+    DebugOutput("started hidden, but there is no system tray: showing the window");
+  }
   firstScanDone_ = true;
   UpdateNoDeviceLink();
   SetDevicesTrayHidden(false);
@@ -544,8 +562,45 @@ void CMainWnd::OnTrayIcon(LPARAM mouseMessage) {
   }
 }
 
+void CMainWnd::PrepareTrayMenu(QMenu* menu) const {
+  if (menu == nullptr)
+    return;
+  // The menu is built once; the language may have changed since.
+  static constexpr std::pair<const char*, const char*> kTexts[] = {
+      {"autostart", "menu_autostart"},
+      {"exit", "menu_exit"},
+  };
+  for (QAction* action : menu->actions()) {
+    for (const auto& [name, textId] : kTexts)
+      if (action->objectName() == QLatin1String(name))
+        action->setText(CResourceManager::GetInstance()->GetText(QLatin1String(textId)));
+    if (action->objectName() == QLatin1String("autostart")) {
+      action->setCheckable(true);
+      action->setChecked(AutostartEntry().IsEnabled());
+    }
+  }
+}
+
+void CMainWnd::ToggleAutostart() {
+  const AutostartEntry entry;
+  const bool on = !entry.IsEnabled();
+  const int error = on ? entry.Enable(QCoreApplication::applicationFilePath()) : entry.Disable();
+  if (error != 0) {
+    DebugPrint("autostart entry %s could not be %s: %s", entry.Path().toUtf8().constData(),
+               on ? "written" : "removed", std::strerror(error));
+    // Said once per run, like every setting that could not be saved.
+    TellSaveFailure();
+  } else {
+    DebugPrint("autostart entry %s: %s", on ? "written" : "removed", entry.Path().toUtf8().constData());
+  }
+  if (desktopTrayMenu_)
+    PrepareTrayMenu(desktopTrayMenu_->Menu());
+}
+
 void CMainWnd::OnMenuCommand(const MenuCmd& command) {
-  if (command.szName == "exit") {
+  if (command.szName == "autostart") {
+    ToggleAutostart();
+  } else if (command.szName == "exit") {
     ReachMessage("0x0479 exit", 0, 0, RouteOwner::MainWindow);
     CloseSecondaryWindows();
     Close(IDOK);

@@ -22,6 +22,8 @@
 #include "toolkit/CTrayIcon.h"
 #include "toolkit/WindowImplBase.h"
 
+class QMenu;
+
 class CDeviceHook;
 class CMainPage;
 class CVarnisUSBDevice;
@@ -132,6 +134,13 @@ class CMainWnd : public toolkit::WindowImplBase,
   // (5 s; tests shorten it).
   void SetGameLightDelay(int ms) { gameLightDelayMs_ = ms; }
   bool IsInitialised() const { return initialised_; }
+  // The first device scan leaves the window hidden, in the notification
+  // area (--hidden); without a notification area the window shows anyway.
+  void SetStartHidden(bool hidden) { startHidden_ = hidden; }
+  // Brings a tray menu built from kTrayMenu up to date before it shows:
+  // its texts in the current language, the start-at-login item checked
+  // while the autostart entry is on.
+  void PrepareTrayMenu(QMenu* menu) const;
   toolkit::CTrayIcon& Tray() { return tray_; }
 
   // The device of the selected, visible selector; null when there is none.
@@ -198,6 +207,9 @@ class CMainWnd : public toolkit::WindowImplBase,
   void OnInstanceMessage();
   void OnTrayIcon(toolkit::LPARAM mouseMessage);
   void OnMenuCommand(const toolkit::MenuCmd& command);
+  // Writes or removes the autostart entry (the tray menu's start-at-login
+  // item), from the entry's own state.
+  void ToggleAutostart();
   void OnWindowDestroyed();
   void OnDeviceArrived(size_t slot);
   void OnDeviceRemoved(size_t slot);
@@ -259,6 +271,7 @@ class CMainWnd : public toolkit::WindowImplBase,
   RouteHandler observer_;
   bool initialised_ = false;
   bool firstScanDone_ = false;
+  bool startHidden_ = false;
   // Showing the window waits for the connections on their way.
   static constexpr int kShowWaitStepMs = 10;
   static constexpr int kShowWaitLimitMs = 1000;

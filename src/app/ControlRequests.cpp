@@ -15,9 +15,13 @@
 #include "app/LightingCommands.h"
 #include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
+#include "control/DpiRequest.h"
+#include "control/KeyRequest.h"
+#include "control/LightRequest.h"
 #include "devices/CMpDevicePowerUI.h"
 #include "devices/CVarnisMouseDevice.h"
 #include "devices/CVarnisUSBDevice.h"
+#include "devicecore/KeyedDeviceCore.h"
 #include "mouse/DpiSteps.h"
 #include "lighting/LightInfoWords.h"
 #include "lighting/LightingBytes.h"
@@ -27,6 +31,7 @@
 #include "profiles/ProfileList.h"
 #include "toolkit/CResourceManager.h"
 #include "ui/CDeviceProfileUI.h"
+#include "ui/CKeySetControlUI.h"
 
 namespace {
 
@@ -43,28 +48,16 @@ constexpr std::array<KindName, 4> kKinds = {{{"keyboard", DevicePageSet::Keyboar
 // answering (the worker bounds each exchange; this only guards the reply).
 constexpr int kWriteAnswerMs = 10000;
 
-// A whole number of a request member, or nothing (a fraction or text is not
-// one).
-std::optional<int64_t> Whole(const QJsonValue& value) {
-  if (!value.isDouble())
-    return std::nullopt;
-  const double number = value.toDouble();
-  if (number != static_cast<double>(static_cast<int64_t>(number)) || number < -9.0e15 ||
-      number > 9.0e15)
-    return std::nullopt;
-  return static_cast<int64_t>(number);
-}
-
-QString Hex(uint8_t r, uint8_t g, uint8_t b) {
-  return QStringLiteral("%1%2%3")
-      .arg(r, 2, 16, QLatin1Char('0'))
-      .arg(g, 2, 16, QLatin1Char('0'))
-      .arg(b, 2, 16, QLatin1Char('0'))
-      .toUpper();
-}
+using control::Whole;
 
 QString ModeText(const std::string& id) {
   return toolkit::CResourceManager::GetInstance()->GetText(QString::fromStdString(id));
+}
+
+control::LightTarget TargetOf(CVarnisUSBDevice* device, const QString& word) {
+  return {word, device->ModeNames(),
+          device->GetKindType() != DeviceTypes::MousePad && device->GetKindType() != DeviceTypes::Headset,
+          ModeText};
 }
 
 // The pages of a kind whose device is there: open by cable, or behind its
@@ -141,7 +134,7 @@ void ControlRequests::Handle(const QJsonObject& request, const Reply& reply) {
     return;
   }
   using Command = void (ControlRequests::*)(const QJsonObject&, const Result&, const Fail&);
-  static const std::array<std::pair<const char*, Command>, 11> kCommands = {{
+  static const std::array<std::pair<const char*, Command>, 12> kCommands = {{
       {"list", &ControlRequests::List},
       {"light", &ControlRequests::Light},
       {"light-same-mode", &ControlRequests::SameMode},
@@ -153,6 +146,7 @@ void ControlRequests::Handle(const QJsonObject& request, const Reply& reply) {
       {"profile-import", &ControlRequests::ProfileImport},
       {"profile-reset", &ControlRequests::ProfileReset},
       {"dpi", &ControlRequests::Dpi},
+      {"key", &ControlRequests::Key},
   }};
   for (const auto& [name, handler] : kCommands)
     if (command == QLatin1String(name)) {
@@ -228,29 +222,6 @@ void ControlRequests::List(const QJsonObject& /*args*/, const Result& done, cons
   done(QJsonObject{{QLatin1String("devices"), devices}});
 }
 
-QJsonObject ControlRequests::LightState(CVarnisUSBDevice* device, const QJsonObject& args) const {
-  const LightInfo info = FromLightWords(device->GetLightWords());
-  const std::vector<std::string> names = device->ModeNames();
-  const bool directional = device->GetKindType() != DeviceTypes::MousePad &&
-                           device->GetKindType() != DeviceTypes::Headset;
-  QJsonObject state{{QLatin1String("device"), args.value(QLatin1String("device"))},
-                    {QLatin1String("index"), args.contains(QLatin1String("index"))
-                                                 ? args.value(QLatin1String("index"))
-                                                 : QJsonValue(1)},
-                    {QLatin1String("mode"), info.SelectItem},
-                    {QLatin1String("brightness"), info.Light},
-                    {QLatin1String("speed"), info.Speed},
-                    {QLatin1String("colour"), Hex(info.Red, info.Green, info.Blue)},
-                    {QLatin1String("multicolour"), info.MultiColor != 0}};
-  state.insert(QLatin1String("modeName"), info.SelectItem < names.size()
-                                              ? QJsonValue(ModeText(names[info.SelectItem]))
-                                              : QJsonValue());
-  state.insert(QLatin1String("direction"),
-               directional ? QJsonValue(info.Fx != 0 ? QStringLiteral("first") : QStringLiteral("second"))
-                           : QJsonValue());
-  return state;
-}
-
 void ControlRequests::Light(const QJsonObject& args, const Result& done, const Fail& fail) {
   Failure failure;
   CVarnisUSBDevice* device = Find(args, failure);
@@ -261,86 +232,21 @@ void ControlRequests::Light(const QJsonObject& args, const Result& done, const F
   const QString word = args.value(QLatin1String("device")).toString();
   LightInfo info = FromLightWords(device->GetLightWords());
   bool changed = false;
-
-  if (args.contains(QLatin1String("mode"))) {
-    const QJsonValue mode = args.value(QLatin1String("mode"));
-    const std::vector<std::string> names = device->ModeNames();
-    int position = -1;
-    if (const auto number = Whole(mode)) {
-      if (*number < 0 || *number >= device->ModeCount()) {
-        fail({QStringLiteral("out-of-range"),
-              QStringLiteral("the %1 has modes 0 to %2").arg(word).arg(device->ModeCount() - 1)});
-        return;
-      }
-      position = static_cast<int>(*number);
-    } else if (mode.isString()) {
-      const QString wanted = mode.toString().trimmed();
-      for (size_t i = 0; i < names.size() && position < 0; ++i)
-        if (wanted.compare(ModeText(names[i]), Qt::CaseInsensitive) == 0 ||
-            wanted.compare(QString::fromStdString(names[i]), Qt::CaseInsensitive) == 0)
-          position = static_cast<int>(i);
-      if (position < 0) {
-        fail({QStringLiteral("out-of-range"),
-              QStringLiteral("the %1 has no mode named \"%2\"").arg(word, wanted)});
-        return;
-      }
-    } else {
-      fail({QStringLiteral("bad-request"), QStringLiteral("\"mode\" is a number or a name")});
-      return;
-    }
-    info.SelectItem = static_cast<uint8_t>(position);
-    changed = true;
-  }
-  for (const auto& [key, field] : {std::pair{"brightness", &info.Light}, std::pair{"speed", &info.Speed}}) {
-    if (!args.contains(QLatin1String(key)))
-      continue;
-    const auto level = Whole(args.value(QLatin1String(key)));
-    if (!level || *level < 0 || *level > lighting::kMaxLevel) {
-      fail({QStringLiteral("out-of-range"),
-            QStringLiteral("%1 is 0 to %2").arg(QLatin1String(key)).arg(lighting::kMaxLevel)});
-      return;
-    }
-    *field = static_cast<uint8_t>(*level);
-    changed = true;
-  }
-  if (args.contains(QLatin1String("colour"))) {
-    const QString text = args.value(QLatin1String("colour")).toString();
-    bool ok = text.size() == 6;
-    const uint32_t rgb = ok ? text.toUInt(&ok, 16) : 0;
-    if (!ok) {
-      fail({QStringLiteral("bad-request"), QStringLiteral("a colour is six hexadecimal digits, RRGGBB")});
-      return;
-    }
-    info.Red = static_cast<uint8_t>(rgb >> 16);
-    info.Green = static_cast<uint8_t>(rgb >> 8);
-    info.Blue = static_cast<uint8_t>(rgb);
-    info.MultiColor = 0;
-    changed = true;
-  }
-  if (args.contains(QLatin1String("direction"))) {
-    const QString direction = args.value(QLatin1String("direction")).toString();
-    if (device->GetKindType() == DeviceTypes::MousePad || device->GetKindType() == DeviceTypes::Headset) {
-      fail({QStringLiteral("bad-request"), QStringLiteral("the %1's effects take no direction").arg(word)});
-      return;
-    }
-    if (direction != QLatin1String("first") && direction != QLatin1String("second")) {
-      fail({QStringLiteral("bad-request"), QStringLiteral("the direction is \"first\" or \"second\"")});
-      return;
-    }
-    info.Fx = direction == QLatin1String("first") ? 1 : 0;
-    changed = true;
+  if (auto refused = control::ApplyLightArguments(args, TargetOf(device, word), info, changed)) {
+    fail(*refused);
+    return;
   }
   if (!changed) {
-    done(LightState(device, args));
+    done(control::LightState(info, TargetOf(device, word), args));
     return;
   }
   // The same sequence as the panel: the page and its profile first, then
   // the device.
   QPointer<CVarnisUSBDevice> page(device);
   auto finish = std::make_shared<std::function<void(int)>>(
-      [this, page, args, done, fail, word](int written) {
+      [page, args, done, fail, word](int written) {
         if (written == 1 && page != nullptr) {
-          QJsonObject state = LightState(page, args);
+          QJsonObject state = control::LightState(FromLightWords(page->GetLightWords()), TargetOf(page, word), args);
           state.insert(QLatin1String("written"), true);
           done(state);
           return;
@@ -548,30 +454,9 @@ void ControlRequests::ProfileReset(const QJsonObject& args, const Result& done, 
 
 namespace {
 
-// The stages as the mouse keeps them (numbered from 1).
 QJsonObject DpiState(CVarnisMouseDevice& mouse, const QJsonObject& args) {
-  MouseCore& core = mouse.Mouse();
-  const mouse::SensorParameters sensor = core.Sensor();
-  QJsonArray stages;
-  for (int n = 0; n < mouse::kStages; ++n) {
-    const DpiStage& stage = core.Stage(n);
-    stages.append(QJsonObject{{QLatin1String("stage"), n + 1},
-                              {QLatin1String("dpi"), mouse::StepsToDpi(sensor, stage.StageDPIX)},
-                              {QLatin1String("enabled"), stage.StageActive != 0}});
-  }
-  return QJsonObject{{QLatin1String("device"), QStringLiteral("mouse")},
-                     {QLatin1String("index"), args.contains(QLatin1String("index"))
-                                                  ? args.value(QLatin1String("index"))
-                                                  : QJsonValue(1)},
-                     {QLatin1String("activeStage"), core.ActiveStage() + 1},
-                     {QLatin1String("reportRate"), core.ReportRate()},
-                     {QLatin1String("stages"), stages}};
-}
-
-// A stage number of a request (1..5) as an index, or -1.
-int StageIndex(const QJsonValue& value) {
-  const auto number = Whole(value);
-  return number && *number >= 1 && *number <= mouse::kStages ? static_cast<int>(*number - 1) : -1;
+  const MouseCore& core = mouse.Mouse();
+  return control::DpiState(core.Sensor(), core.Stages(), core.ActiveStage(), core.ReportRate(), args);
 }
 
 }  // namespace
@@ -593,54 +478,15 @@ void ControlRequests::Dpi(const QJsonObject& args, const Result& done, const Fai
     fail({QStringLiteral("not-answering"), QStringLiteral("the mouse's sensor has not been read yet")});
     return;
   }
-  auto outOfRange = [&](const QString& text) { fail({QStringLiteral("out-of-range"), text}); };
-
-  // Everything is checked before anything changes.
-  struct Setting {
-    int stage;
-    int steps;
-  };
-  std::vector<Setting> settings;
-  for (const QJsonValue& entry : args.value(QLatin1String("set")).toArray()) {
-    const QJsonObject set = entry.toObject();
-    const int stage = StageIndex(set.value(QLatin1String("stage")));
-    const auto dpi = Whole(set.value(QLatin1String("dpi")));
-    if (stage < 0)
-      return outOfRange(QStringLiteral("stages are 1 to %1").arg(mouse::kStages));
-    const int lowest = mouse::StepsToDpi(sensor, 0);
-    const int highest = mouse::MaxDpi(sensor);
-    if (!dpi || *dpi < lowest || *dpi > highest)
-      return outOfRange(QStringLiteral("the mouse takes %1 to %2 DPI").arg(lowest).arg(highest));
-    settings.push_back({stage, mouse::DpiToSteps(sensor, QString::number(*dpi))});
-  }
-  std::array<bool, mouse::kStages> enabled{};
+  control::DpiMouse state{sensor, {}, mouse->Mouse().ActiveStage(), MouseCore::kReportRates};
   for (int n = 0; n < mouse::kStages; ++n)
-    enabled[static_cast<size_t>(n)] = mouse->Mouse().Stage(n).StageActive != 0;
-  std::vector<std::pair<int, bool>> switches;
-  for (const auto& [key, on] : {std::pair{"enable", true}, std::pair{"disable", false}})
-    for (const QJsonValue& entry : args.value(QLatin1String(key)).toArray()) {
-      const int stage = StageIndex(entry);
-      if (stage < 0)
-        return outOfRange(QStringLiteral("stages are 1 to %1").arg(mouse::kStages));
-      switches.emplace_back(stage, on);
-      enabled[static_cast<size_t>(stage)] = on;
-    }
-  int active = mouse->Mouse().ActiveStage();
-  if (args.contains(QLatin1String("stage"))) {
-    active = StageIndex(args.value(QLatin1String("stage")));
-    if (active < 0)
-      return outOfRange(QStringLiteral("stages are 1 to %1").arg(mouse::kStages));
+    state.enabled[static_cast<size_t>(n)] = mouse->Mouse().Stage(n).StageActive != 0;
+  control::DpiPlan plan;
+  if (auto refused = control::ParseDpiArguments(args, state, plan)) {
+    fail(*refused);
+    return;
   }
-  if (!enabled[static_cast<size_t>(active)])
-    return outOfRange(QStringLiteral("the active stage (%1) stays on").arg(active + 1));
-  int reportRate = -1;
-  if (args.contains(QLatin1String("reportRate"))) {
-    const auto rate = Whole(args.value(QLatin1String("reportRate")));
-    if (!rate || *rate < 0 || *rate >= MouseCore::kReportRates)
-      return outOfRange(QStringLiteral("the report rate is 0 to %1").arg(MouseCore::kReportRates - 1));
-    reportRate = static_cast<int>(*rate);
-  }
-  if (settings.empty() && switches.empty() && !args.contains(QLatin1String("stage")) && reportRate < 0) {
+  if (plan.Empty()) {
     done(DpiState(*mouse, args));
     return;
   }
@@ -648,17 +494,13 @@ void ControlRequests::Dpi(const QJsonObject& args, const Result& done, const Fai
   // The controls' own sequence, change by change; the last one's write
   // answers the request (the writes go out in order).
   std::vector<std::function<void(CVarnisUSBDevice::Done)>> steps;
-  for (const Setting& setting : settings)
-    steps.push_back([mouse, setting](CVarnisUSBDevice::Done written) {
-      mouse->SetStageDpi(setting.stage, setting.steps);
-      mouse->OnStageEditLeft(setting.stage, std::move(written));
+  for (const auto& [stage, steps_] : plan.settings)
+    steps.push_back([mouse, stage = stage, value = steps_](CVarnisUSBDevice::Done written) {
+      mouse->SetStageDpi(stage, value);
+      mouse->OnStageEditLeft(stage, std::move(written));
     });
-  // Switches on first, so that switching another off never meets the
-  // "last stage on" lock on the way.
-  std::stable_sort(switches.begin(), switches.end(),
-                   [](const auto& a, const auto& b) { return a.second && !b.second; });
-  if (args.contains(QLatin1String("stage")))
-    steps.push_back([mouse, active](CVarnisUSBDevice::Done written) {
+  if (plan.stage)
+    steps.push_back([mouse, active = *plan.stage](CVarnisUSBDevice::Done written) {
       if (!mouse->Mouse().Stage(active).StageActive) {
         mouse->SetStageEnabled(active, true);
         mouse->OnStageEnableChanged(active);
@@ -666,13 +508,13 @@ void ControlRequests::Dpi(const QJsonObject& args, const Result& done, const Fai
       mouse->SelectStage(active);
       mouse->OnStageSelected(active, std::move(written));
     });
-  for (const auto& [stage, on] : switches)
+  for (const auto& [stage, on] : plan.switches)
     steps.push_back([mouse, stage = stage, on = on](CVarnisUSBDevice::Done written) {
       mouse->SetStageEnabled(stage, on);
       mouse->OnStageEnableChanged(stage, std::move(written));
     });
-  if (reportRate >= 0)
-    steps.push_back([mouse, reportRate](CVarnisUSBDevice::Done written) {
+  if (plan.reportRate >= 0)
+    steps.push_back([mouse, reportRate = plan.reportRate](CVarnisUSBDevice::Done written) {
       mouse->OnReportRateChosen(reportRate, std::move(written));
     });
 
@@ -692,4 +534,72 @@ void ControlRequests::Dpi(const QJsonObject& args, const Result& done, const Fai
   for (size_t i = 0; i < steps.size(); ++i)
     steps[i](i + 1 == steps.size() ? CVarnisUSBDevice::Done([finish](int written) { (*finish)(written); })
                                    : CVarnisUSBDevice::Done());
+}
+
+// --- Keys --------------------------------------------------------------------------
+
+namespace {
+
+// The macros a key of the device may name.
+int MacroCountOf(CVarnisUSBDevice& device) {
+  const auto* keyed = dynamic_cast<const KeyedDeviceCore*>(&device.Core());
+  return keyed != nullptr ? static_cast<int>(keyed->MacroNames().size()) : 0;
+}
+
+}  // namespace
+
+void ControlRequests::Key(const QJsonObject& args, const Result& done, const Fail& fail) {
+  Failure failure;
+  CVarnisUSBDevice* device = Find(args, failure);
+  if (device == nullptr) {
+    fail(failure);
+    return;
+  }
+  CKeySetControlUI* panel = device->KeyPanel();
+  const bool mouse = device->GetKindType() == DeviceTypes::Mouse;
+  if (panel == nullptr || (!mouse && device->GetKindType() != DeviceTypes::Keyboard)) {
+    fail({QStringLiteral("bad-request"), QStringLiteral("only the keyboard and the mouse have keys")});
+    return;
+  }
+  // Edits applied on the panel but not saved would be sent with this key.
+  if (panel->IsModified()) {
+    fail({QStringLiteral("busy"),
+          QStringLiteral("the %1's key panel has changes that are not saved; save or cancel them first")
+              .arg(args.value(QLatin1String("device")).toString())});
+    return;
+  }
+  const control::KeyTarget target{args.value(QLatin1String("device")).toString(),
+                                  mouse ? keys::PanelDevice::Mouse : keys::PanelDevice::Keyboard,
+                                  device->CurrentKeyList(), MacroCountOf(*device), ModeText};
+  control::KeyChange change;
+  if (auto refused = control::ParseKeyArguments(args, target, change)) {
+    fail(*refused);
+    return;
+  }
+  // The panel's save: the key in the page's list and profile, the macros
+  // the keys use and the key tables to the device, the profile file.
+  std::vector<KeyListEntry> list = target.keyList;
+  list[static_cast<size_t>(change.position)] = change.entry;
+  device->ReplaceKeyList(list);
+  device->DownloadMacros(device->GetUsedMacros());
+  QPointer<CVarnisUSBDevice> page(device);
+  auto finish = std::make_shared<std::function<void(int)>>([target, change, args, done, fail](int written) {
+    if (written == 1) {
+      QJsonObject state = control::KeyState(target, change, args);
+      state.insert(QLatin1String("written"), true);
+      done(state);
+      return;
+    }
+    fail({QStringLiteral("not-answering"),
+          QStringLiteral("the %1 did not take the key; its profile keeps it for the next time it answers")
+              .arg(target.word)});
+  });
+  QTimer::singleShot(kWriteAnswerMs, [finish] { (*finish)(0); });
+  if (device->DownloadKeys(0, [finish](int written) { (*finish)(written); }) == 0)
+    (*finish)(0);
+  device->SaveProfile();
+  device->MarkSavedKeyButtons();
+  // The panel shows the key it holds as it now is.
+  if (device->GetSelectedKey() == change.position && page != nullptr)
+    panel->LoadKey(change.entry, device->IsFnLayer());
 }

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/FeatureHost.h"
+#include "control/RequestValues.h"
 
 class CDeviceProfileUI;
 class CVarnisUSBDevice;
@@ -26,8 +27,9 @@ class LocalMessageServer;
 //
 // Commands: "list", "light", "light-same-mode", "game-event",
 // "profile-list", "profile-select", "profile-show", "profile-export",
-// "profile-import", "profile-reset", "dpi". CODE: "bad-request", "unknown-device",
-// "out-of-range", "not-answering", "busy". A reply goes to the requesting
+// "profile-import", "profile-reset", "dpi", "key". CODE: "bad-request",
+// "unknown-device", "out-of-range", "not-answering", "busy" ("needs-program"
+// is travixctl's own, when it works without the program). A reply goes to the requesting
 // client only; a device write is answered once the device took it (or did
 // not: "not-answering", the profile keeping the new value).
 class ControlRequests {
@@ -52,10 +54,7 @@ class ControlRequests {
   void SetBusyCheck(BusyCheck check) { busy_ = std::move(check); }
 
  private:
-  struct Failure {
-    QString code;
-    QString text;
-  };
+  using Failure = control::Failure;
   using Result = std::function<void(const QJsonObject& result)>;
   using Fail = std::function<void(const Failure& failure)>;
 
@@ -66,6 +65,7 @@ class ControlRequests {
   void ProfileList(const QJsonObject& args, const Result& done, const Fail& fail);
   void ProfileSelect(const QJsonObject& args, const Result& done, const Fail& fail);
   void Dpi(const QJsonObject& args, const Result& done, const Fail& fail);
+  void Key(const QJsonObject& args, const Result& done, const Fail& fail);
   void ProfileShow(const QJsonObject& args, const Result& done, const Fail& fail);
   void ProfileExport(const QJsonObject& args, const Result& done, const Fail& fail);
   void ProfileImport(const QJsonObject& args, const Result& done, const Fail& fail);
@@ -83,7 +83,6 @@ class ControlRequests {
   CDeviceProfileUI* ProfilesOf(const QJsonObject& args, CVarnisUSBDevice*& device,
                                const Fail& fail) const;
   static QString AbsoluteFile(const QJsonObject& args, const Fail& fail);
-  QJsonObject LightState(CVarnisUSBDevice* device, const QJsonObject& args) const;
 
   FeatureHost& window_;
   LightingCommands& lighting_;

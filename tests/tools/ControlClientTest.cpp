@@ -7,11 +7,15 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QCoreApplication>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "platform/DeviceLock.h"
 #include "platform/LocalMessageServer.h"
 #include "platform/SocketMessage.h"
 #include "travixctl/ControlClient.h"
@@ -288,23 +292,64 @@ TEST_F(FakeTravix, TravixQuittingBeforeItAnswersIsNotRunning) {
   EXPECT_LT(timer.elapsed(), 3000);
 }
 
-TEST_F(FakeTravix, NoProgramMeansExitStatusNine) {
-  const QString path = LocalMessageServer::SocketPath();
-  const Outcome outcome = Travixctl({"list"});
-  EXPECT_EQ(outcome.status, 9);
-  EXPECT_EQ(outcome.err, QStringLiteral("travixctl: Travix is not running (no socket at %1)\n").arg(path));
-  // A socket file that a crashed program left behind: nobody listens there.
+TEST_F(FakeTravix, WithoutTheProgramTravixctlWorksOnTheDevicesItself) {
+  // No HID nodes at all here: nothing is attached.
+  QTemporaryDir machine;
+  ASSERT_TRUE(machine.isValid());
+  qputenv("TRAVIX_SYSFS_ROOT", (machine.path() + "/sys").toUtf8());
+  qputenv("TRAVIX_DEV_ROOT", (machine.path() + "/dev").toUtf8());
+  const Outcome list = Travixctl({"list"});
+  EXPECT_EQ(list.status, 0) << list.err.toStdString();
+  EXPECT_EQ(list.out, "no devices attached\n");
+  const Outcome light = Travixctl({"light", "keyboard", "--mode", "2"});
+  EXPECT_EQ(light.status, 4);
+  EXPECT_EQ(light.err, "travixctl: no keyboard is attached\n");
+  // Lighting the program draws itself is refused as such, device or not.
+  const Outcome game = Travixctl({"game-event", "Game_Kill", "1", "255"});
+  EXPECT_EQ(game.status, 8);
+  EXPECT_TRUE(game.err.contains("needs Travix running")) << game.err.toStdString();
+
+  // A socket file that a crashed program left behind: nobody listens there,
+  // and travixctl goes on alone at once.
   {
     LocalMessageServer crashed;
     ASSERT_EQ(crashed.Start(), LocalMessageServer::StartResult::Listening);
   }
-  QFile stale(path);
+  QFile stale(LocalMessageServer::SocketPath());
   ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
   stale.close();
   QElapsedTimer timer;
   timer.start();
-  EXPECT_EQ(Travixctl({"list"}).status, 9);
+  EXPECT_EQ(Travixctl({"list"}).status, 0);
   EXPECT_LT(timer.elapsed(), 3000);
+  qunsetenv("TRAVIX_SYSFS_ROOT");
+  qunsetenv("TRAVIX_DEV_ROOT");
+}
+
+TEST_F(FakeTravix, DevicesLockedByAnotherProgramWithoutTravixAnsweringIsBusy) {
+  // Another travixctl at work, or a Travix still starting: the lock is
+  // held and nobody answers on the socket. travixctl tries until its time
+  // is up, then names the holder.
+  platform::DeviceLock other;
+  ASSERT_TRUE(other.TryLock());
+  QElapsedTimer timer;
+  timer.start();
+  const Outcome outcome = Travixctl({"--timeout", "0.3", "list"});
+  EXPECT_EQ(outcome.status, 7);
+  EXPECT_TRUE(outcome.err.startsWith("travixctl: the devices are in use by ")) << outcome.err.toStdString();
+  EXPECT_TRUE(outcome.err.contains(QStringLiteral("(pid %1)").arg(QCoreApplication::applicationPid())))
+      << outcome.err.toStdString();
+  EXPECT_GE(timer.elapsed(), 250);
+  // The lock given back within the time: travixctl takes it and goes on.
+  std::thread otherEnds([&other] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    other.Unlock();
+  });
+  qputenv("TRAVIX_SYSFS_ROOT", "/nonexistent-travix-test/sys");
+  const Outcome after = Travixctl({"--timeout", "3", "list"});
+  otherEnds.join();
+  qunsetenv("TRAVIX_SYSFS_ROOT");
+  EXPECT_EQ(after.status, 0) << after.err.toStdString();
 }
 
 TEST_F(FakeTravix, RefusedArgumentsNeverReachTheProgram) {

@@ -65,10 +65,12 @@ TEST_F(TravixctlProcess, HelpRefusalAndNoProgramGiveTheirStatuses) {
   EXPECT_TRUE(refused.out.isEmpty());
   EXPECT_TRUE(refused.err.startsWith("travixctl: --direction takes first or second")) << refused.err.toStdString();
 
-  const Finished alone = RunTravixctl({"list"});
-  EXPECT_EQ(alone.status, 9);
-  EXPECT_EQ(alone.err, QStringLiteral("travixctl: Travix is not running (no socket at %1/travix.sock)\n")
-                           .arg(runtime_.path()));
+  // No Travix and no devices: travixctl looks for itself and finds none.
+  qputenv("TRAVIX_SYSFS_ROOT", (runtime_.path() + "/sys").toUtf8());
+  const Finished alone = RunTravixctl({"light", "pad"});
+  qunsetenv("TRAVIX_SYSFS_ROOT");
+  EXPECT_EQ(alone.status, 4);
+  EXPECT_EQ(alone.err, "travixctl: no pad is attached\n");
 }
 
 TEST_F(TravixctlProcess, AsksTheRunningProgramAndPrintsItsAnswer) {
@@ -128,7 +130,10 @@ TEST(TravixctlCompletion, OffersWhatFitsWhereTheCursorIs) {
   };
   const QStringList devices{"keyboard", "mouse", "pad", "headset"};
   const Case cases[] = {
-      {"travixctl ", {"list", "light", "dpi", "game-event", "profile"}},
+      {"travixctl ", {"list", "light", "dpi", "key", "game-event", "profile"}},
+      {"travixctl key ", {"keyboard", "mouse"}},
+      {"travixctl key mouse 4 ", {"default", "key:", "media:", "mouse:"}},
+      {"travixctl key keyboard A media:Play -", {"--fn", "--help", "--json", "--timeout"}},
       {"travixctl d", {"dpi"}},
       {"travixctl --json l", {"list", "light"}},
       {"travixctl --timeout 2 p", {"profile"}},

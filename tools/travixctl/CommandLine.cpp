@@ -34,7 +34,10 @@ const char* const kDeviceHelp =
     "the first one without.";
 
 const char* const kOverview =
-    "Asks the running Travix to do things, over its local socket.\n"
+    "Asks the running Travix to do things, over its local socket. When Travix is\n"
+    "not running, travixctl does them on the devices itself (lighting that Travix\n"
+    "draws, such as the headset's and the keyboard's music and screen modes,\n"
+    "needs Travix).\n"
     "\n"
     "Commands:\n"
     "  list                           the attached devices\n"
@@ -42,6 +45,8 @@ const char* const kOverview =
     "  light same-mode --from DEVICE  gives the other devices the lighting mode\n"
     "                                 of DEVICE\n"
     "  dpi mouse [OPTIONS]            shows or sets the DPI stages of a mouse\n"
+    "  key DEVICE KEY FUNCTION        gives a key of the keyboard or a button of\n"
+    "                                 the mouse another function\n"
     "  game-event NAME WPARAM LPARAM  sends a game lighting event\n"
     "  profile list DEVICE            the profiles of a device\n"
     "  profile select DEVICE PROFILE  makes a profile the active one\n"
@@ -492,6 +497,53 @@ Invocation ParseDpi(const QStringList& arguments, const CommonOptions& common) {
   return command.Request("dpi", *args);
 }
 
+Invocation ParseKey(const QStringList& arguments, const CommonOptions& common) {
+  CommandParser command(common, "key",
+                        "Gives a key of the keyboard or a button of the mouse another function, as\n"
+                        "the key assignment panel's save does.\n"
+                        "\n"
+                        "KEY is the keyboard's printed key name (A, F1, Esc, ...; key_N for the\n"
+                        "picture's position N), or the mouse's button name (Left, Forward, ...) or\n"
+                        "number from 1.\n"
+                        "FUNCTION is one of:\n"
+                        "  default           the key's factory function\n"
+                        "  key:NAME          a keyboard key (key:F5); on the mouse with one\n"
+                        "                    modifier: key:ctrl+C (ctrl, shift, alt, win)\n"
+                        "  media:NAME        a media or web function (media:Play, media:Mute)\n"
+                        "  mouse:NAME        a mouse button (mouse:Left, mouse:Back)");
+  QCommandLineParser& parser = command.parser();
+  parser.addPositionalArgument("DEVICE", "keyboard or mouse; with :N the N-th one of the kind (from 1).");
+  parser.addPositionalArgument("KEY", "The key or button.");
+  parser.addPositionalArgument("FUNCTION", "Its new function.");
+  const QCommandLineOption fn("fn", "The keyboard's Fn layer instead of the normal one.");
+  parser.addOption(fn);
+
+  auto words = command.Words(arguments, 3, QStringLiteral("key needs a DEVICE, a KEY and a FUNCTION"));
+  if (auto* decided = std::get_if<Invocation>(&words))
+    return *decided;
+  const QStringList given = std::get<QStringList>(words);
+  QString why;
+  auto args = ReadDevice(given.at(0), "device", &why);
+  if (!args)
+    return Refused(why, command.helpCommand());
+  const QString device = args->value("device").toString();
+  if (device != QLatin1String("keyboard") && device != QLatin1String("mouse"))
+    return Refused(QStringLiteral("only the keyboard and the mouse have keys"), command.helpCommand());
+  if (parser.isSet(fn) && device != QLatin1String("keyboard"))
+    return Refused(QStringLiteral("only the keyboard has an Fn layer"), command.helpCommand());
+  const QString key = given.at(1).trimmed();
+  if (key.isEmpty() || given.at(2).trimmed().isEmpty())
+    return Refused(QStringLiteral("the KEY and the FUNCTION may not be empty"), command.helpCommand());
+  // The mouse's buttons by number; a keyboard key may well be named "1".
+  if (device == QLatin1String("mouse") && IsWholeNumber(key))
+    args->insert("key", key.toInt());
+  else
+    args->insert("key", key);
+  args->insert("function", given.at(2).trimmed());
+  args->insert("layer", parser.isSet(fn) ? QStringLiteral("fn") : QStringLiteral("normal"));
+  return command.Request("key", *args);
+}
+
 Invocation ParseSameMode(const QStringList& arguments, const CommonOptions& common) {
   CommandParser command(common, "light same-mode",
                         "Gives the other devices the lighting mode of the device --from names.");
@@ -706,7 +758,7 @@ Invocation ParseCommandLine(const QStringList& arguments) {
   top.setApplicationDescription(kOverview);
   common.AddTo(top);
   top.addOption(version);
-  top.addPositionalArgument("COMMAND", "list, light, dpi, game-event or profile.", "COMMAND [ARGUMENTS]");
+  top.addPositionalArgument("COMMAND", "list, light, dpi, key, game-event or profile.", "COMMAND [ARGUMENTS]");
   // Only the options before the command word count here; the command's
   // parser reads the whole line again.
   top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -733,6 +785,8 @@ Invocation ParseCommandLine(const QStringList& arguments) {
     return second == QLatin1String("same-mode") ? ParseSameMode(arguments, common) : ParseLight(arguments, common);
   if (command == QLatin1String("dpi"))
     return ParseDpi(arguments, common);
+  if (command == QLatin1String("key"))
+    return ParseKey(arguments, common);
   if (command == QLatin1String("game-event"))
     return ParseGameEvent(arguments, common);
   if (command == QLatin1String("profile")) {

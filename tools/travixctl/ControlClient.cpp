@@ -84,6 +84,7 @@ ControlReply ControlClient::Send(const ControlRequest& request) {
   auto finish = [&](ControlReply reply) {
     if (outcome)
       return;
+    reply.reached = connected;
     outcome = std::move(reply);
     loop.quit();
   };

@@ -28,6 +28,7 @@ struct ControlReply {
   QJsonValue result;  // of a successful reply; an empty object when it had none
   QString error;      // the error reply's code; empty for failures of our own
   QString text;       // what went wrong, for people
+  bool reached = false;  // the program took the connection (it may still not have answered)
 
   bool Succeeded() const { return exitStatus == kExitOk; }
 };

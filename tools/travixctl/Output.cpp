@@ -163,6 +163,17 @@ QString Exported(const ControlRequest& request, const QJsonObject& result) {
   return QStringLiteral("exported to %1\n").arg(file);
 }
 
+// The key, its layer and its function now.
+QString KeyFunction(const QJsonObject& result) {
+  QString text = QStringLiteral("%1%2  %3\n")
+                     .arg(result.value("key").toString(),
+                          result.value("layer").toString() == QLatin1String("fn") ? QStringLiteral(" (Fn)") : QString(),
+                          result.value("function").toString());
+  if (result.value("written").toBool())
+    text += QStringLiteral("written  yes\n");
+  return text;
+}
+
 // The new profile's name, else its number.
 QString Imported(const QJsonObject& result) {
   QString name = result.value("name").toString();
@@ -193,6 +204,8 @@ QString ResultAsText(const ControlRequest& request, const QJsonValue& result) {
     return Lighting(request, object);
   if (request.command == QLatin1String("dpi"))
     return DpiStages(request, object);
+  if (request.command == QLatin1String("key"))
+    return KeyFunction(object);
   if (request.command == QLatin1String("profile-list"))
     return ProfileList(object);
   if (request.command == QLatin1String("profile-show"))
