@@ -16,6 +16,7 @@
 #include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
 #include "control/DpiRequest.h"
+#include "control/EnglishTexts.h"
 #include "control/KeyRequest.h"
 #include "control/LightRequest.h"
 #include "devices/CMpDevicePowerUI.h"
@@ -29,7 +30,6 @@
 #include "platform/WindowMessages.h"
 #include "profiles/JsonFile.h"
 #include "profiles/ProfileList.h"
-#include "toolkit/CResourceManager.h"
 #include "ui/CDeviceProfileUI.h"
 #include "ui/CKeySetControlUI.h"
 
@@ -50,14 +50,10 @@ constexpr int kWriteAnswerMs = 10000;
 
 using control::Whole;
 
-QString ModeText(const std::string& id) {
-  return toolkit::CResourceManager::GetInstance()->GetText(QString::fromStdString(id));
-}
-
 control::LightTarget TargetOf(CVarnisUSBDevice* device, const QString& word) {
   return {word, device->ModeNames(),
           device->GetKindType() != DeviceTypes::MousePad && device->GetKindType() != DeviceTypes::Headset,
-          ModeText};
+          control::EnglishText};
 }
 
 // The pages of a kind whose device is there: open by cable, or behind its
@@ -570,7 +566,7 @@ void ControlRequests::Key(const QJsonObject& args, const Result& done, const Fai
   }
   const control::KeyTarget target{args.value(QLatin1String("device")).toString(),
                                   mouse ? keys::PanelDevice::Mouse : keys::PanelDevice::Keyboard,
-                                  device->CurrentKeyList(), MacroCountOf(*device), ModeText};
+                                  device->CurrentKeyList(), MacroCountOf(*device), control::EnglishText};
   control::KeyChange change;
   if (auto refused = control::ParseKeyArguments(args, target, change)) {
     fail(*refused);

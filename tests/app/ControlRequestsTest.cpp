@@ -10,7 +10,9 @@
 #include "app/ControlRequests.h"
 #include "platform/LocalMessageServer.h"
 #include "support/SimulatedKeyboardPage.h"
+#include "protocol/KeyFunction.h"
 #include "toolkit/CComboUI.h"
+#include "ui/CKeySetControlUI.h"
 
 using testing_support::RunUntil;
 
@@ -255,4 +257,44 @@ TEST_F(ControlRequestsTest, TwoClientsAtOnceEachGetTheirOwnReply) {
   Settle();
   EXPECT_EQ(Light().Light, 3);
   window_->Control().Listen(nullptr);
+}
+
+// A key changes the way the key panel's save changes it: the page's key
+// list and profile, then the keyboard's key table; the panel, when it
+// shows that key, shows the new function.
+TEST_F(ControlRequestsTest, AKeyGetsItsNewFunctionInTheProfileAndTheKeyboard) {
+  Start();
+  const std::vector<uint8_t> before = Firmware().Region("key_table").value_or(std::vector<uint8_t>{});
+  const QJsonObject reply =
+      Ask("key", {{"device", "keyboard"}, {"key", "A"}, {"function", "media:Mute"}, {"layer", "normal"}});
+  ASSERT_TRUE(reply.value("ok").toBool()) << QJsonDocument(reply).toJson().toStdString();
+  const QJsonObject result = reply.value("result").toObject();
+  EXPECT_EQ(result.value("function").toString(), "media:Mute");
+  EXPECT_TRUE(result.value("written").toBool());
+  const int position = result.value("position").toInt();
+  const KeyFunctionRecord normal = keyboard_->KeyList()[static_cast<size_t>(position)].Normal;
+  EXPECT_EQ((protocol::KeyFunction{normal.Type, normal.Code1, normal.Code2}), (protocol::KeyFunction{0x30, 0xE2, 0}));
+  const uint8_t slot = keyboard_->Keyboard().PositionToSlot(position);
+  ASSERT_NE(slot, KeyboardCore::kNoSlot);
+  const std::vector<uint8_t> after = Firmware().Region("key_table").value_or(std::vector<uint8_t>{});
+  EXPECT_EQ(protocol::KeyFunction::ReadSlot(after, slot), (protocol::KeyFunction{0x30, 0xE2, 0}));
+  EXPECT_EQ(ProfileSection()["KeyList"][position]["Assignment"].asInt(), 0x30 * 65536 + 0xE2 * 256);
+
+  // Refused, and nothing sent: the Fn key, a name nobody knows, a device
+  // without keys, a function of no kind.
+  for (const QJsonObject& args :
+       {QJsonObject{{"device", "keyboard"}, {"key", "Fn"}, {"function", "key:B"}},
+        QJsonObject{{"device", "keyboard"}, {"key", "NoSuchKey"}, {"function", "key:B"}},
+        QJsonObject{{"device", "keyboard"}, {"key", "A"}, {"function", "launch:rocket"}},
+        QJsonObject{{"device", "keyboard"}, {"key", "A"}, {"function", "key:B"}, {"layer", "upper"}}}) {
+    const QJsonObject refused = Ask("key", args);
+    EXPECT_FALSE(refused.value("ok").toBool()) << QJsonDocument(args).toJson().toStdString();
+  }
+  EXPECT_EQ(Firmware().Region("key_table").value_or(std::vector<uint8_t>{}), after);
+  EXPECT_NE(after, before);
+
+  // Unsaved edits on the key panel would go out with the key: busy.
+  keyboard_->KeyPanel()->SetModified(true);
+  EXPECT_EQ(Error(Ask("key", {{"device", "keyboard"}, {"key", "B"}, {"function", "default"}})), "busy");
+  keyboard_->KeyPanel()->SetModified(false);
 }

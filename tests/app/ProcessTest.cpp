@@ -9,6 +9,7 @@
 #include <QLocalSocket>
 #include <csignal>
 
+#include "platform/DeviceLock.h"
 #include "profiles/JsonFile.h"
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
@@ -53,13 +54,13 @@ class Processes : public ::testing::Test {
     log += QString::fromUtf8(process.readAllStandardError());
     return log.split('\n', Qt::SkipEmptyParts);
   }
-  bool WaitForLine(QProcess& process, QString& log, const QString& line, int count = 1) {
+  bool WaitForLine(QProcess& process, QString& log, const QString& line, int count = 1, int limitMs = 10000) {
     return RunUntil(
         [&] {
           process.waitForReadyRead(20);
           return Lines(process, log).count(line) >= count;
         },
-        10000);
+        limitMs);
   }
   int Send(const QStringList& args) {
     QProcess send;
@@ -199,4 +200,20 @@ TEST_F(Processes, EveryChangeTakenBeforeTerminationIsSaved) {
   const Json::Value profile = json.ReadJson(folder + QString::fromStdString(id) + ".Json");
   EXPECT_EQ(profile["Device"][0]["LightInfo"]["Light"].asInt(), sent[static_cast<size_t>(taken - 1)])
       << taken << " changes taken, " << answered << " answered";
+}
+
+// travixctl on the devices (it holds the device lock while Travix is not
+// running): a Travix that starts meanwhile waits for it, and only then
+// opens anything.
+TEST_F(Processes, AStartWaitsForTheDevicesWhileAnotherProgramHoldsThem) {
+  platform::DeviceLock other(root_.path() + "/" + platform::DeviceLock::kFileName);
+  ASSERT_TRUE(other.TryLock());
+  Start(first_, kTravix);
+  EXPECT_FALSE(WaitForLine(first_, firstLog_, "InitWindow", 1, 600)) << firstLog_.toStdString();
+  other.Unlock();
+  EXPECT_TRUE(WaitForLine(first_, firstLog_, "instance message: window shown")) << firstLog_.toStdString();
+  // Now Travix holds the devices: nobody else gets them.
+  platform::DeviceLock late(root_.path() + "/" + platform::DeviceLock::kFileName);
+  EXPECT_FALSE(late.TryLock());
+  EXPECT_TRUE(late.Holder().startsWith("travix (pid ")) << late.Holder().toStdString();
 }

@@ -2,14 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QXmlStreamReader>
 #include <array>
 
 #include "app/DeviceTables.h"
 #include "control/DpiRequest.h"
+#include "control/EnglishTexts.h"
 #include "control/KeyRequest.h"
 #include "devicecore/KeyedDeviceCore.h"
 #include "control/LightRequest.h"
@@ -38,27 +37,7 @@ Failure NotAnswering(const QString& word) {
   return {QStringLiteral("not-answering"), QStringLiteral("the %1 does not answer").arg(word)};
 }
 
-// The English texts of the skin's language file, for mode names.
-const QHash<QString, QString>& EnglishTexts() {
-  static const QHash<QString, QString> texts = [] {
-    QHash<QString, QString> read;
-    QFile file(platform::DataFolders::ProgramDir() + QStringLiteral("skin/lan_en.xml"));
-    if (!file.open(QIODevice::ReadOnly))
-      return read;
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd())
-      if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("Text"))
-        read.insert(xml.attributes().value(QLatin1String("id")).toString(),
-                    xml.attributes().value(QLatin1String("value")).toString());
-    return read;
-  }();
-  return texts;
-}
-
-QString TextOf(const std::string& id) {
-  const QString key = QString::fromStdString(id);
-  return EnglishTexts().value(key, key);
-}
+QString TextOf(const std::string& id) { return control::EnglishText(id); }
 
 control::LightTarget TargetOf(StandaloneDevice& device) {
   return {device.Word(), device.ModeIds(), device.Kind() != 2 && device.Kind() != 3, TextOf};
