@@ -16,11 +16,16 @@ QString Text(const TextOf& text, const char* id) {
 }
 
 // A name given on the command line matches a table entry by its readable
-// text, its text id, or the id without its prefix ("keyboard_key_F1" as
-// "F1"); letter case does not count.
+// text (also without its blanks), its text id, or the id without its
+// prefix ("keyboard_key_F1" as "F1"); letter case does not count.
 bool Matches(const QString& wanted, const char* id, const TextOf& text) {
   const QString key = QString::fromLatin1(id);
   if (wanted.compare(Text(text, id), Qt::CaseInsensitive) == 0 || wanted.compare(key, Qt::CaseInsensitive) == 0)
+    return true;
+  // "CapsLock" for "Caps Lock": blanks are hard to type in a shell.
+  QString compact = Text(text, id);
+  compact.remove(QLatin1Char(' '));
+  if (!wanted.contains(QLatin1Char(' ')) && wanted.compare(compact, Qt::CaseInsensitive) == 0)
     return true;
   for (const char* prefix : {"keyboard_key_", "mouse_key_", "media_", "web_", "wed_"})
     if (key.startsWith(QLatin1String(prefix)) &&
