@@ -19,6 +19,7 @@
 #include "control/EnglishTexts.h"
 #include "control/KeyRequest.h"
 #include "control/LightRequest.h"
+#include "control/ProfileRequest.h"
 #include "devices/CMpDevicePowerUI.h"
 #include "devices/CVarnisMouseDevice.h"
 #include "devices/CVarnisUSBDevice.h"
@@ -332,22 +333,10 @@ void ControlRequests::ProfileList(const QJsonObject& args, const Result& done, c
 
 int ControlRequests::ProfileIndex(const QJsonObject& args, CVarnisUSBDevice* device,
                                   CDeviceProfileUI* panel, const Fail& fail) const {
-  const auto& entries = panel->List()->Entries();
-  const QJsonValue wanted = args.value(QLatin1String("profile"));
-  if (wanted.isUndefined()) {
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].id == device->GetProfileId())
-        return static_cast<int>(i);
-  } else if (const auto number = Whole(wanted)) {
-    if (*number >= 1 && *number <= static_cast<int64_t>(entries.size()))
-      return static_cast<int>(*number - 1);
-  } else if (wanted.isString()) {
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].name == wanted.toString())
-        return static_cast<int>(i);
-  }
-  fail({QStringLiteral("out-of-range"), QStringLiteral("no such profile (%1 profiles)").arg(entries.size())});
-  return -1;
+  int index = -1;
+  if (auto refused = control::ProfileIndex(args, panel->List()->Entries(), device->GetProfileId(), index))
+    fail(*refused);
+  return index;
 }
 
 void ControlRequests::ProfileSelect(const QJsonObject& args, const Result& done, const Fail& fail) {
@@ -388,14 +377,10 @@ void ControlRequests::ProfileShow(const QJsonObject& args, const Result& done, c
                                                                    : QJsonValue()}});
 }
 
-// The request's "file"; empty (and `fail` told) unless it is an absolute
-// path: the program does not know the asking program's folder.
 QString ControlRequests::AbsoluteFile(const QJsonObject& args, const Fail& fail) {
-  const QString file = args.value(QLatin1String("file")).toString();
-  if (file.isEmpty() || !QFileInfo(file).isAbsolute()) {
-    fail({QStringLiteral("bad-request"), QStringLiteral("\"file\" is an absolute path")});
-    return {};
-  }
+  QString file;
+  if (auto refused = control::AbsoluteFile(args, file))
+    fail(*refused);
   return file;
 }
 

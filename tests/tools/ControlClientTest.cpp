@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/DeviceLock.h"
+#include "support/TravixctlRun.h"
 #include "platform/LocalMessageServer.h"
 #include "platform/SocketMessage.h"
 #include "travixctl/ControlClient.h"
@@ -52,11 +53,7 @@ class FakeTravix : public ::testing::Test {
  protected:
   using Answer = std::function<void(const QJsonObject& request, const LocalMessageServer::Reply& reply)>;
 
-  struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-  };
+  using Outcome = testing_support::TravixctlOutcome;
 
   void SetUp() override {
     ASSERT_TRUE(runtime_.isValid());
@@ -87,15 +84,7 @@ class FakeTravix : public ::testing::Test {
   static qint64 IdOf(const QJsonObject& request) { return request.value("id").toInteger(); }
 
   // travixctl with `arguments`, in this process.
-  static Outcome Travixctl(const QStringList& arguments) {
-    Outcome outcome;
-    QTextStream out(&outcome.out);
-    QTextStream err(&outcome.err);
-    outcome.status = travixctl::Run(QStringList{"travixctl"} + arguments, out, err);
-    out.flush();
-    err.flush();
-    return outcome;
-  }
+  static Outcome Travixctl(const QStringList& arguments) { return testing_support::RunTravixctlHere(arguments); }
 
   QTemporaryDir runtime_;
   QByteArray saved_;

@@ -16,7 +16,7 @@
 #include "protocol/ParameterBlocks.h"
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
-#include "travixctl/Program.h"
+#include "support/TravixctlRun.h"
 
 namespace {
 
@@ -27,12 +27,7 @@ using sim::DeviceKind;
 // same device memory and profile files the window would.
 class Standalone : public ::testing::Test {
  protected:
-  struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-    QJsonObject json;  // --json output, parsed
-  };
+  using Outcome = testing_support::TravixctlOutcome;
 
   void SetUp() override {
     ASSERT_TRUE(home_.isValid());
@@ -59,17 +54,7 @@ class Standalone : public ::testing::Test {
       value.isNull() ? qunsetenv(name) : qputenv(name, value);
   }
 
-  Outcome Travixctl(QStringList arguments) {
-    Outcome outcome;
-    QTextStream out(&outcome.out);
-    QTextStream err(&outcome.err);
-    outcome.status = travixctl::Run(QStringList{"travixctl"} + arguments, out, err);
-    out.flush();
-    err.flush();
-    if (arguments.contains("--json"))
-      outcome.json = QJsonDocument::fromJson(outcome.out.toUtf8()).object();
-    return outcome;
-  }
+  static Outcome Travixctl(const QStringList& arguments) { return testing_support::RunTravixctlHere(arguments); }
 
   sim::FirmwareModel& Firmware(DeviceKind kind) { return simulator_->Firmware(kind); }
   std::vector<uint8_t> Region(DeviceKind kind, const char* name) {

@@ -1,7 +1,6 @@
 #include "travixctl/StandaloneControl.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <array>
@@ -12,6 +11,7 @@
 #include "control/KeyRequest.h"
 #include "devicecore/KeyedDeviceCore.h"
 #include "control/LightRequest.h"
+#include "control/ProfileRequest.h"
 #include "devicecore/MouseCore.h"
 #include "platform/DataFolders.h"
 #include "profiles/JsonFile.h"
@@ -120,11 +120,18 @@ StandaloneDevice* StandaloneControl::Find(const QJsonObject& args, bool read, Ou
     device->LoadFiles();
     return device;
   }
-  if (!devices_->Online(*device) || !devices_->Read(*device)) {
-    failure = NotAnswering(word);
-    return nullptr;
-  }
-  return device;
+  failure = ReadSettings(*device);
+  return failure ? nullptr : device;
+}
+
+StandaloneControl::Outcome StandaloneControl::ReadSettings(StandaloneDevice& device) {
+  if (devices_->Online(device) && devices_->Read(device))
+    return std::nullopt;
+  return NotAnswering(device.Word());
+}
+
+StandaloneControl::Outcome StandaloneControl::SettingsWritten(StandaloneDevice& device, const QString& what) {
+  return Written(device, [&device](StandaloneDevice::Done done) { device.WriteSettings(std::move(done)); }, what);
 }
 
 StandaloneControl::Outcome StandaloneControl::Written(StandaloneDevice& device,
@@ -201,7 +208,7 @@ StandaloneControl::Outcome StandaloneControl::Light(const QJsonObject& args, Res
     // The window's sequence: the profile first, then the device.
     device->SetLightInfo(ToLightWords(info));
     device->SaveProfile();
-    if (Outcome refused = Written(*device, [device](auto done) { device->WriteSettings(std::move(done)); }, QStringLiteral("the lighting")))
+    if (Outcome refused = SettingsWritten(*device, QStringLiteral("the lighting")))
       return refused;
   }
   result = control::LightState(FromLightWords(device->Core().GetLightWords()), target, args);
@@ -217,8 +224,8 @@ StandaloneControl::Outcome StandaloneControl::Dpi(const QJsonObject& args, Resul
     return failure;
   if (device->Mouse() == nullptr)
     return Failure{QStringLiteral("bad-request"), QStringLiteral("only a mouse has DPI stages")};
-  if (!devices_->Online(*device) || !devices_->Read(*device))
-    return NotAnswering(device->Word());
+  if (Outcome silent = ReadSettings(*device))
+    return silent;
   MouseCore* mouse = device->Mouse();
   const mouse::SensorParameters sensor = mouse->Sensor();
   if (!sensor.Valid())
@@ -242,7 +249,7 @@ StandaloneControl::Outcome StandaloneControl::Dpi(const QJsonObject& args, Resul
       mouse->SetReportRate(plan.reportRate);
     mouse->StoreStages();
     device->SaveProfile();
-    if (Outcome refused = Written(*device, [device](auto done) { device->WriteSettings(std::move(done)); }, QStringLiteral("the change")))
+    if (Outcome refused = SettingsWritten(*device, QStringLiteral("the change")))
       return refused;
   }
   result = control::DpiState(sensor, mouse->Stages(), mouse->ActiveStage(), mouse->ReportRate(), args);
@@ -259,8 +266,8 @@ StandaloneControl::Outcome StandaloneControl::Key(const QJsonObject& args, Resul
   KeyedDeviceCore* keys = device->Keys();
   if (keys == nullptr)
     return Failure{QStringLiteral("bad-request"), QStringLiteral("only the keyboard and the mouse have keys")};
-  if (!devices_->Online(*device) || !devices_->Read(*device))
-    return NotAnswering(device->Word());
+  if (Outcome silent = ReadSettings(*device))
+    return silent;
   const control::KeyTarget target{device->Word(),
                                   device->Mouse() != nullptr ? keys::PanelDevice::Mouse : keys::PanelDevice::Keyboard,
                                   keys->KeyList(), static_cast<int>(keys->MacroNames().size()), TextOf};
@@ -281,23 +288,10 @@ StandaloneControl::Outcome StandaloneControl::Key(const QJsonObject& args, Resul
 
 int StandaloneControl::ProfileIndex(const QJsonObject& args, StandaloneDevice& device, Outcome& failure) {
   ::ProfileList& list = device.Profiles();
-  list.Count();
-  const auto& entries = list.Entries();
-  const QJsonValue wanted = args.value(QLatin1String("profile"));
-  if (wanted.isUndefined()) {
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].id == list.SelectedId())
-        return static_cast<int>(i);
-  } else if (const auto number = Whole(wanted)) {
-    if (*number >= 1 && *number <= static_cast<int64_t>(entries.size()))
-      return static_cast<int>(*number - 1);
-  } else if (wanted.isString()) {
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].name == wanted.toString())
-        return static_cast<int>(i);
-  }
-  failure = Failure{QStringLiteral("out-of-range"), QStringLiteral("no such profile (%1 profiles)").arg(entries.size())};
-  return -1;
+  list.Count();  // the file is the authority
+  int index = -1;
+  failure = control::ProfileIndex(args, list.Entries(), list.SelectedId(), index);
+  return index;
 }
 
 StandaloneControl::Outcome StandaloneControl::ProfileList(const QJsonObject& args, Result& result) {
@@ -354,28 +348,14 @@ StandaloneControl::Outcome StandaloneControl::ProfileSelect(const QJsonObject& a
   return std::nullopt;
 }
 
-namespace {
-
-// The request's "file"; empty (and `failure` set) unless it is absolute.
-QString AbsoluteFile(const QJsonObject& args, std::optional<Failure>& failure) {
-  const QString file = args.value(QLatin1String("file")).toString();
-  if (file.isEmpty() || !QFileInfo(file).isAbsolute()) {
-    failure = Failure{QStringLiteral("bad-request"), QStringLiteral("\"file\" is an absolute path")};
-    return {};
-  }
-  return file;
-}
-
-}  // namespace
-
 StandaloneControl::Outcome StandaloneControl::ProfileExport(const QJsonObject& args, Result& result) {
   Outcome failure;
   StandaloneDevice* device = Find(args, false, failure);
   if (device == nullptr)
     return failure;
-  const QString file = AbsoluteFile(args, failure);
-  if (file.isEmpty())
-    return failure;
+  QString file;
+  if (Outcome refused = control::AbsoluteFile(args, file))
+    return refused;
   const int index = ProfileIndex(args, *device, failure);
   if (index < 0)
     return failure;
@@ -390,9 +370,9 @@ StandaloneControl::Outcome StandaloneControl::ProfileImport(const QJsonObject& a
   StandaloneDevice* device = Find(args, false, failure);
   if (device == nullptr)
     return failure;
-  const QString file = AbsoluteFile(args, failure);
-  if (file.isEmpty())
-    return failure;
+  QString file;
+  if (Outcome refused = control::AbsoluteFile(args, file))
+    return refused;
   const int added = device->Profiles().Import(file);
   if (added < 0)
     return Failure{QStringLiteral("bad-request"), QStringLiteral("%1 is not a profile that can be added").arg(file)};

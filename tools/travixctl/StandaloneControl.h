@@ -44,6 +44,11 @@ class StandaloneControl {
   // The profile a request names ("profile": number from 1 or name; the
   // selected one without it), or -1 with `failure` set.
   int ProfileIndex(const QJsonObject& args, StandaloneDevice& device, Outcome& failure);
+  // Reads the device's settings once (first contact); a failure when it
+  // does not answer.
+  Outcome ReadSettings(StandaloneDevice& device);
+  // The settings block written, as most changes end.
+  Outcome SettingsWritten(StandaloneDevice& device, const QString& what);
   // Runs `write` (one of the device's writes) and waits for the device's
   // answer and for every step queued behind it.
   Outcome Written(StandaloneDevice& device, const std::function<void(StandaloneDevice::Done)>& write,

@@ -35,35 +35,27 @@ StandaloneDevice::Done Told(const char* what) {
   };
 }
 
-// The macros the keys use and the key tables, queued after the settings.
-template <typename Core>
-void WriteKeysAndMacros(Core& core, const QString& folder, StandaloneDevice::Done done) {
-  if (core.DownloadMacros(core.CollectUsedMacros(), folder, Told("the macros")) == -1)
-    platform::DebugOutput("travixctl: the macros do not fit the device's memory");
-  core.WriteKeyTables(0, core.KeyList(), std::move(done));
-}
-
-class StandaloneKeyboard : public StandaloneDevice {
+// A device with key tables and macros (the keyboard, the mouse): what the
+// two do alike.
+template <typename CoreType>
+class StandaloneKeyed : public StandaloneDevice {
  public:
-  StandaloneKeyboard() : StandaloneDevice(kKeyboardRow) {}
+  explicit StandaloneKeyed(int kind) : StandaloneDevice(kind) {}
   DeviceCore& Core() override { return core_; }
-  void ReadSettings(std::function<void(bool)> done) override {
-    core_.ReadFirstContact([this, done = std::move(done)] { done(core_.FirstContactComplete()); });
-  }
-  std::vector<std::string> ModeIds() const override { return core_.ModeList().names; }
-  bool HostDriven(int mode) const override {
-    return mode == lighting::kAudioModeValue || mode == lighting::kScreenModeValue;
-  }
   KeyedDeviceCore* Keys() override { return &core_; }
-  void WriteKeys(Done done) override { WriteKeysAndMacros(core_, Files().Folder(), std::move(done)); }
+  std::vector<std::string> ModeIds() const override { return core_.ModeList().names; }
   void SetLightInfo(const LightWords& words) override { core_.SetLightInfo(words); }
   void SaveProfile() override { core_.SaveProfile(); }
   void LoadProfileState() override { core_.LoadProfileState(); }
-  void WriteSettings(Done done) override { core_.WriteParameterBlock(0, 0, std::move(done)); }
+  // The macros the keys use, then the key tables.
+  void WriteKeys(Done done) override {
+    if (core_.DownloadMacros(core_.CollectUsedMacros(), Files().Folder(), Told("the macros")) == -1)
+      platform::DebugOutput("travixctl: the macros do not fit the device's memory");
+    core_.WriteKeyTables(0, core_.KeyList(), std::move(done));
+  }
   void WriteWholeProfile(Done done) override {
     WriteSettings(std::move(done));
     WriteKeys(Told("the key tables"));
-    core_.WriteColourTable(Told("the colour table"));
   }
 
  protected:
@@ -73,25 +65,33 @@ class StandaloneKeyboard : public StandaloneDevice {
                           Files().LightConfigPath());
   }
 
- private:
-  KeyboardCore core_;
+  CoreType core_;
 };
 
-class StandaloneMouse : public StandaloneDevice {
+class StandaloneKeyboard : public StandaloneKeyed<KeyboardCore> {
  public:
-  StandaloneMouse() : StandaloneDevice(kMouseRow) {}
-  DeviceCore& Core() override { return core_; }
+  StandaloneKeyboard() : StandaloneKeyed(kKeyboardRow) {}
+  void ReadSettings(std::function<void(bool)> done) override {
+    core_.ReadFirstContact([this, done = std::move(done)] { done(core_.FirstContactComplete()); });
+  }
+  bool HostDriven(int mode) const override {
+    return mode == lighting::kAudioModeValue || mode == lighting::kScreenModeValue;
+  }
+  void WriteSettings(Done done) override { core_.WriteParameterBlock(0, 0, std::move(done)); }
+  void WriteWholeProfile(Done done) override {
+    StandaloneKeyed::WriteWholeProfile(std::move(done));
+    core_.WriteColourTable(Told("the colour table"));
+  }
+};
+
+class StandaloneMouse : public StandaloneKeyed<MouseCore> {
+ public:
+  StandaloneMouse() : StandaloneKeyed(kMouseRow) {}
   MouseCore* Mouse() override { return &core_; }
   void ReadSettings(std::function<void(bool)> done) override {
     core_.ReadFirstContact([this, done = std::move(done)](bool) { done(core_.FirstContactComplete()); });
   }
-  std::vector<std::string> ModeIds() const override { return core_.ModeList().names; }
   bool HostDriven(int /*mode*/) const override { return false; }
-  KeyedDeviceCore* Keys() override { return &core_; }
-  void WriteKeys(Done done) override { WriteKeysAndMacros(core_, Files().Folder(), std::move(done)); }
-  void SetLightInfo(const LightWords& words) override { core_.SetLightInfo(words); }
-  void SaveProfile() override { core_.SaveProfile(); }
-  void LoadProfileState() override { core_.LoadProfileState(); }
   void WriteSettings(Done done) override {
     // The screen's size stays what the program wrote last: there is no
     // screen to measure here.
@@ -104,20 +104,6 @@ class StandaloneMouse : public StandaloneDevice {
                                                last[Parameters::kScreenHeightOffset + 1] << 8);
     core_.WriteParameterBlock(0, frame, std::move(done));
   }
-  void WriteWholeProfile(Done done) override {
-    WriteSettings(std::move(done));
-    WriteKeys(Told("the key tables"));
-  }
-
- protected:
-  void GiveProfileFiles() override {
-    core_.LoadLightLists(ModeFile(), TableIndex(Kind()), Files().File(QLatin1String(macros::kMacroListFile)));
-    core_.SetProfileFiles(Files().DefaultProfilePath(), Files().ProfilePath(ProfileId()),
-                          Files().LightConfigPath());
-  }
-
- private:
-  MouseCore core_;
 };
 
 // The pad; the headset shares its lighting side but is never read here.
