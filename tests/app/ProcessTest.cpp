@@ -11,6 +11,7 @@
 
 #include "platform/DeviceLock.h"
 #include "profiles/JsonFile.h"
+#include "protocol/ParameterBlocks.h"
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
 
@@ -216,4 +217,44 @@ TEST_F(Processes, AStartWaitsForTheDevicesWhileAnotherProgramHoldsThem) {
   platform::DeviceLock late(root_.path() + "/" + platform::DeviceLock::kFileName);
   EXPECT_FALSE(late.TryLock());
   EXPECT_TRUE(late.Holder().startsWith("travix (pid ")) << late.Holder().toStdString();
+}
+
+// Two travixctl calls at once against the running program: each gets its
+// own answer, and both changes land on their devices.
+TEST_F(Processes, TwoTravixctlCallsAtOnceEachGetTheirAnswer) {
+  sim::DeviceSimulator simulator((root_.path() + "/devs").toStdString());
+  ASSERT_TRUE(simulator.Plug("keyboard"));
+  ASSERT_TRUE(simulator.Plug("pad"));
+  env_.insert("TRAVIX_SYSFS_ROOT", QString::fromStdString(simulator.SysRoot()));
+  env_.insert("TRAVIX_DEV_ROOT", QString::fromStdString(simulator.DevRoot()));
+  Start(first_, kTravix);
+  ASSERT_TRUE(WaitForLine(first_, firstLog_, "instance message: window shown"));
+  const QString travixctl = TRAVIX_BIN_DIR "/travixctl";
+  // The pages read their devices once the window is up: ask until they answer.
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        QProcess probe;
+        Start(probe, travixctl, {"light", "pad"});
+        return probe.waitForFinished(5000) && probe.exitCode() == 0;
+      },
+      10000));
+  QProcess keyboard, pad;
+  Start(keyboard, travixctl, {"--json", "light", "keyboard", "--colour", "0000FF", "--brightness", "1"});
+  Start(pad, travixctl, {"--json", "light", "pad", "--colour", "00FF00"});
+  ASSERT_TRUE(keyboard.waitForFinished(10000));
+  ASSERT_TRUE(pad.waitForFinished(10000));
+  EXPECT_EQ(keyboard.exitCode(), 0) << keyboard.readAllStandardError().toStdString();
+  EXPECT_EQ(pad.exitCode(), 0) << pad.readAllStandardError().toStdString();
+  const QJsonObject one = QJsonDocument::fromJson(keyboard.readAllStandardOutput()).object();
+  const QJsonObject two = QJsonDocument::fromJson(pad.readAllStandardOutput()).object();
+  EXPECT_EQ(one.value("device").toString(), "keyboard");
+  EXPECT_EQ(one.value("colour").toString(), "0000FF");
+  EXPECT_EQ(two.value("device").toString(), "pad");
+  EXPECT_EQ(two.value("colour").toString(), "00FF00");
+  const auto keyboardBlock = simulator.Firmware(sim::DeviceKind::Keyboard).Region("parameters");
+  const auto padBlock = simulator.Firmware(sim::DeviceKind::Pad).Region("parameters");
+  ASSERT_TRUE(keyboardBlock && padBlock);
+  EXPECT_EQ((*keyboardBlock)[protocol::BlockLighting::kColourOffset + 2], 0xFF);
+  EXPECT_EQ((*padBlock)[protocol::BlockLighting::kColourOffset + 1], 0xFF);
+  EXPECT_EQ(first_.state(), QProcess::Running);
 }
