@@ -5,48 +5,23 @@
 //   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DTRAVIX_BUILD_FUZZERS=ON -DTRAVIX_BUILD_TESTS=OFF
 //   cmake --build build/fuzz --target macro_fuzzer
 //   build/fuzz/bin/macro_fuzzer fuzz/corpus/macro
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QString>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+#include <span>
 
+#include "FuzzSupport.h"
 #include "macros/MacroActionList.h"
 #include "macros/MacroImage.h"
 #include "macros/MacroLibrary.h"
 
-namespace {
-
-struct Scratch {
-  Scratch() {
-    const QString base = QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    QByteArray pattern = QFile::encodeName(base + "/macro_fuzzer.XXXXXX");
-    const char* made = ::mkdtemp(pattern.data());
-    if (made == nullptr)
-      std::abort();
-    folder = QFile::decodeName(made) + "/";
-  }
-  ~Scratch() { QDir(folder).removeRecursively(); }
-  void Put(const QString& name, const QByteArray& bytes) const {
-    QFile file(folder + name);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-  }
-  QString folder;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const Scratch scratch;
-  const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-  scratch.Put("macro.config", bytes);
+  static const fuzz::Scratch scratch("macro_fuzzer");
+  scratch.Put("macro.config", std::span(data, size));
   // An entry whose id is "a" finds the same bytes as its macro file.
-  scratch.Put("a.mac", bytes);
+  scratch.Put("a.mac", std::span(data, size));
 
-  macros::MacroLibrary library(scratch.folder);
+  macros::MacroLibrary library(scratch.Folder());
   std::vector<std::vector<macros::MacroEvent>> all;
   for (size_t i = 0; i < library.Entries().size() && i < 8; ++i) {
     const macros::MacroDocument document = library.Load(i);
@@ -56,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     all.push_back(document.Events);
     library.Save(i, document.Events);
   }
-  const macros::MacroDocument direct = macros::ReadMacroFile(scratch.folder + "a.mac");
+  const macros::MacroDocument direct = macros::ReadMacroFile(scratch.Folder() + "a.mac");
   all.push_back(direct.Events);
   std::vector<size_t> counts;
   for (const auto& events : all)

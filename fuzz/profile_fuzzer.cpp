@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzSupport.h"
 #include "platform/DataFolders.h"
 #include "profiles/CKeyboardProfiledata.h"
 #include "profiles/CMouseProfiledata.h"
@@ -20,40 +21,29 @@
 
 namespace {
 
-// One scratch folder for the whole run, in memory where there is a tmpfs.
-struct Scratch {
-  Scratch() {
-    const QString base = QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    QByteArray pattern = QFile::encodeName(base + "/profile_fuzzer.XXXXXX");
-    const char* made = ::mkdtemp(pattern.data());
-    if (made == nullptr)
-      std::abort();
-    folder = QFile::decodeName(made) + "/";
-    QDir().mkpath(folder + "DefaultData");
+// The scratch folder, with the keyboard template the profiles fall back on.
+struct Folders {
+  Folders() : scratch("profile_fuzzer") {
+    QDir().mkpath(scratch.Path("DefaultData"));
     // The templates and shipped effect files are looked up here, not beside
     // the fuzzer.
-    platform::DataFolders::SetProgramDir(folder);
-    templatePath = folder + "DefaultData/keyboard.Json";
-    QFile file(templatePath);
-    file.open(QIODevice::WriteOnly);
-    file.write(R"({"Device": [{"LightInfo": {"Red": 1}, "KeyList": [{"DefaultAssignment": 4}]}]})");
+    platform::DataFolders::SetProgramDir(scratch.Folder());
+    templatePath = scratch.Path("DefaultData/keyboard.Json");
+    const char kTemplate[] = R"({"Device": [{"LightInfo": {"Red": 1}, "KeyList": [{"DefaultAssignment": 4}]}]})";
+    scratch.Put("DefaultData/keyboard.Json", std::span(reinterpret_cast<const uint8_t*>(kTemplate), sizeof kTemplate - 1));
   }
-  // Only the folder mkdtemp made is removed.
-  ~Scratch() { QDir(folder).removeRecursively(); }
   void Put(const QString& name, const QByteArray& bytes) const {
-    QFile file(folder + name);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
+    scratch.Put(name, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
   }
-  QString folder;
+  fuzz::Scratch scratch;
   QString templatePath;
 };
 
 // Loads the bytes (written afresh: a load may have replaced them) and runs
 // the getters every device kind shares, then writes back what they gave.
-void Common(CBasicProfiledata& data, const Scratch& scratch, const QByteArray& bytes) {
+void Common(CBasicProfiledata& data, const Folders& scratch, const QByteArray& bytes) {
   scratch.Put("profile.Json", bytes);
-  const QString path = scratch.folder + "profile.Json";
+  const QString path = scratch.scratch.Path("profile.Json");
   data.SetDefaultProfilePath(scratch.templatePath);
   data.SetProfilePath(path);
   data.SetDeviceIndex(0);
@@ -74,7 +64,7 @@ void Common(CBasicProfiledata& data, const Scratch& scratch, const QByteArray& b
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const Scratch scratch;
+  static const Folders scratch;
   const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   // A configuration naming Guid "a" finds the same bytes as its effect file.
   scratch.Put("a.light", bytes);
@@ -109,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CBasicProfiledata pad;
   Common(pad, scratch, bytes);
-  pad.SaveOtherProfile(scratch.folder + "other.Json");
+  pad.SaveOtherProfile(scratch.scratch.Path("other.Json"));
   pad.Save();
   return 0;
 }

@@ -78,6 +78,20 @@ Json::Value Parse(const QString& path, bool followLinks) {
   return JsonFile::ParseText(text);
 }
 
+// Whether a member name anywhere in `value` holds a NUL.
+bool HasNulInNames(const Json::Value& value) {
+  if (value.isObject()) {
+    for (auto it = value.begin(); it != value.end(); ++it)
+      if (it.name().find('\0') != std::string::npos || HasNulInNames(*it))
+        return true;
+  } else if (value.isArray()) {
+    for (const Json::Value& element : value)
+      if (HasNulInNames(element))
+        return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Json::Value JsonFile::ParseText(std::string_view text) {
@@ -113,8 +127,16 @@ int JsonFile::Write(const QString& path, const Json::Value& value,
                     const platform::AtomicFileWriter& writer) const {
   if (!UsablePath(path))
     return -1;
-  Json::StyledWriter styled;
-  std::string text = styled.write(value);
+  std::string text;
+  if (HasNulInNames(value)) {
+    // The styled writer cuts a member name at a NUL: "a\u0000b" would be
+    // written as a second "a". The stream writer keeps the name whole.
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "   ";
+    text = Json::writeString(builder, value);
+  } else {
+    text = Json::StyledWriter().write(value);
+  }
   if (text.empty() || text.back() != '\n')
     text += '\n';
   return writer.Write(QFile::encodeName(path).toStdString(), text) ? 0 : -1;

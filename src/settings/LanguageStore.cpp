@@ -53,7 +53,8 @@ int LanguageStore::StoredId() const {
   const QSettings settings(path_, QSettings::IniFormat);
   bool ok = false;
   const int id = settings.value(kLanguageKey).toInt(&ok);
-  return ok ? id : -1;
+  // Language ids are positive: anything else stored names none.
+  return ok && id >= 0 ? id : -1;
 }
 
 int LanguageStore::ReadStoredLanguage(const LanguageList& list) const {
@@ -69,7 +70,10 @@ bool LanguageStore::StoreLanguageId(int id) {
   QSettings settings(path_, QSettings::IniFormat);
   settings.setValue(kLanguageKey, id);
   settings.sync();
-  if (settings.status() != QSettings::NoError)
+  // A store that did not parse reports a format error here, although the
+  // value was written (the file is written whole, without what did not
+  // parse): only a failed write is a failure.
+  if (settings.status() == QSettings::AccessError)
     return false;
   platform::DebugOutput("写成功！");
   return true;

@@ -74,8 +74,10 @@ TEST(LastCheckDate, WrittenOnceAndKeptAfterwards) {
   const QString path = dir.path() + "/updatetime.config";
   EXPECT_EQ(LastCheckDate::Ensure(path, QDate(2024, 3, 5)), "2024-3-5");
   EXPECT_EQ(LastCheckDate::Ensure(path, QDate(2025, 12, 24)), "2024-3-5") << "kept";
+  // A member that is no object (once a crash at start) is replaced too.
   for (const QByteArray& broken : {QByteArray("{not json"), QByteArray(R"({"updatelasttime": {"value": null}})"),
-                                   QByteArray("[]")}) {
+                                   QByteArray("[]"), QByteArray(R"({"updatelasttime": 1})"),
+                                   QByteArray(R"({"updatelasttime": [{"value": "2020-1-1"}]})")}) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(broken);

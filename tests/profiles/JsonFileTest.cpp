@@ -87,6 +87,19 @@ TEST_F(JsonFiles, WritesSortedKeysWithLfAndReadsBack) {
   EXPECT_EQ(json_.WriteJson(PathOf("no/such/folder/w.Json"), value), -1);
 }
 
+// A member name with a NUL in it is written whole: cut at the NUL it would
+// come back as a second member of the shorter name, and the last one read
+// would win.
+TEST_F(JsonFiles, MemberNamesWithANulAreWrittenWhole) {
+  Json::Value value;
+  value["style"] = 1;
+  value[std::string("style\0x", 7)] = 7;
+  ASSERT_EQ(json_.WriteJson(PathOf("nul.Json"), value), 0);
+  const Json::Value back = json_.ReadJson(PathOf("nul.Json"));
+  EXPECT_EQ(back, value);
+  EXPECT_EQ(back["style"].asInt(), 1);
+}
+
 // The file-size limit makes the write fail part-way, as a full disk would;
 // the old file must survive whole, and no temporary file may stay behind.
 // (Unlike a read-only folder, this also holds when the tests run as root.)

@@ -108,6 +108,20 @@ TEST_F(Languages, TheStoredLanguageAndItsFallbacks) {
   EXPECT_EQ(store.ReadStoredLanguage(list_), 0) << "an id not in the list";
   // An unreadable list: index 0.
   EXPECT_EQ(store.ReadStoredLanguage(LanguageList::Load(dir_.path() + "/missing")), 0);
+
+  // A store that does not parse is written anew, and says it was.
+  QFile damaged(StorePath());
+  ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  damaged.write("[Gener[GenVral]\n\x7f" "029\n");
+  damaged.close();
+  EXPECT_TRUE(store.StoreLanguageId(1054));
+  EXPECT_EQ(LanguageStore(StorePath()).StoredId(), 1054);
+  // A negative id names no language.
+  ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  damaged.write("[General]\nLANGUAGE=-109\n");
+  damaged.close();
+  EXPECT_EQ(LanguageStore(StorePath()).StoredId(), -1);
+  EXPECT_EQ(LanguageStore(StorePath()).ReadStoredLanguage(list_), 1) << "the default language";
 }
 
 TEST_F(Languages, AFirstStartFollowsTheDesktopAndALaterOneTheStore) {
