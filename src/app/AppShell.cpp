@@ -78,9 +78,6 @@ int RunTravix(int argc, char** argv) {
       platform::DebugOutput("single-instance socket unavailable; running without it");
       break;
     case platform::LocalMessageServer::StartResult::Listening:
-      // Only the one instance may clear what an interrupted save left: with
-      // no socket, another instance may be in the middle of one.
-      platform::DataFolders::RemoveLeftoverTemporaryFiles();
       break;
   }
   // The devices are this program's alone while it runs. travixctl holds the
@@ -95,6 +92,11 @@ int RunTravix(int argc, char** argv) {
     }
     platform::DebugOutput(("device lock unavailable: " + deviceLock.Error()).toStdString());
   }
+  // Only the one instance, holding the devices, may clear what an
+  // interrupted save left: with no socket another instance, and without the
+  // lock a travixctl, may be in the middle of one.
+  if (server.IsListening() && deviceLock.IsHeld())
+    platform::DataFolders::RemoveLeftoverTemporaryFiles();
   server.SetHandler(ShellState::DeliverFromOtherProgram);
   ShellState::SetMessageServer(&server);
   if (TestUiHook::RequestedByEnvironment()) {

@@ -209,10 +209,20 @@ TEST_F(Processes, EveryChangeTakenBeforeTerminationIsSaved) {
 TEST_F(Processes, AStartWaitsForTheDevicesWhileAnotherProgramHoldsThem) {
   platform::DeviceLock other(root_.path() + "/" + platform::DeviceLock::kFileName);
   ASSERT_TRUE(other.TryLock());
+  // The other program's save on its way: its temporary file stays while it
+  // holds the devices.
+  const QString folder = root_.path() + "/data/RUDAVAVE DADAV UDU417/keyboard/";
+  ASSERT_TRUE(QDir().mkpath(folder));
+  QFile saving(folder + ".ProfileList.ini.travix-tmp.Zz9Yy8");
+  ASSERT_TRUE(saving.open(QIODevice::WriteOnly));
+  saving.close();
   Start(first_, kTravix);
   EXPECT_FALSE(WaitForLine(first_, firstLog_, "InitWindow", 1, 600)) << firstLog_.toStdString();
+  EXPECT_TRUE(saving.exists());
+  // Left behind once the other is gone: cleared at start.
   other.Unlock();
   EXPECT_TRUE(WaitForLine(first_, firstLog_, "instance message: window shown")) << firstLog_.toStdString();
+  EXPECT_FALSE(saving.exists());
   // Now Travix holds the devices: nobody else gets them.
   platform::DeviceLock late(root_.path() + "/" + platform::DeviceLock::kFileName);
   EXPECT_FALSE(late.TryLock());
