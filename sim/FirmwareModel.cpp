@@ -161,6 +161,14 @@ std::optional<Fault> Fault::Parse(const std::string& text) {
     fault.kind = Kind::StatusFE;
   } else if (text == "stale") {
     fault.kind = Kind::Stale;
+  } else if (text.rfind("noanswer-after:", 0) == 0) {
+    const char* digits = text.c_str() + 15;
+    char* end = nullptr;
+    const long count = std::strtol(digits, &end, 10);
+    if (end == digits || *end != '\0' || count < 0 || count > 1000000)
+      return std::nullopt;
+    fault.kind = Kind::NoAnswerAfter;
+    fault.answersLeft = static_cast<int>(count);
   } else if (text.rfind("delay:", 0) == 0) {
     char* end = nullptr;
     const long ms = std::strtol(text.c_str() + 6, &end, 10);
@@ -175,27 +183,39 @@ std::optional<Fault> Fault::Parse(const std::string& text) {
 }
 
 FirmwareModel::FirmwareModel(DeviceKind kind) : kind_(kind) {
-  const DeviceInfo info = InfoFor(kind);
-  const DeviceInfo::Bytes infoBytes = info.Encode();
+  const DeviceInfo::Bytes infoBytes = InfoFor(kind).Encode();
   info_.assign(infoBytes.begin(), infoBytes.end());
+  FillFactoryMemory();
+  // Battery full, not charging; no wireless flag, no phone.
+  power_.assign(protocol::PowerStatus::kSize, 0);
+  power_[protocol::PowerStatus::kChargeOffset] = 100;
+}
+
+void FirmwareModel::FillFactoryMemory() {
+  const DeviceInfo info = InfoFor(kind_);
   parameters_.assign(kParameterBytes, 0);
-  FillFactoryParameters(kind, parameters_);
+  FillFactoryParameters(kind_, parameters_);
   keyTable_.assign(kKeyTableBytes, 0);
   fnKeyTable_.assign(kKeyTableBytes, 0);
   thirdKeyTable_.assign(kKeyTableBytes, 0);
   keyAttributes_.assign(protocol::KeyFunction::kSlots, 0);
-  if (kind == DeviceKind::Keyboard)
+  if (kind_ == DeviceKind::Keyboard)
     FillKeyboardKeys(keyTable_, keyAttributes_, info.keyCount);
-  if (kind == DeviceKind::Mouse)
+  if (kind_ == DeviceKind::Mouse)
     for (size_t slot = 0; slot < keys::MouseFactoryFunctions.size(); ++slot)
       keys::MouseFactoryFunctions[slot].WriteSlot(keyTable_, slot);
   colourTables_.assign(kColourSlots * kColourSlotBytes, 0);
-  macroMemory_.assign(info.MacroBytes(), 0);
+  // The macro memory keeps the size the information block announces.
+  macroMemory_.assign(MacroBytesOf(info_), 0);
   recoilMemory_.assign(kRecoilBytes, 0);
   lightFrame_.assign(kLightFrameBytes, 0);
-  // Battery full, not charging; no wireless flag, no phone.
-  power_.assign(protocol::PowerStatus::kSize, 0);
-  power_[protocol::PowerStatus::kChargeOffset] = 100;
+  lightReports_.clear();
+  lastAnswer_.reset();
+}
+
+void FirmwareModel::ResetMemory() {
+  std::lock_guard lock(mutex_);
+  FillFactoryMemory();
 }
 
 uint16_t FirmwareModel::Checksum(std::span<const uint8_t, DeviceCommand::kSize> report) {
@@ -221,6 +241,8 @@ std::vector<Report> FirmwareModel::HandleRequest(std::span<const uint8_t> reques
     std::lock_guard lock(mutex_);
     Record(true, request);
     fault = fault_;
+    if (fault_.kind == Fault::Kind::NoAnswerAfter && fault_.answersLeft > 0)
+      --fault_.answersLeft;
   }
   if (fault.kind == Fault::Kind::Delay)
     std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
@@ -228,7 +250,8 @@ std::vector<Report> FirmwareModel::HandleRequest(std::span<const uint8_t> reques
   if (request.size() != DeviceCommand::kSize ||
       request[DeviceCommand::kReportIdOffset] != DeviceCommand::kReportId)
     return {};  // not the command report: the device ignores it
-  if (fault.kind == Fault::Kind::NoAnswer)
+  if (fault.kind == Fault::Kind::NoAnswer ||
+      (fault.kind == Fault::Kind::NoAnswerAfter && fault.answersLeft == 0))
     return {};
   std::vector<Report> answers;
   if (fault.kind == Fault::Kind::Stale && lastAnswer_)

@@ -21,10 +21,14 @@ enum class DeviceKind { Keyboard, Mouse, Pad, Headset };
 
 // A fault the firmware shows on demand.
 struct Fault {
-  enum class Kind { None, NoAnswer, StatusFF, StatusFE, Stale, Delay };
+  enum class Kind { None, NoAnswer, StatusFF, StatusFE, Stale, Delay, NoAnswerAfter };
   Kind kind = Kind::None;
   int delayMs = 0;
-  // "none", "noanswer", "status-ff", "status-fe", "stale", "delay:MS".
+  // NoAnswerAfter: requests still answered before the device falls silent
+  // (in the middle of a transfer, say).
+  int answersLeft = 0;
+  // "none", "noanswer", "status-ff", "status-fe", "stale", "delay:MS",
+  // "noanswer-after:N".
   static std::optional<Fault> Parse(const std::string& text);
 };
 
@@ -67,6 +71,12 @@ class FirmwareModel {
   void SetWirelessOn(bool on);
   bool IsWirelessOn() const;
   void SetFault(Fault fault);
+  // The device lost what it stored (its power went, or its settings were
+  // wiped): parameters, key tables and attributes, colour tables, macro and
+  // recoil memory and the light output go back to the factory state. The
+  // information block, the power status, the wireless state, a fault set and
+  // the log stay.
+  void ResetMemory();
   // The power status: byte 0 the charge in percent, 1 the charging state;
   // SetPowerStatus also sets bytes 2..5 (3 the wireless flag, 5 the phone
   // type of a mouse pad).
@@ -89,6 +99,7 @@ class FirmwareModel {
 
  private:
   std::vector<uint8_t>* RegionFor(const std::string& name);
+  void FillFactoryMemory();  // under mutex_ (or in the constructor)
   void Record(bool toDevice, std::span<const uint8_t> report);
   Report Answer(std::span<const uint8_t> request, bool viaReceiver);
 

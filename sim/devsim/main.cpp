@@ -9,8 +9,10 @@
 //   travix-devsim --root DIR power DEVICE PERCENT STATE [BYTE2 BYTE3 BYTE4 BYTE5]
 //                                         (the power status bytes, decimal; BYTE3 is
 //                                         the wireless flag, BYTE5 the pad's phone type)
-//   travix-devsim --root DIR fault DEVICE none|noanswer|status-ff|status-fe|stale|delay:MS
+//   travix-devsim --root DIR fault DEVICE none|noanswer|status-ff|status-fe|stale|delay:MS|
+//                                         noanswer-after:N   (N more answers, then silence)
 //   travix-devsim --root DIR poke DEVICE REGION OFFSET HEX
+//   travix-devsim --root DIR reset-memory DEVICE         (stored settings back to factory)
 //   travix-devsim --root DIR state DEVICE                (JSON)
 //   travix-devsim --root DIR log DEVICE                  (ms, out|in, report as hex)
 // DEVICE: keyboard, mouse, pad, headset. --root may stand before or after the
@@ -138,6 +140,10 @@ std::string Execute(sim::DeviceSimulator& simulator, const std::vector<std::stri
     return firmware.Poke(args[2], static_cast<size_t>(offset), bytes)
                ? "ok\n"
                : error("no such region, or past its end");
+  }
+  if (command == "reset-memory" && args.size() == 2) {
+    firmware.ResetMemory();
+    return "ok\n";
   }
   if (command == "state" && args.size() == 2)
     return firmware.StateJson() + "\n";

@@ -158,6 +158,10 @@ bool DevicePageSet::CreateDevicePage(int row, int extra) {
   const int kindIndexOfType = DeviceManager::KindOfType(type);
   devices_[static_cast<size_t>(kindIndexOfType)].push_back(object);
   manager_.Bind(kindIndexOfType, object->Core());
+  object->Core().SetSettingsLostHandler([this, page = QPointer<CVarnisUSBDevice>(object)] {
+    if (page != nullptr && page->Commands.IsOpen)
+      WriteProfileAgain(page);
+  });
 
   CDeviceOptionUI* option = selector.release();
   bar->Add(option);
@@ -217,6 +221,9 @@ void DevicePageSet::DeviceOpened(DeviceCore& core, bool receiver) {
   const int index = SelectorIndexOf(device);
   if (selector == nullptr || index < 0)
     return;
+  // A device that comes back gets the light control it had: a keyboard whose
+  // lighting the program drives is told so again.
+  device->SetLightControl(device->IsLightControlEnabled() ? 1 : 0);
   // A page by receiver is shown once the device answers through it.
   if (!receiver)
     ShowDevicePage(index, true, VisibleSelectorCount() == 0);
@@ -348,7 +355,43 @@ void DevicePageSet::OnSelectorChosen(CDeviceOptionUI* selector) {
   SelectPowerPanel(selector);
 }
 
+void DevicePageSet::RememberBeforeSleep() {
+  lightControlAtSleep_.clear();
+  for (CVarnisUSBDevice* device : AllDevices())
+    lightControlAtSleep_[device] = device->IsLightControlEnabled() ? 1 : 0;
+}
+
+void DevicePageSet::SetLightControlAfterResume(int on) {
+  for (auto& [device, state] : lightControlAtSleep_)
+    state = on;
+}
+
+void DevicePageSet::ResumeDevices(int otherwise) {
+  for (CVarnisUSBDevice* device : AllDevices()) {
+    const auto remembered = lightControlAtSleep_.find(device);
+    device->SetLightControl(remembered != lightControlAtSleep_.end() ? remembered->second
+                                                                      : otherwise);
+    // Its memory may have gone with the power: read it again. A device that
+    // lost its settings gets its profile (through the core's lost handler).
+    if (device->Commands.IsOpen)
+      device->Core().CheckStoredSettings();
+  }
+  lightControlAtSleep_.clear();
+}
+
+void DevicePageSet::WriteProfileAgain(CVarnisUSBDevice* device) {
+  platform::DebugPrint("writing the profile of %s to the device again",
+                       device->GetKindName().toUtf8().constData());
+  device->ReapplyProfile();
+  // The macro image and the keys, as a profile switch sends them; a macro
+  // image that no longer fits was already refused when it was made.
+  device->DownloadMacros(device->GetUsedMacros());
+  device->DownloadKeys(0);
+  device->CompleteReapply();
+}
+
 void DevicePageSet::RemoveAll() {
+  lightControlAtSleep_.clear();
   CContainerUI* bar = Bar();
   CTabLayoutUI* pages = PageSwitch();
   CTabLayoutUI* powerSwitch = PowerSwitch();

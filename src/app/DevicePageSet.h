@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
 #include <vector>
 
 #include "app/DeviceManager.h"
@@ -58,6 +59,20 @@ class DevicePageSet : private DeviceManager::Listener {
   // Removes every page (the main window ends).
   void RemoveAll();
 
+  // The machine is about to sleep: remembers each page's light control, so
+  // the resume gives every device back what it had.
+  void RememberBeforeSleep();
+  // The light control asked for while the machine sleeps: nothing goes to
+  // the devices now, each gets it on resume.
+  void SetLightControlAfterResume(int on);
+  // The machine is awake again: each page's light control as remembered
+  // (`otherwise` for a page that was not there), the take-over sent again
+  // to a keyboard that has it on, and the settings of every connected device
+  // read again; a device that lost them gets its profile written again.
+  void ResumeDevices(int otherwise);
+  // The profile written to the device again, as a profile switch writes it.
+  void WriteProfileAgain(CVarnisUSBDevice* device);
+
   // What the bar holds, in its order.
   std::vector<CDeviceOptionUI*> Selectors() const;
   CDeviceOptionUI* SelectorAt(int index) const;
@@ -90,5 +105,6 @@ class DevicePageSet : private DeviceManager::Listener {
   DeviceRegistry& registry_;
   std::array<std::vector<CVarnisUSBDevice*>, KindCount> devices_;
   std::vector<CMpDevicePowerUI*> powerPanels_;
+  std::map<const CVarnisUSBDevice*, int> lightControlAtSleep_;
   DeviceManager manager_;
 };

@@ -277,3 +277,19 @@ bool DeviceCore::ReadActiveBlock(std::span<uint8_t> block, size_t stride) {
   block[protocol::BlockLighting::kActiveProfileOffset] = active[0];
   return true;
 }
+
+void DeviceCore::CheckStoredSettings(std::function<void(Stored)> done) {
+  if (done)
+    done(Stored::Unread);
+}
+
+void DeviceCore::ReportSettingsLost() {
+  platform::DebugPrint("device %04x:%04x holds other settings than its profile; writing the profile again",
+                       identity_.VendorId, identity_.ProductId);
+  if (!settingsLost_)
+    return;
+  QMetaObject::invokeMethod(this, [this] {
+    if (settingsLost_)
+      settingsLost_();
+  }, Qt::QueuedConnection);
+}

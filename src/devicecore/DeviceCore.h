@@ -149,9 +149,35 @@ class DeviceCore : public QObject {
   bool IsLightControlEnabled() const { return lightControlEnabled_ != 0; }
   void SetLightControlEnabled(bool enabled) { lightControlEnabled_ = enabled ? 1 : 0; }
 
+  // --- What the device keeps ------------------------------------------------
+  // A device that comes back (after a suspend, after a reconnect) may have
+  // lost what it was given: its memory goes with its power. Once a device has
+  // been read in this run, a later read whose parameter block differs from
+  // the block the current settings make of it is taken as such a loss: the
+  // block is not taken into the profile, and the handler runs (queued, on
+  // the UI thread) so that the profile is written to the device again. The
+  // first read of a run still takes the device's block as it is, since its
+  // settings may have been changed on the device itself.
+  enum class Stored { Kept, Lost, Unread };
+  void SetSettingsLostHandler(std::function<void()> handler) {
+    settingsLost_ = std::move(handler);
+  }
+  // Reads the active block again and compares it with the current settings;
+  // `done` gets the verdict on the UI thread (Unread when it could not be
+  // read, or while a check is on its way; a device without a block of its
+  // own says Unread at once).
+  virtual void CheckStoredSettings(std::function<void(Stored)> done = {});
+  bool ReadBefore() const { return readBefore_; }
+
   // A pause of a device operation (after a failed write): on the worker or
   // the light thread only.
   static void PauseDevice(int ms);
+
+ protected:
+  static constexpr const char* kCheckStoredKey = "check-stored";
+  void MarkRead() { readBefore_ = true; }
+  // Runs the lost handler once the current completion is through.
+  void ReportSettingsLost();
 
  private:
   void ReadOneEvent(bool receiver, const platform::Event& stop);
@@ -168,6 +194,8 @@ class DeviceCore : public QObject {
   std::atomic<uint16_t> cableVersion_{0};
   std::atomic<uint16_t> receiverVersion_{0};
   EventHandler eventHandler_;
+  std::function<void()> settingsLost_;
+  bool readBefore_ = false;  // UI thread
   // Jobs posted whose completion has not run (UI thread only).
   int outstanding_ = 0;
 

@@ -282,7 +282,15 @@ void KeyboardCore::ReadFirstContact(std::function<void()> done) {
       [this, done = std::move(done)](const std::pair<KeysRead, BlockRead>& read) {
         keysRead_ = ApplyKeys(read.first);
         LoadProfileState();
-        blockRead_ = ApplyBlock(read.second);
+        if (ReadBefore() && read.second.read && !HoldsCurrentSettings(read.second.block)) {
+          KeepDeviceBytes(read.second.block);
+          blockRead_ = true;
+          ReportSettingsLost();
+        } else {
+          blockRead_ = ApplyBlock(read.second);
+        }
+        if (blockRead_)
+          MarkRead();
         Tell(listener_.viewChanged);
         StartLightThread();
         firstContactDelayMs_ = 0;
@@ -317,8 +325,17 @@ void KeyboardCore::RetryFirstContact() {
       [this, keys, block](const std::pair<KeysRead, BlockRead>& read) {
         if (keys)
           keysRead_ = ApplyKeys(read.first);
-        if (block)
-          blockRead_ = ApplyBlock(read.second);
+        if (block) {
+          if (ReadBefore() && read.second.read && !HoldsCurrentSettings(read.second.block)) {
+            KeepDeviceBytes(read.second.block);
+            blockRead_ = true;
+            ReportSettingsLost();
+          } else {
+            blockRead_ = ApplyBlock(read.second);
+          }
+        }
+        if (blockRead_)
+          MarkRead();
         Tell(listener_.viewChanged);
         if (!FirstContactComplete())
           ScheduleFirstContactRetry();
@@ -353,13 +370,47 @@ uint8_t KeyboardCore::PositionToLed(int position) const {
 
 // --- Writes -------------------------------------------------------------------------
 
-void KeyboardCore::WriteParameterBlock(int slot, int byte0, std::function<void(int)> done) {
-  Block block = LastBlock();
+KeyboardCore::Block KeyboardCore::ComposeBlock(Block block) const {
   lighting::PutKeyboardLighting(block, FromLightWords(GetLightWords()), modes_);
   block[Parameters::kWFlagOffset] = static_cast<uint8_t>(Half(kWFlag));
   block[Parameters::kKey6FlagOffset] = static_cast<uint8_t>(Half(kKey6Flag));
   block[Parameters::kWinLockOffset] = static_cast<uint8_t>(Half(kWinFlag));
   block[Parameters::kReportRateOffset] = static_cast<uint8_t>(Half(kPollingRate));
+  return block;
+}
+
+bool KeyboardCore::HoldsCurrentSettings(const Block& block) const {
+  return ComposeBlock(block) == block;
+}
+
+void KeyboardCore::KeepDeviceBytes(const Block& block) {
+  activeProfile_ = block[Parameters::kActiveProfileOffset];
+  std::lock_guard lock(blockMutex_);
+  block_ = block;
+}
+
+void KeyboardCore::CheckStoredSettings(std::function<void(Stored)> done) {
+  const bool queued = Run<BlockRead>(
+      [this] { return ExchangeBlock(); },
+      [this, done](const BlockRead& read) {
+        Stored verdict = Stored::Unread;
+        if (read.read) {
+          verdict = HoldsCurrentSettings(read.block) ? Stored::Kept : Stored::Lost;
+          if (verdict == Stored::Lost) {
+            KeepDeviceBytes(read.block);
+            ReportSettingsLost();
+          }
+        }
+        if (done)
+          done(verdict);
+      },
+      kCheckStoredKey);
+  if (!queued && done)
+    done(Stored::Unread);
+}
+
+void KeyboardCore::WriteParameterBlock(int slot, int byte0, std::function<void(int)> done) {
+  Block block = ComposeBlock(LastBlock());
   block[Parameters::kActiveProfileOffset] = static_cast<uint8_t>(byte0);
   const auto address = protocol::SlotAddress<Parameters>(static_cast<size_t>(slot));
   Run<int>(

@@ -142,6 +142,7 @@ class KeyboardCore : public KeyedDeviceCore {
   // The key tables built from `list`; `arg` goes with the table commands.
   void WriteKeyTables(int arg, std::vector<KeyListEntry> list, std::function<void(int)> done = {});
   void WriteColourTable(std::function<void(int)> done = {});
+  void CheckStoredSettings(std::function<void(Stored)> done = {}) override;
 
   // --- Light effects -------------------------------------------------------------
   // The light thread runs one pass per tick step; tests run passes directly.
@@ -205,6 +206,14 @@ class KeyboardCore : public KeyedDeviceCore {
   // UI side: what the exchanges found.
   bool ApplyKeys(const KeysRead& read);
   bool ApplyBlock(const BlockRead& read);
+  // `base` with every field the program writes set from the current
+  // settings (the rest as the device had it).
+  Block ComposeBlock(Block base) const;
+  // Whether writing the current settings would leave `block` as it is.
+  bool HoldsCurrentSettings(const Block& block) const;
+  // A block that is not taken into the profile: only the device's own
+  // bytes (the base of the next write) and its active slot are kept.
+  void KeepDeviceBytes(const Block& block);
   void ScheduleFirstContactRetry();
   void RetryFirstContact();
   void Tell(const std::function<void()>& hook) const {

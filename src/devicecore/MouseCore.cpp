@@ -219,7 +219,15 @@ void MouseCore::ReadFirstContact(std::function<void(bool)> done) {
       [this, done = std::move(done)](const std::pair<KeysRead, BlockRead>& read) {
         keysRead_ = ApplyKeys(read.first);
         LoadProfileState();
-        blockRead_ = ApplyBlock(read.second);
+        if (ReadBefore() && read.second.read && !HoldsCurrentSettings(read.second.block)) {
+          KeepDeviceBytes(read.second.block);
+          blockRead_ = true;
+          ReportSettingsLost();
+        } else {
+          blockRead_ = ApplyBlock(read.second);
+        }
+        if (blockRead_)
+          MarkRead();
         Tell(listener_.viewChanged);
         StartLightThread();
         if (done)
@@ -238,6 +246,51 @@ bool MouseCore::SyncFromDevice(std::function<void(bool)> done, const std::string
                             done(applied);
                         },
                         key);
+}
+
+bool MouseCore::HoldsCurrentSettings(const Block& block) const {
+  const LightInfo current = FromLightWords(GetLightWords());
+  LightInfo stored = current;
+  lighting::ReadMouseLighting(block, stored, modes_);
+  if (!(stored == current))
+    return false;
+  if (block[Parameters::kActiveStageOffset] != activeStage_)
+    return false;
+  const std::vector<DpiStage> storedStages = mouse::StagesOfBlock(block);
+  for (size_t i = 0; i < std::min(storedStages.size(), stages_.size()); ++i) {
+    const DpiStage& a = storedStages[i];
+    const DpiStage& b = stages_[i];
+    if ((a.StageActive != 0) != (b.StageActive != 0) || a.StageDPIX != b.StageDPIX ||
+        a.StageDPIY != b.StageDPIY)
+      return false;
+  }
+  return true;
+}
+
+void MouseCore::KeepDeviceBytes(const Block& block) {
+  activeSlot_ = block[Parameters::kActiveProfileOffset];
+  std::lock_guard lock(blockMutex_);
+  block_ = block;
+}
+
+void MouseCore::CheckStoredSettings(std::function<void(Stored)> done) {
+  const bool queued = Run<BlockRead>(
+      [this] { return ExchangeBlock(); },
+      [this, done](const BlockRead& read) {
+        Stored verdict = Stored::Unread;
+        if (read.read) {
+          verdict = HoldsCurrentSettings(read.block) ? Stored::Kept : Stored::Lost;
+          if (verdict == Stored::Lost) {
+            KeepDeviceBytes(read.block);
+            ReportSettingsLost();
+          }
+        }
+        if (done)
+          done(verdict);
+      },
+      kCheckStoredKey);
+  if (!queued && done)
+    done(Stored::Unread);
 }
 
 MouseCore::Block MouseCore::LastBlock() const {

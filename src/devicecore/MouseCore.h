@@ -103,6 +103,7 @@ class MouseCore : public KeyedDeviceCore {
   // The block built from the profile into slot `slot`. `done` gets 1 when
   // written; a wireless mouse that does not answer is not written.
   void WriteParameterBlock(int slot, const mouse::BlockFrame& frame, std::function<void(int)> done = {});
+  void CheckStoredSettings(std::function<void(Stored)> done = {}) override;
   // The buttons' functions into the key table, macros renumbered to their
   // place in the last image sent.
   void WriteKeyTables(int arg, std::vector<KeyListEntry> list, std::function<void(int)> done = {});
@@ -149,6 +150,12 @@ class MouseCore : public KeyedDeviceCore {
   BlockRead ExchangeBlock();
   bool ApplyKeys(const KeysRead& read);
   bool ApplyBlock(const BlockRead& read);
+  // Whether the block holds the current lighting, DPI stages and active
+  // stage (what a write of the current settings would put there).
+  bool HoldsCurrentSettings(const Block& block) const;
+  // A block that is not taken into the profile: only the device's bytes and
+  // its active slot are kept.
+  void KeepDeviceBytes(const Block& block);
   void Tell(const std::function<void()>& hook) const {
     if (hook)
       hook();

@@ -126,7 +126,16 @@ void PadCore::ReadFirstContact(std::function<void(bool)> done) {
       },
       [this, done = std::move(done)](const BlockRead& read) {
         LoadProfileState();
-        const bool applied = ApplyBlock(read);
+        bool applied = false;
+        if (ReadBefore() && read.read && !HoldsCurrentSettings(read.block)) {
+          KeepDeviceBytes(read.block);
+          applied = true;
+          ReportSettingsLost();
+        } else {
+          applied = ApplyBlock(read);
+        }
+        if (applied)
+          MarkRead();
         StartLightThread();
         if (done)
           done(applied);
@@ -150,10 +159,40 @@ PadCore::Block PadCore::LastBlock() const {
   return block_;
 }
 
+PadCore::Block PadCore::ComposeBlock(Block block) const {
+  lighting::PutPadLighting(block, FromLightWords(GetLightWords()), modes_);
+  return block;
+}
+
+void PadCore::KeepDeviceBytes(const Block& block) {
+  activeSlot_ = block[Parameters::kActiveProfileOffset];
+  std::lock_guard lock(blockMutex_);
+  block_ = block;
+}
+
+void PadCore::CheckStoredSettings(std::function<void(Stored)> done) {
+  const bool queued = Run<BlockRead>(
+      [this] { return ExchangeBlock(); },
+      [this, done](const BlockRead& read) {
+        Stored verdict = Stored::Unread;
+        if (read.read) {
+          verdict = HoldsCurrentSettings(read.block) ? Stored::Kept : Stored::Lost;
+          if (verdict == Stored::Lost) {
+            KeepDeviceBytes(read.block);
+            ReportSettingsLost();
+          }
+        }
+        if (done)
+          done(verdict);
+      },
+      kCheckStoredKey);
+  if (!queued && done)
+    done(Stored::Unread);
+}
+
 void PadCore::WriteParameterBlock(int slot, std::function<void(int)> done) {
   // The device's own bytes go back as read; the lighting is the profile's.
-  Block block = LastBlock();
-  lighting::PutPadLighting(block, FromLightWords(GetLightWords()), modes_);
+  const Block block = ComposeBlock(LastBlock());
   const auto address = protocol::SlotAddress<Parameters>(static_cast<size_t>(std::max(slot, 0)));
   Run<int>(
       [this, block, address] {

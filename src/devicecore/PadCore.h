@@ -64,6 +64,7 @@ class PadCore : public DeviceCore {
   // The block with the profile's lighting into slot `slot`; `done` gets 1
   // when written (0 when not: a closed channel writes nothing).
   void WriteParameterBlock(int slot, std::function<void(int)> done = {});
+  void CheckStoredSettings(std::function<void(Stored)> done = {}) override;
 
   // --- Light effects -------------------------------------------------------------
   void StartLightThread();
@@ -76,6 +77,11 @@ class PadCore : public DeviceCore {
   const LightModeList& ModeList() const { return modes_; }
 
  protected:
+  // `base` with the lighting of the current settings (the device's own bytes
+  // as they are), and whether a write would leave `block` as it is.
+  Block ComposeBlock(Block base) const;
+  bool HoldsCurrentSettings(const Block& block) const { return ComposeBlock(block) == block; }
+  void KeepDeviceBytes(const Block& block);
   // Whether the first contact reads the information block first (the pad).
   void SetReadsInformationBlock(bool reads) { readsInformationBlock_ = reads; }
 

@@ -93,3 +93,67 @@ TEST_F(Pad, TheActiveSlotsBlockIsReadAndWrittenAtTheSamePlace) {
 TEST_F(Pad, NothingWrittenIsNotReportedAsWritten) {
   EXPECT_EQ(Write(0), 0);
 }
+
+// A device read before that comes back with other lighting than the current
+// settings lost its memory: the check and a later first contact say so and
+// keep the settings; bytes only the device owns never count as a loss.
+TEST_F(Pad, AnotherBlockOnAReadAfterTheFirstIsALossAndKeepsTheSettings) {
+  Connect();
+  int lost = 0;
+  core_->SetSettingsLostHandler([&] { ++lost; });
+  auto check = [&] {
+    std::optional<DeviceCore::Stored> verdict;
+    core_->CheckStoredSettings([&](DeviceCore::Stored v) { verdict = v; });
+    EXPECT_TRUE(RunUntil([&] { return verdict.has_value() && core_->IsIdle(); }));
+    // The lost handler runs queued, after the completion.
+    testing_support::RunFor(20);
+    return verdict.value_or(DeviceCore::Stored::Unread);
+  };
+  auto firstContact = [&] {
+    std::optional<bool> read;
+    core_->ReadFirstContact([&](bool ok) { read = ok; });
+    EXPECT_TRUE(RunUntil([&] { return read.has_value() && core_->IsIdle(); }));
+    testing_support::RunFor(20);
+  };
+  // The first read of the run takes the device's block as it is.
+  const uint8_t dim = 1;
+  ASSERT_TRUE(Firmware().Poke("parameters", protocol::BlockLighting::kBrightnessOffset,
+                              std::span(&dim, 1)));
+  EXPECT_FALSE(core_->ReadBefore());
+  firstContact();
+  EXPECT_TRUE(core_->ReadBefore());
+  EXPECT_EQ(lost, 0);
+  EXPECT_EQ(FromLightWords(core_->GetLightWords()).Light, 1);
+
+  EXPECT_EQ(check(), DeviceCore::Stored::Kept);
+  // The pad's own bytes changed on the device: still what the settings make.
+  const uint8_t own = 0x77;
+  ASSERT_TRUE(Firmware().Poke("parameters", 12, std::span(&own, 1)));
+  EXPECT_EQ(check(), DeviceCore::Stored::Kept);
+  EXPECT_EQ(lost, 0);
+
+  // The memory goes: the check finds it, the settings stay the program's.
+  Firmware().ResetMemory();
+  EXPECT_EQ(check(), DeviceCore::Stored::Lost);
+  EXPECT_EQ(lost, 1);
+  EXPECT_EQ(FromLightWords(core_->GetLightWords()).Light, 1) << "not the factory's 4";
+  ASSERT_EQ(Write(0), 1);
+  EXPECT_EQ(SlotBytes(0)[protocol::BlockLighting::kBrightnessOffset], 1);
+  EXPECT_EQ(check(), DeviceCore::Stored::Kept);
+
+  // Lost again while away: the next first contact finds it too. Its profile
+  // holds the factory template's lighting, which is what it keeps.
+  Firmware().ResetMemory();
+  const uint8_t other = 2;
+  ASSERT_TRUE(Firmware().Poke("parameters", protocol::BlockLighting::kBrightnessOffset,
+                              std::span(&other, 1)));
+  const int before = lost;
+  firstContact();
+  EXPECT_EQ(lost, before + 1);
+  EXPECT_NE(FromLightWords(core_->GetLightWords()).Light, 2) << "the device's block is not taken";
+
+  // A device that cannot be read is no verdict.
+  Firmware().SetFault(*sim::Fault::Parse("noanswer"));
+  EXPECT_EQ(check(), DeviceCore::Stored::Unread);
+  EXPECT_EQ(lost, before + 1);
+}

@@ -116,12 +116,14 @@ TEST_F(Languages, TheStoredLanguageAndItsFallbacks) {
   damaged.close();
   EXPECT_TRUE(store.StoreLanguageId(1054));
   EXPECT_EQ(LanguageStore(StorePath()).StoredId(), 1054);
-  // A negative id names no language.
-  ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  damaged.write("[General]\nLANGUAGE=-109\n");
-  damaged.close();
-  EXPECT_EQ(LanguageStore(StorePath()).StoredId(), -1);
-  EXPECT_EQ(LanguageStore(StorePath()).ReadStoredLanguage(list_), 1) << "the default language";
+  // A negative id names no language. (Another file: the settings class
+  // keeps what it read of a file by its name and time.)
+  QFile negative(dir_.path() + "/negative.conf");
+  ASSERT_TRUE(negative.open(QIODevice::WriteOnly));
+  negative.write("[General]\nLANGUAGE=-109\n");
+  negative.close();
+  EXPECT_EQ(LanguageStore(negative.fileName()).StoredId(), -1);
+  EXPECT_EQ(LanguageStore(negative.fileName()).ReadStoredLanguage(list_), 1) << "the default language";
 }
 
 TEST_F(Languages, AFirstStartFollowsTheDesktopAndALaterOneTheStore) {

@@ -105,3 +105,20 @@ TEST_F(Devsim, PowerSetsTheStatusBytes) {
   EXPECT_EQ(Run({"--root", root, "power", "pad", "90", "0", "0", "1", "0", "256"}).first, 1);
   EXPECT_EQ(power(), "5a0000010003");
 }
+
+TEST_F(Devsim, ResetMemoryBringsBackTheFactoryParameters) {
+  const QString root = root_.path();
+  auto parameters = [&] {
+    const QString state = Run({"--root", root, "state", "mouse"}).second;
+    const qsizetype at = state.indexOf("\"parameters\": \"");
+    return at < 0 ? QString() : state.mid(at + 15, 160);
+  };
+  const QString factory = parameters();
+  ASSERT_FALSE(factory.isEmpty());
+  EXPECT_EQ(Run({"--root", root, "poke", "mouse", "parameters", "0", "02ff00ff"}).first, 0);
+  EXPECT_NE(parameters(), factory);
+  EXPECT_EQ(Run({"--root", root, "reset-memory", "mouse"}).first, 0);
+  EXPECT_EQ(parameters(), factory);
+  EXPECT_EQ(Run({"--root", root, "reset-memory", "toaster"}).first, 1);
+  EXPECT_EQ(Run({"--root", root, "reset-memory"}).first, 1) << "a device is needed";
+}

@@ -175,7 +175,16 @@ TEST(FirmwareModel, FaultsOnDemand) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
   pad.SetFault(*Fault::Parse("none"));
   EXPECT_EQ(One(pad, Request(0x01))[7], 0);
-  for (const char* bad : {"", "delay:", "delay:x", "delay:-1", "crash"})
+  // Silent after two more answers, as in the middle of a transfer.
+  pad.SetFault(*Fault::Parse("noanswer-after:2"));
+  EXPECT_EQ(One(pad, Request(0x01))[7], 0);
+  EXPECT_EQ(One(pad, Request(0x05, 4, 0))[7], 0);
+  EXPECT_TRUE(pad.HandleRequest(Request(0x05, 4, 4), false).empty());
+  EXPECT_TRUE(pad.HandleRequest(Request(0x02), false).empty()) << "and stays silent";
+  pad.SetFault(*Fault::Parse("none"));
+  EXPECT_EQ(One(pad, Request(0x02))[7], 0);
+  for (const char* bad : {"", "delay:", "delay:x", "delay:-1", "crash", "noanswer-after:",
+                          "noanswer-after:-2", "noanswer-after:3x"})
     EXPECT_FALSE(Fault::Parse(bad)) << bad;
 }
 
@@ -269,4 +278,46 @@ TEST(FirmwareModel, PowerStatusSetsAllSixBytesAndPowerOnlyTheFirstTwo) {
   const Report power = One(pad, Request(0x1A, 6, 0));
   EXPECT_EQ(std::vector<uint8_t>(power.begin() + 8, power.begin() + 14),
             (std::vector<uint8_t>{35, 1, 7, 1, 9, 3}));
+}
+
+TEST(FirmwareModel, ResetMemoryPutsEveryStoredSettingBackToTheFactoryState) {
+  for (DeviceKind kind : {DeviceKind::Keyboard, DeviceKind::Mouse, DeviceKind::Pad,
+                          DeviceKind::Headset}) {
+    SCOPED_TRACE(sim::KindName(kind));
+    FirmwareModel factory(kind);
+    FirmwareModel device(kind);
+    // A small macro memory announced by the information block: the reset
+    // keeps the device's identity, so the memory keeps that size.
+    ASSERT_TRUE(device.Poke("info", 6, std::vector<uint8_t>{2}));
+    const auto info = *device.Region("info");
+    const std::vector<uint8_t> data = {0x5A, 0xA5, 0x3C};
+    const char* stored[] = {"parameters",    "key_table",    "fn_key_table", "third_key_table",
+                            "key_attributes", "colour_tables", "macro_memory", "recoil_memory",
+                            "light_frame"};
+    for (const char* region : stored)
+      ASSERT_TRUE(device.Poke(region, 1, data)) << region;
+    EXPECT_EQ(One(device, Request(0x06, 3, 0x10, data))[7], 0) << "a parameter write";
+    device.HandleLightReport(std::vector<uint8_t>(17, 9));
+    device.SetPower(42, 1);
+    device.SetWirelessOn(false);
+    device.SetFault(*Fault::Parse("status-fe"));
+
+    device.ResetMemory();
+
+    for (const char* region : stored) {
+      const auto memory = *device.Region(region);
+      if (std::string(region) == "macro_memory")
+        EXPECT_EQ(memory, std::vector<uint8_t>(256, 0)) << region;
+      else
+        EXPECT_EQ(memory, *factory.Region(region)) << region;
+    }
+    EXPECT_EQ(device.ActiveProfile(), factory.ActiveProfile());
+    EXPECT_TRUE(device.LightReports().empty()) << "the light output is gone";
+    // What the device is and how it is reached stay.
+    EXPECT_EQ(*device.Region("info"), info);
+    EXPECT_EQ((*device.Region("power"))[0], 42);
+    EXPECT_FALSE(device.IsWirelessOn());
+    EXPECT_EQ(One(device, Request(0x01))[7], 0xFE) << "the fault stays set";
+    EXPECT_FALSE(device.Log().empty());
+  }
 }
