@@ -340,6 +340,12 @@ void CMainWnd::ToggleLightControl() {
   SetLightControlOn(lightControlOn_ ? 0 : 1);
   ShellState::BroadcastToOtherPrograms(platform::SocketMessage::Registered(
       ShellMessages::kLightControlNoticeName, 1, lightControlOn_));
+  // While the machine sleeps the devices are left alone; the resume hands
+  // them the switch's state.
+  if (!ShellState::IsRunning()) {
+    pages_->SetLightControlAfterResume(lightControlOn_);
+    return;
+  }
   for (CVarnisUSBDevice* device : LightControlledDevices())
     device->SetLightControl(lightControlOn_);
 }
@@ -351,12 +357,30 @@ void CMainWnd::SetWindowActiveFlag(int active) {
 }
 
 void CMainWnd::OnPowerBroadcast(platform::WParam event) {
+  // Suspend and resume come in pairs (the sleep monitor drops repeats); a
+  // repeated message changes nothing.
+  //
+  // On resume every device gets back the light control it had when the
+  // machine went to sleep, not blanket the switch's state: where the two
+  // agree (every device follows the switch) this is the same thing, and
+  // where they do not (a page made while the switch was off keeps control)
+  // the device comes back as it was. A light-control change while asleep
+  // goes to every device on resume. A keyboard with control on is told
+  // again (its take-over command), and the streaming of the host-drawn
+  // modes and the headset's light reports start again with the control
+  // flag; the screen sampler and the sound capture follow from
+  // UpdateSignalDemand. Each device's settings are then read again, and one
+  // that lost them gets its profile.
   if (event == platform::PBT_APMRESUMEAUTOMATIC) {
+    if (ShellState::IsRunning())
+      return;
     ShellState::SetRunning(true);
-    for (CVarnisUSBDevice* device : pages_->AllDevices())
-      device->SetLightControl(lightControlOn_);
+    pages_->ResumeDevices(lightControlOn_);
     UpdateSignalDemand();
   } else if (event == platform::PBT_APMSUSPEND) {
+    if (!ShellState::IsRunning())
+      return;
+    pages_->RememberBeforeSleep();
     ShellState::SetRunning(false);
     for (CVarnisUSBDevice* device : pages_->AllDevices())
       device->SetLightControl(0);

@@ -239,7 +239,9 @@ void CMainWnd::OnTimer(uintptr_t id) {
     update();
     // Starting the audio recorder comes with audio capture.
   } else if (id == kTimerTrayMenu) {
-    CMenuWnd::CreateMenu(kTrayMenu, QCursor::pos(), GetHWND());
+    // The menu shows whether Travix starts at login.
+    if (CMenuWnd* menu = CMenuWnd::CreateMenu(kTrayMenu, QCursor::pos(), GetHWND()))
+      PrepareTrayMenu(menu->Menu());
   } else if (id == kTimerProfileSwitch) {
     RouteCall call;
     call.type = QStringLiteral("timer");
@@ -352,34 +354,7 @@ bool CMainWnd::HandleRoutedMessage(uint32_t message, platform::WParam wParam,
   }
   if (message == platform::WM_POWERBROADCAST) {
     own("WM_POWERBROADCAST");
-    // Suspend and resume come in pairs (the sleep monitor drops repeats);
-    // a repeated message changes nothing.
-    //
-    // On resume every device gets back the light control it had when the
-    // machine went to sleep, not blanket the switch's state: where the two
-    // agree (every device follows the switch) this is the same thing, and
-    // where they do not (a page made while the switch was off keeps
-    // control) the device comes back as it was. A light-control request
-    // that arrives while asleep goes to every device on resume. A keyboard
-    // with control on is told again (its take-over command), and the
-    // streaming of the host-drawn modes and the headset's light reports
-    // start again with the control flag; the screen sampler and the sound
-    // capture follow from UpdateSignalDemand. Each device's settings are
-    // then read again, and one that lost them gets its profile.
-    if (wParam == platform::PBT_APMSUSPEND) {
-      if (ShellState::IsRunning()) {
-        pages_->RememberBeforeSleep();
-        OnPowerBroadcast(wParam);
-      }
-    } else if (wParam == platform::PBT_APMRESUMEAUTOMATIC) {
-      if (!ShellState::IsRunning()) {
-        ShellState::SetRunning(true);
-        pages_->ResumeDevices(lightControlOn_);
-        UpdateSignalDemand();
-      }
-    } else {
-      OnPowerBroadcast(wParam);
-    }
+    OnPowerBroadcast(wParam);
     return true;
   }
   // While the machine sleeps nothing further of this list is handled (the

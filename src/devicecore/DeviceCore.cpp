@@ -45,7 +45,16 @@ bool DeviceCore::Post(platform::SerialWorker::Job job, const std::string& key) {
   return posted;
 }
 
-void DeviceCore::StopWorker() { worker_.Stop(); }
+void DeviceCore::StopWorker() {
+  // What is on its way is cut short: the link counts as closed and a
+  // pending transfer is interrupted, so a job still running fails its
+  // remaining exchanges at once. It is waited for however long its pauses
+  // take: nothing of the core may go while it runs.
+  Commands.IsOpen = false;
+  Commands.Wired.Interrupt();
+  Commands.Receiver.Interrupt();
+  worker_.Stop(platform::kInfinite);
+}
 
 void DeviceCore::PauseDevice(int ms) {
   platform::CheckNotUiThread("device pause");

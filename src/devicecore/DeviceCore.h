@@ -62,8 +62,10 @@ class DeviceCore : public QObject {
   bool IsPending(const std::string& key) const { return worker_.IsPending(key); }
   // No job queued or running and no completion left to run.
   bool IsIdle() const { return outstanding_ == 0; }
-  // Ends the worker: what is queued is dropped, the running job is waited
-  // for (its exchanges are bounded). Nothing can be queued afterwards.
+  // Ends the worker, as the core goes: the link counts as closed, what is
+  // queued is dropped, a pending transfer is cut short and the running job
+  // is waited for until it ends (its exchanges then fail at once, its
+  // pauses are bounded). Nothing can be queued afterwards.
   void StopWorker();
 
   // --- Connections ----------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "devicecore/DeviceCore.h"
 #include "platform/ThreadRole.h"
 #include "protocol/Command.h"
+#include "protocol/DeviceInfo.h"
 #include "sim/DeviceSimulator.h"
 #include "support/EventLoopHelpers.h"
 
@@ -178,4 +179,39 @@ TEST_F(Core, DeviceWorkOnTheUiThreadIsReportedAndOnTheWorkerItIsNot) {
   EXPECT_EQ(*result, 1);
   EXPECT_EQ(Reported().size(), 2u) << "the worker is not the UI thread";
   platform::SetUiThreadWorkHandler(nullptr);
+}
+
+// A core that goes while a job works against a device that stopped
+// answering: the job is cut short and waited for, however long its pauses
+// take, before anything of the core goes (it used to be left running on a
+// core already destroyed).
+TEST_F(Core, AJobStillRunningIsCutShortAndWaitedForWhenTheCoreGoes) {
+  ASSERT_TRUE(Open(PathOf("keyboard"), false));
+  simulator_->Firmware(DeviceKind::Keyboard).SetFault(*sim::Fault::Parse("noanswer"));
+  std::atomic<bool> started{false};
+  std::atomic<bool> ended{false};
+  std::atomic<int> exchanges{0};
+  DeviceCore* core = core_.get();
+  core_->Run<int>(
+      [core, &started, &ended, &exchanges] {
+        started = true;
+        // Longer than a worker is normally given to end: exchanges with
+        // pauses between, as a job retrying a silent device does.
+        for (int i = 0; i < 15; ++i) {
+          protocol::DeviceInfo::Bytes info{};
+          core->Commands.ReadDeviceInfo(info);
+          ++exchanges;
+          DeviceCore::PauseDevice(100);
+        }
+        ended = true;
+        return 0;
+      },
+      {});
+  ASSERT_TRUE(RunUntil([&] { return started.load(); }));
+  QElapsedTimer timer;
+  timer.start();
+  core_.reset();
+  EXPECT_TRUE(ended) << "the core went while its job still ran";
+  EXPECT_EQ(exchanges, 15);
+  EXPECT_LT(timer.elapsed(), 4000) << "the exchanges after the stop failed at once";
 }
