@@ -6,6 +6,7 @@
 
 #include "devicecore/DeviceLedCanvas.h"
 #include "devicecore/MacroDownload.h"
+#include "keys/KeySlotMap.h"
 #include "keys/KeyTables.h"
 #include "lighting/KeyboardFrame.h"
 #include "lighting/LightPanelLayout.h"
@@ -15,6 +16,8 @@
 #include "macros/MacroList.h"
 #include "platform/DebugChannel.h"
 #include "platform/TickClock.h"
+#include "profiles/JsonFile.h"
+#include "profiles/JsonValue.h"
 #include "protocol/Rgb.h"
 
 namespace {
@@ -220,24 +223,46 @@ bool KeyboardCore::ApplyKeys(const KeysRead& read) {
   if (read.attributesRead)
     keyAttributes_ = read.attributes;
   const int slotCount = std::min<int>(info_.keyCount, protocol::KeyFunction::kSlots);
-  for (auto& slot : positionToSlot_)
-    slot = kNoSlot;
-  for (auto& led : positionToLed_)
-    led = kNoSlot;
+  // The table finds each printed key; a map learned before keeps the keys
+  // that were given other functions since.
+  const keys::KeySlotMap::Slots fresh = keys::KeySlotMap::FromTable(keyTable_, slotCount);
+  const keys::KeySlotMap::Slots known = ReadKnownSlots(slotCount);
+  const keys::KeySlotMap::Slots map = keys::KeySlotMap::Merge(fresh, known, slotCount);
+  if (read.tableRead && map != known)
+    WriteKnownSlots(map, slotCount);
   for (int position = 0; position < kPositions; ++position) {
-    // Positions without a printed key would all land on any unused slot.
-    if (keys::KeyPositionTable[static_cast<size_t>(position)] == keys::kNoRow)
-      continue;
-    const keys::FunctionCode printed = keys::PrintedFunction(position);
-    for (int slot = 0; slot < slotCount; ++slot) {
-      if (protocol::KeyFunction::ReadSlot(keyTable_, static_cast<size_t>(slot)) == printed) {
-        positionToSlot_[static_cast<size_t>(position)] = static_cast<uint8_t>(slot);
-        positionToLed_[static_cast<size_t>(position)] = keyAttributes_[static_cast<size_t>(slot)];
-        break;
-      }
-    }
+    const uint8_t slot = position < keys::kLayoutPositions ? map[static_cast<size_t>(position)] : kNoSlot;
+    positionToSlot_[static_cast<size_t>(position)] = slot;
+    positionToLed_[static_cast<size_t>(position)] = slot != kNoSlot ? keyAttributes_[slot] : kNoSlot;
   }
   return read.tableRead;
+}
+
+keys::KeySlotMap::Slots KeyboardCore::ReadKnownSlots(int slotCount) const {
+  keys::KeySlotMap::Slots map = keys::KeySlotMap::None();
+  if (keySlotFile_.isEmpty())
+    return map;
+  const Json::Value document = JsonFile().ReadJson(keySlotFile_);
+  const Json::Value& list = jsonvalue::Member(document, "map");
+  // A map of another keyboard (another key count) is no map of this one.
+  if (jsonvalue::ReadInt(jsonvalue::Member(document, "keyCount"), -1) != slotCount || !list.isArray() ||
+      list.size() != map.size())
+    return map;
+  for (Json::ArrayIndex i = 0; i < list.size(); ++i)
+    map[i] = static_cast<uint8_t>(jsonvalue::ReadIntIn(list[i], keys::KeySlotMap::kNoSlot, 0, keys::KeySlotMap::kNoSlot));
+  return map;
+}
+
+void KeyboardCore::WriteKnownSlots(const keys::KeySlotMap::Slots& map, int slotCount) const {
+  if (keySlotFile_.isEmpty())
+    return;
+  Json::Value document(Json::objectValue);
+  document["keyCount"] = slotCount;
+  Json::Value& list = document["map"] = Json::Value(Json::arrayValue);
+  for (uint8_t slot : map)
+    list.append(slot);
+  if (JsonFile().WriteJson(keySlotFile_, document) != 0)
+    platform::DebugOutput("keyboard: the key slot map could not be saved");
 }
 
 KeyboardCore::BlockRead KeyboardCore::ExchangeBlock() {

@@ -27,6 +27,7 @@
 #include "protocol/DeviceInfo.h"
 #include "protocol/KeyFunction.h"
 #include "protocol/ParameterBlocks.h"
+#include "keys/KeySlotMap.h"
 #include "protocol/PowerStatus.h"
 
 // The keyboard without its page: its key tables (normal and Fn layer), the
@@ -98,6 +99,10 @@ class KeyboardCore : public KeyedDeviceCore {
   // --- Files and profile (UI thread) -----------------------------------------
   void SetProfileFiles(const QString& defaultProfile, const QString& profile,
                        const QString& lightConfig);
+  // Where the map of picture positions to key slots is kept (the device's
+  // folder), so that keys given other functions keep their slots.
+  void SetKeySlotFile(const QString& path) { keySlotFile_ = path; }
+  static constexpr const char* kKeySlotFile = "KeySlots.json";
   // The mode list of table `tableIndex` and the macro names.
   void LoadLightLists(const QString& modeFile, int tableIndex, const QString& macroListFile);
   // Loads the profile at the profile path and applies it.
@@ -205,6 +210,8 @@ class KeyboardCore : public KeyedDeviceCore {
   BlockRead ExchangeBlock();
   // UI side: what the exchanges found.
   bool ApplyKeys(const KeysRead& read);
+  keys::KeySlotMap::Slots ReadKnownSlots(int slotCount) const;
+  void WriteKnownSlots(const keys::KeySlotMap::Slots& map, int slotCount) const;
   bool ApplyBlock(const BlockRead& read);
   // `base` with every field the program writes set from the current
   // settings (the rest as the device had it).
@@ -239,6 +246,7 @@ class KeyboardCore : public KeyedDeviceCore {
   std::array<uint8_t, kTableSize> keyTable_{};
   std::array<uint8_t, kTableSize> keyAttributes_{};
   // Read by the event readers and the light thread too.
+  QString keySlotFile_;
   std::array<std::atomic<uint8_t>, kPositions> positionToSlot_{};
   std::array<std::atomic<uint8_t>, kPositions> positionToLed_{};
   std::atomic<int> streamedSlots_{0};

@@ -189,6 +189,7 @@ QString CVarnisKeyboardDevice::ProfilePath() const {
 }
 
 void CVarnisKeyboardDevice::LoadProfileFiles() {
+  Keyboard().SetKeySlotFile(DeviceFile(QLatin1String(KeyboardCore::kKeySlotFile)));
   Keyboard().SetProfileFiles(DefaultProfilePath(), ProfilePath(), LightConfigPath());
 }
 

@@ -208,6 +208,18 @@ TEST_F(Standalone, KeysGetTheirNewFunctionInTheKeyTableAndTheProfile) {
     remapped += entry.toObject().value("Assignment") != entry.toObject().value("DefaultAssignment") ? 1 : 0;
   EXPECT_EQ(remapped, 1);
 
+  // Back to its factory function in a later run, which reads the table
+  // afresh: the key keeps its slot although the table no longer names it.
+  ASSERT_EQ(Travixctl({"key", "keyboard", "A", "default"}).status, 0);
+  EXPECT_EQ(Region(DeviceKind::Keyboard, "key_table"), before);
+  // Two keys swapped, then each given back its own function.
+  ASSERT_EQ(Travixctl({"key", "keyboard", "A", "key:B"}).status, 0);
+  ASSERT_EQ(Travixctl({"key", "keyboard", "B", "key:A"}).status, 0);
+  ASSERT_EQ(Travixctl({"key", "keyboard", "B", "default"}).status, 0);
+  ASSERT_EQ(Travixctl({"key", "keyboard", "A", "default"}).status, 0);
+  EXPECT_EQ(Region(DeviceKind::Keyboard, "key_table"), before);
+  ASSERT_EQ(Travixctl({"key", "keyboard", "A", "media:Mute"}).status, 0);
+
   // The mouse: a key with a modifier, then the last left click kept.
   const Outcome forward = Travixctl({"key", "mouse", "4", "key:ctrl+C", "--json"});
   ASSERT_EQ(forward.status, 0) << forward.err.toStdString();

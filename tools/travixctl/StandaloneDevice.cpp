@@ -71,6 +71,10 @@ class StandaloneKeyed : public StandaloneDevice {
 class StandaloneKeyboard : public StandaloneKeyed<KeyboardCore> {
  public:
   StandaloneKeyboard() : StandaloneKeyed(kKeyboardRow) {}
+  void GiveProfileFiles() override {
+    core_.SetKeySlotFile(Files().File(QLatin1String(KeyboardCore::kKeySlotFile)));
+    StandaloneKeyed::GiveProfileFiles();
+  }
   void ReadSettings(std::function<void(bool)> done) override {
     core_.ReadFirstContact([this, done = std::move(done)] { done(core_.FirstContactComplete()); });
   }

@@ -21,9 +21,14 @@ StandaloneDevices::StandaloneDevices(Clock::time_point deadline)
     : deadline_(deadline), manager_(registry_, *this) {}
 
 StandaloneDevices::~StandaloneDevices() {
-  // The cores stop their workers and threads and close the interfaces.
-  for (auto& device : devices_)
+  // Each core's worker and threads stop before anything of the core goes:
+  // a job still on its way (a device that stopped answering) may use all
+  // of it. The cores then close their interfaces.
+  for (auto& device : devices_) {
+    device->Core().StopWorker();
+    device->Core().StopThreads();
     manager_.Unbind(device->Core());
+  }
 }
 
 void StandaloneDevices::Open() {
