@@ -9,7 +9,7 @@
 #include "lighting/LedCanvas.h"
 #include "protocol/PowerStatus.h"
 #include "protocol/Rgb.h"
-#include "platform/AtomicFileWriter.h"
+#include "profiles/DeviceFiles.h"
 #include "platform/DataFolders.h"
 #include "platform/DebugChannel.h"
 #include "platform/ScreenMetrics.h"
@@ -93,31 +93,11 @@ void CVarnisUSBDevice::SetKindName(const QString& name) {
 QString CVarnisUSBDevice::DefaultDataDir() const { return platform::DataFolders::DefaultDataDir(); }
 
 QString CVarnisUSBDevice::DefaultProfilePath() const {
-  return DefaultDataDir() + kindName_ + ".Json";
+  return DeviceFiles(kindName_, lightConfigName_).DefaultProfilePath();
 }
 
 QString CVarnisUSBDevice::LightConfigPath() const {
-  if (deviceFolder_.isEmpty() || lightConfigName_.isEmpty())
-    return {};
-  const QString path = deviceFolder_ + lightConfigName_ + QStringLiteral(".config");
-  const std::string native = QFile::encodeName(path).toStdString();
-  // A link in the user's folder is never followed: it is set aside and the
-  // product's configuration takes its place, as for a missing file.
-  if (platform::AtomicFileWriter::IsLink(native)) {
-    if (platform::AtomicFileWriter::SetAside(native) != 0)
-      return path;
-  } else if (QFile::exists(path)) {
-    return path;
-  }
-  QFile product(DefaultDataDir() + lightConfigName_ + QLatin1Char('_') + kindName_ +
-                QStringLiteral(".config"));
-  if (product.open(QIODevice::ReadOnly)) {
-    const QByteArray bytes = product.readAll();
-    // A failure is the writer's to report; the device then runs on the
-    // product's defaults until the copy succeeds at a later start.
-    (void)platform::AtomicFileWriter().Write(native, std::string_view(bytes.constData(), bytes.size()));
-  }
-  return path;
+  return DeviceFiles(kindName_, lightConfigName_).LightConfigPath();
 }
 
 void CVarnisUSBDevice::SetIdentity(const InterfaceRecord& identity) {
