@@ -177,6 +177,24 @@ class DeviceCore : public QObject {
 
  protected:
   static constexpr const char* kCheckStoredKey = "check-stored";
+  // CheckStoredSettings for a core: `exchange` reads the active block on
+  // the worker, `lost` (on the UI thread) tells whether what was read shows
+  // a lost memory, keeping the device's bytes and reporting the loss when
+  // it does.
+  template <typename Read>
+  void CheckStoredBlock(std::function<Read()> exchange, std::function<bool(const Read&)> lost,
+                        std::function<void(Stored)> done) {
+    const bool queued = Run<Read>(
+        std::move(exchange),
+        [lost = std::move(lost), done](const Read& read) {
+          const Stored verdict = !read.read ? Stored::Unread : lost(read) ? Stored::Lost : Stored::Kept;
+          if (done)
+            done(verdict);
+        },
+        kCheckStoredKey);
+    if (!queued && done)
+      done(Stored::Unread);
+  }
   void MarkRead() { readBefore_ = true; }
   // Runs the lost handler once the current completion is through.
   void ReportSettingsLost();

@@ -307,13 +307,8 @@ void KeyboardCore::ReadFirstContact(std::function<void()> done) {
       [this, done = std::move(done)](const std::pair<KeysRead, BlockRead>& read) {
         keysRead_ = ApplyKeys(read.first);
         LoadProfileState();
-        if (ReadBefore() && read.second.read && !HoldsCurrentSettings(read.second.block)) {
-          KeepDeviceBytes(read.second.block);
-          blockRead_ = true;
-          ReportSettingsLost();
-        } else {
-          blockRead_ = ApplyBlock(read.second);
-        }
+        // Read before in this run and no longer holding its settings: lost.
+        blockRead_ = (ReadBefore() && read.second.read && TakeLoss(read.second)) || ApplyBlock(read.second);
         if (blockRead_)
           MarkRead();
         Tell(listener_.viewChanged);
@@ -350,15 +345,8 @@ void KeyboardCore::RetryFirstContact() {
       [this, keys, block](const std::pair<KeysRead, BlockRead>& read) {
         if (keys)
           keysRead_ = ApplyKeys(read.first);
-        if (block) {
-          if (ReadBefore() && read.second.read && !HoldsCurrentSettings(read.second.block)) {
-            KeepDeviceBytes(read.second.block);
-            blockRead_ = true;
-            ReportSettingsLost();
-          } else {
-            blockRead_ = ApplyBlock(read.second);
-          }
-        }
+        if (block)
+          blockRead_ = (ReadBefore() && read.second.read && TakeLoss(read.second)) || ApplyBlock(read.second);
         if (blockRead_)
           MarkRead();
         Tell(listener_.viewChanged);
@@ -415,23 +403,16 @@ void KeyboardCore::KeepDeviceBytes(const Block& block) {
 }
 
 void KeyboardCore::CheckStoredSettings(std::function<void(Stored)> done) {
-  const bool queued = Run<BlockRead>(
-      [this] { return ExchangeBlock(); },
-      [this, done](const BlockRead& read) {
-        Stored verdict = Stored::Unread;
-        if (read.read) {
-          verdict = HoldsCurrentSettings(read.block) ? Stored::Kept : Stored::Lost;
-          if (verdict == Stored::Lost) {
-            KeepDeviceBytes(read.block);
-            ReportSettingsLost();
-          }
-        }
-        if (done)
-          done(verdict);
-      },
-      kCheckStoredKey);
-  if (!queued && done)
-    done(Stored::Unread);
+  CheckStoredBlock<BlockRead>([this] { return ExchangeBlock(); },
+                              [this](const BlockRead& read) { return TakeLoss(read); }, std::move(done));
+}
+
+bool KeyboardCore::TakeLoss(const BlockRead& read) {
+  if (HoldsCurrentSettings(read.block))
+    return false;
+  KeepDeviceBytes(read.block);
+  ReportSettingsLost();
+  return true;
 }
 
 void KeyboardCore::WriteParameterBlock(int slot, int byte0, std::function<void(int)> done) {

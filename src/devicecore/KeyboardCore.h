@@ -221,6 +221,9 @@ class KeyboardCore : public KeyedDeviceCore {
   // A block that is not taken into the profile: only the device's own
   // bytes (the base of the next write) and its active slot are kept.
   void KeepDeviceBytes(const Block& block);
+  // Whether `read` shows a lost memory; its bytes then kept and the loss
+  // reported.
+  bool TakeLoss(const BlockRead& read);
   void ScheduleFirstContactRetry();
   void RetryFirstContact();
   void Tell(const std::function<void()>& hook) const {

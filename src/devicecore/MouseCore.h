@@ -156,6 +156,9 @@ class MouseCore : public KeyedDeviceCore {
   // A block that is not taken into the profile: only the device's bytes and
   // its active slot are kept.
   void KeepDeviceBytes(const Block& block);
+  // Whether `read` shows a lost memory; its bytes then kept and the loss
+  // reported.
+  bool TakeLoss(const BlockRead& read);
   void Tell(const std::function<void()>& hook) const {
     if (hook)
       hook();

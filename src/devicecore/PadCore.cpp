@@ -126,14 +126,8 @@ void PadCore::ReadFirstContact(std::function<void(bool)> done) {
       },
       [this, done = std::move(done)](const BlockRead& read) {
         LoadProfileState();
-        bool applied = false;
-        if (ReadBefore() && read.read && !HoldsCurrentSettings(read.block)) {
-          KeepDeviceBytes(read.block);
-          applied = true;
-          ReportSettingsLost();
-        } else {
-          applied = ApplyBlock(read);
-        }
+        // Read before in this run and no longer holding its settings: lost.
+        const bool applied = (ReadBefore() && read.read && TakeLoss(read)) || ApplyBlock(read);
         if (applied)
           MarkRead();
         StartLightThread();
@@ -171,23 +165,16 @@ void PadCore::KeepDeviceBytes(const Block& block) {
 }
 
 void PadCore::CheckStoredSettings(std::function<void(Stored)> done) {
-  const bool queued = Run<BlockRead>(
-      [this] { return ExchangeBlock(); },
-      [this, done](const BlockRead& read) {
-        Stored verdict = Stored::Unread;
-        if (read.read) {
-          verdict = HoldsCurrentSettings(read.block) ? Stored::Kept : Stored::Lost;
-          if (verdict == Stored::Lost) {
-            KeepDeviceBytes(read.block);
-            ReportSettingsLost();
-          }
-        }
-        if (done)
-          done(verdict);
-      },
-      kCheckStoredKey);
-  if (!queued && done)
-    done(Stored::Unread);
+  CheckStoredBlock<BlockRead>([this] { return ExchangeBlock(); },
+                              [this](const BlockRead& read) { return TakeLoss(read); }, std::move(done));
+}
+
+bool PadCore::TakeLoss(const BlockRead& read) {
+  if (HoldsCurrentSettings(read.block))
+    return false;
+  KeepDeviceBytes(read.block);
+  ReportSettingsLost();
+  return true;
 }
 
 void PadCore::WriteParameterBlock(int slot, std::function<void(int)> done) {

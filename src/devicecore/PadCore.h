@@ -90,6 +90,9 @@ class PadCore : public DeviceCore {
     bool read = false;
     Block block{};
   };
+  // Whether `read` shows a lost memory; its bytes then kept and the loss
+  // reported.
+  bool TakeLoss(const BlockRead& read);
   BlockRead ExchangeBlock();
   bool ApplyBlock(const BlockRead& read);
 

@@ -342,7 +342,8 @@ StandaloneControl::Outcome StandaloneControl::ProfileSelect(const QJsonObject& a
     return failure;
   device->Profiles().Select(index);
   device->FollowSelectedProfile();
-  if (Outcome refused = Written(*device, [device](auto done) { device->WriteWholeProfile(std::move(done)); }, QStringLiteral("the profile")))
+  if (Outcome refused = Written(*device, [device](auto done) { device->WriteWholeProfile(std::move(done)); },
+                                QStringLiteral("the profile")))
     return refused;
   result = QJsonObject{{QLatin1String("profile"), device->Profiles().Entries()[static_cast<size_t>(index)].name}};
   return std::nullopt;
@@ -396,7 +397,8 @@ StandaloneControl::Outcome StandaloneControl::ProfileReset(const QJsonObject& ar
   if (!device->Profiles().Reset(index))
     return Failure{QStringLiteral("not-answering"), QStringLiteral("the profile could not be reset")};
   device->FollowSelectedProfile();
-  if (Outcome refused = Written(*device, [device](auto done) { device->WriteWholeProfile(std::move(done)); }, QStringLiteral("the profile")))
+  if (Outcome refused = Written(*device, [device](auto done) { device->WriteWholeProfile(std::move(done)); },
+                                QStringLiteral("the profile")))
     return refused;
   result = QJsonObject{};
   return std::nullopt;
