@@ -15,6 +15,7 @@
 #include "app/LightingCommands.h"
 #include "app/ProfileCommands.h"
 #include "app/ShellMessages.h"
+#include "control/DeviceRequest.h"
 #include "control/DpiRequest.h"
 #include "control/EnglishTexts.h"
 #include "control/KeyRequest.h"
@@ -154,35 +155,20 @@ void ControlRequests::Handle(const QJsonObject& request, const Reply& reply) {
 }
 
 CVarnisUSBDevice* ControlRequests::Find(const QJsonObject& args, Failure& failure) const {
-  const QString word = args.value(QLatin1String("device")).toString();
-  const auto entry = std::find_if(kKinds.begin(), kKinds.end(), [&](const KindName& kind) {
-    return word == QLatin1String(kind.word);
-  });
-  if (entry == kKinds.end()) {
-    failure = {QStringLiteral("bad-request"),
-               QStringLiteral("unknown device \"%1\": keyboard, mouse, pad or headset").arg(word)};
+  auto pagesOf = [this](const QString& word) {
+    for (const KindName& kind : kKinds)
+      if (word == QLatin1String(kind.word))
+        return Attached(window_.Pages(), kind.kind);
+    return std::vector<CVarnisUSBDevice*>{};
+  };
+  QString word;
+  size_t index = 0;
+  if (auto refused = control::ChooseDevice(
+          args, [&](const QString& kind) { return pagesOf(kind).size(); }, word, index)) {
+    failure = *refused;
     return nullptr;
   }
-  int64_t index = 1;
-  if (args.contains(QLatin1String("index"))) {
-    const auto given = Whole(args.value(QLatin1String("index")));
-    if (!given) {
-      failure = {QStringLiteral("bad-request"), QStringLiteral("\"index\" must be a whole number")};
-      return nullptr;
-    }
-    index = *given;
-  }
-  const std::vector<CVarnisUSBDevice*> pages = Attached(window_.Pages(), entry->kind);
-  if (index < 1 || index > static_cast<int64_t>(pages.size())) {
-    failure = {QStringLiteral("unknown-device"),
-               pages.empty() ? QStringLiteral("no %1 is attached").arg(word)
-                             : QStringLiteral("there is no %1 %2 (%3 attached)")
-                                   .arg(word)
-                                   .arg(index)
-                                   .arg(pages.size())};
-    return nullptr;
-  }
-  return pages[static_cast<size_t>(index - 1)];
+  return pagesOf(word)[index];
 }
 
 // --- Commands ----------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/DeviceTables.h"
+#include "control/DeviceRequest.h"
 #include "control/DpiRequest.h"
 #include "control/EnglishTexts.h"
 #include "control/KeyRequest.h"
@@ -24,7 +25,6 @@ namespace {
 using control::Failure;
 using control::Whole;
 
-constexpr const char* kKindWords[] = {"keyboard", "mouse", "pad", "headset"};
 // The colour dialog's stored swatches go with a profile reset.
 constexpr const char* kPaletteFile = "color_option_info.config";
 
@@ -89,33 +89,13 @@ ControlReply StandaloneControl::Handle(const ControlRequest& request) {
 }
 
 StandaloneDevice* StandaloneControl::Find(const QJsonObject& args, bool read, Outcome& failure) {
-  const QString word = args.value(QLatin1String("device")).toString();
-  if (std::find_if(std::begin(kKindWords), std::end(kKindWords),
-                   [&](const char* kind) { return word == QLatin1String(kind); }) == std::end(kKindWords)) {
-    failure = Failure{QStringLiteral("bad-request"),
-                      QStringLiteral("unknown device \"%1\": keyboard, mouse, pad or headset").arg(word)};
+  QString word;
+  size_t index = 0;
+  failure = control::ChooseDevice(
+      args, [this](const QString& kind) { return devices_->Devices(kind).size(); }, word, index);
+  if (failure)
     return nullptr;
-  }
-  int64_t index = 1;
-  if (args.contains(QLatin1String("index"))) {
-    const auto given = Whole(args.value(QLatin1String("index")));
-    if (!given) {
-      failure = Failure{QStringLiteral("bad-request"), QStringLiteral("\"index\" must be a whole number")};
-      return nullptr;
-    }
-    index = *given;
-  }
-  const std::vector<StandaloneDevice*> found = devices_->Devices(word);
-  if (index < 1 || index > static_cast<int64_t>(found.size())) {
-    failure = Failure{QStringLiteral("unknown-device"),
-                      found.empty() ? QStringLiteral("no %1 is attached").arg(word)
-                                    : QStringLiteral("there is no %1 %2 (%3 attached)")
-                                          .arg(word)
-                                          .arg(index)
-                                          .arg(found.size())};
-    return nullptr;
-  }
-  StandaloneDevice* device = found[static_cast<size_t>(index - 1)];
+  StandaloneDevice* device = devices_->Devices(word)[index];
   if (!read) {
     device->LoadFiles();
     return device;
@@ -153,7 +133,7 @@ StandaloneControl::Outcome StandaloneControl::Written(StandaloneDevice& device,
 
 StandaloneControl::Outcome StandaloneControl::List(const QJsonObject& /*args*/, Result& result) {
   QJsonArray list;
-  for (const char* word : kKindWords) {
+  for (const char* word : control::kDeviceWords) {
     const std::vector<StandaloneDevice*> found = devices_->Devices(QLatin1String(word));
     for (size_t i = 0; i < found.size(); ++i) {
       StandaloneDevice& device = *found[i];
