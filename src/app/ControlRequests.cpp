@@ -180,25 +180,12 @@ void ControlRequests::List(const QJsonObject& /*args*/, const Result& done, cons
     for (size_t i = 0; i < pages.size(); ++i) {
       CVarnisUSBDevice* page = pages[i];
       const bool receiver = page->Commands.WirelessMode;
-      const uint16_t version = page->Core().InterfaceVersion(receiver);
-      QJsonObject device{{QLatin1String("device"), QLatin1String(kind.word)},
-                         {QLatin1String("index"), static_cast<int>(i + 1)},
-                         {QLatin1String("kind"), QLatin1String(kind.word)},
-                         {QLatin1String("connection"),
-                          receiver ? QStringLiteral("receiver") : QStringLiteral("cable")},
-                         {QLatin1String("online"), static_cast<bool>(page->Commands.IsOpen)}};
-      device.insert(QLatin1String("firmware"),
-                    version == 0 ? QJsonValue()
-                                 : QJsonValue(QStringLiteral("%1.%2")
-                                                  .arg(version >> 8, 0, 16)
-                                                  .arg(version & 0xFF, 2, 16, QLatin1Char('0'))));
-      QJsonValue battery;
-      if (page->GetShowPower() != 0 && page->GetPowerPanel() != nullptr) {
-        const int charge = page->GetPowerPanel()->GetPowerStatus()[protocol::PowerStatus::kChargeOffset];
-        if (charge > 0 && charge <= 100)
-          battery = charge;
-      }
-      device.insert(QLatin1String("battery"), battery);
+      int charge = 0;
+      if (page->GetShowPower() != 0 && page->GetPowerPanel() != nullptr)
+        charge = page->GetPowerPanel()->GetPowerStatus()[protocol::PowerStatus::kChargeOffset];
+      const QJsonObject device =
+          control::DeviceEntry(QLatin1String(kind.word), i + 1, receiver, static_cast<bool>(page->Commands.IsOpen),
+                               page->Core().InterfaceVersion(receiver), charge);
       devices.append(device);
     }
   }

@@ -27,4 +27,19 @@ std::optional<Failure> ChooseDevice(const QJsonObject& args, const std::function
   return std::nullopt;
 }
 
+QJsonObject DeviceEntry(const QString& word, size_t number, bool receiver, bool online, uint16_t version,
+                        int charge) {
+  return QJsonObject{
+      {QLatin1String("device"), word},
+      {QLatin1String("index"), static_cast<int>(number)},
+      {QLatin1String("kind"), word},
+      {QLatin1String("connection"), receiver ? QStringLiteral("receiver") : QStringLiteral("cable")},
+      {QLatin1String("online"), online},
+      {QLatin1String("firmware"), version == 0 ? QJsonValue()
+                                               : QJsonValue(QStringLiteral("%1.%2")
+                                                                .arg(version >> 8, 0, 16)
+                                                                .arg(version & 0xFF, 2, 16, QLatin1Char('0')))},
+      {QLatin1String("battery"), charge > 0 && charge <= 100 ? QJsonValue(charge) : QJsonValue()}};
+}
+
 }  // namespace control

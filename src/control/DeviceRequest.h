@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -20,5 +21,10 @@ inline constexpr std::array<const char*, 4> kDeviceWords = {"keyboard", "mouse",
 // "unknown-device" for one that is not attached.
 std::optional<Failure> ChooseDevice(const QJsonObject& args, const std::function<size_t(const QString&)>& attached,
                                     QString& word, size_t& index);
+
+// One device as "list" shows it. `version` is the interface's bcdDevice (0:
+// not known), `charge` the battery percentage (out of 1..100: not known).
+QJsonObject DeviceEntry(const QString& word, size_t number, bool receiver, bool online, uint16_t version,
+                        int charge);
 
 }  // namespace control

@@ -139,29 +139,17 @@ StandaloneControl::Outcome StandaloneControl::List(const QJsonObject& /*args*/, 
       StandaloneDevice& device = *found[i];
       const bool receiver = StandaloneDevices::ByReceiver(device);
       const bool online = devices_->Online(device);
-      const uint16_t version = device.Core().InterfaceVersion(receiver);
-      QJsonObject entry{{QLatin1String("device"), QLatin1String(word)},
-                        {QLatin1String("index"), static_cast<int>(i + 1)},
-                        {QLatin1String("kind"), QLatin1String(word)},
-                        {QLatin1String("connection"), receiver ? QStringLiteral("receiver") : QStringLiteral("cable")},
-                        {QLatin1String("online"), online}};
-      entry.insert(QLatin1String("firmware"),
-                   version == 0 ? QJsonValue()
-                                : QJsonValue(QStringLiteral("%1.%2")
-                                                 .arg(version >> 8, 0, 16)
-                                                 .arg(version & 0xFF, 2, 16, QLatin1Char('0'))));
-      QJsonValue battery;
+      int charge = 0;
       if (online && DeviceTables::Pages()[static_cast<size_t>(device.Kind())].ShowPower != 0) {
         bool finished = false;
         device.Core().PollPowerStatus([&](std::optional<DeviceCore::PowerBytes> status) {
           finished = true;
-          const int charge = status ? (*status)[protocol::PowerStatus::kChargeOffset] : 0;
-          if (charge > 0 && charge <= 100)
-            battery = charge;
+          charge = status ? (*status)[protocol::PowerStatus::kChargeOffset] : 0;
         });
         devices_->WaitUntil([&finished] { return finished; });
       }
-      entry.insert(QLatin1String("battery"), battery);
+      const QJsonObject entry = control::DeviceEntry(QLatin1String(word), i + 1, receiver, online,
+                                                     device.Core().InterfaceVersion(receiver), charge);
       list.append(entry);
     }
   }
